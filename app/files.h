@@ -1,0 +1,43 @@
+#pragma once
+#include <string>
+#include <vector>
+
+namespace varelo {
+
+// The file system as the program uses it. Paths are UTF-8 text; contents are
+// raw bytes (the Windows-1252 boundary lives in app/encoding.h).
+// Every failure throws Erro with a readable description.
+class Arquivos {
+public:
+    virtual ~Arquivos() = default;
+    // Names of the plain files in a folder (no folders, no names beginning
+    // with "."), sorted by name. Throws Erro numbered Erro::kAcessoArquivo
+    // when the folder cannot be listed.
+    virtual std::vector<std::string> lista(const std::string& pasta) = 0;
+    virtual std::string le(const std::string& caminho) = 0;
+    // Writes the whole file (created or truncated).
+    virtual void grava(const std::string& caminho, const std::string& bytes) = 0;
+    virtual void acrescenta(const std::string& caminho, const std::string& bytes) = 0;
+    virtual void apaga(const std::string& caminho) = 0;
+    // True when the path is a plain file that can be opened for reading.
+    virtual bool podeLer(const std::string& caminho) = 0;
+    virtual bool ehPasta(const std::string& caminho) = 0;
+    // Writes under a temporary name in the same folder, then renames, so a
+    // reader never sees half a file.
+    virtual void gravaAtomico(const std::string& caminho, const std::string& bytes) = 0;
+};
+
+// The real file system.
+class ArquivosDisco final : public Arquivos {
+public:
+    std::vector<std::string> lista(const std::string& pasta) override;
+    std::string le(const std::string& caminho) override;
+    void grava(const std::string& caminho, const std::string& bytes) override;
+    void acrescenta(const std::string& caminho, const std::string& bytes) override;
+    void apaga(const std::string& caminho) override;
+    bool podeLer(const std::string& caminho) override;
+    bool ehPasta(const std::string& caminho) override;
+    void gravaAtomico(const std::string& caminho, const std::string& bytes) override;
+};
+
+}  // namespace varelo

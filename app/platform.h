@@ -1,0 +1,44 @@
+#pragma once
+#include <string>
+#include <vector>
+
+namespace varelo {
+
+// Small platform services that the core reaches only through these
+// interfaces, so the window, the headless runner and the tests each supply
+// their own.
+
+// Message boxes. The window shows a modal box; the headless runner writes the
+// text to standard error and goes on as if it had been closed.
+class Mensagens {
+public:
+    virtual ~Mensagens() = default;
+    virtual void informa(const std::string& titulo, const std::string& texto) = 0;
+};
+
+// The monitor timer Timer1: the scan switches it off while it works, every
+// file deletion switches it on again.
+class ControleTimer {
+public:
+    virtual ~ControleTimer() = default;
+    virtual void liga() = 0;
+    virtual void desliga() = 0;
+    virtual bool ligado() const = 0;
+};
+
+// The executable names of the machine's running processes. Throws Erro when
+// the list cannot be taken.
+class ListaProcessos {
+public:
+    virtual ~ListaProcessos() = default;
+    virtual std::vector<std::string> nomes() = 0;
+};
+
+// Starts a command line and waits for its end. False when it could not start.
+class Executor {
+public:
+    virtual ~Executor() = default;
+    virtual bool executaEEspera(const std::string& linhaComando) = 0;
+};
+
+}  // namespace varelo
