@@ -1,4 +1,6 @@
 #pragma once
+#include <chrono>
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -39,6 +41,18 @@ class Executor {
 public:
     virtual ~Executor() = default;
     virtual bool executaEEspera(const std::string& linhaComando) = 0;
+};
+
+}  // namespace varelo
+
+namespace varelo {
+
+// Runs a piece of work later on the window's thread, without blocking it:
+// the ten-second pause after a database failure and the retries of loading.
+class Agendador {
+public:
+    virtual ~Agendador() = default;
+    virtual void depois(std::chrono::milliseconds espera, std::function<void()> trabalho) = 0;
 };
 
 }  // namespace varelo

@@ -1,0 +1,69 @@
+#pragma once
+#include <cstdint>
+#include <functional>
+#include <string>
+
+namespace varelo {
+
+struct Contexto;
+class Agendador;
+
+// A colour of lblMonitor's text.
+struct Cor {
+    int r = 0, g = 0, b = 0;
+    bool operator==(const Cor&) const = default;
+};
+
+// The window's behaviour without the window: loading, the start-up timer,
+// the monitor timer, the buttons, and what happens when the database fails.
+// The Qt window and the headless runner drive it from their timers and show
+// its state; every handler runs to its end on the caller's thread.
+class Monitor {
+public:
+    enum class Carga {
+        Pronto,            // settings loaded; start tmrInicio
+        Terminal,          // refused on a terminal machine: end the program
+        AguardandoBanco,   // the Config table could not be read; retrying
+    };
+
+    Monitor(Contexto& ctx, Agendador& agendador);
+
+    // Form_Load. When the Config table cannot be read, the monitor retries
+    // every ten seconds and calls `aoCarregar` once it has loaded.
+    Carga Form_Load(std::function<void()> aoCarregar);
+
+    void tmrInicio_Timer();   // once, 500 ms after loading
+    void Timer1_Timer();      // each tick of Timer1
+    void cmdIniciar_Click();
+    void cmdAtualizar_Click();
+    void cmdConsumos_Click();
+
+    // Window state the view shows.
+    const std::string& captionIniciar() const { return captionIniciar_; }
+    const std::string& captionMonitor() const { return captionMonitor_; }
+    Cor corMonitor() const { return corMonitor_; }
+
+    // Called when the program must end (second copy): exit status.
+    std::function<void(int)> encerra;
+    // Called after a handler changed the state shown above.
+    std::function<void()> estadoMudou;
+
+    // Runs one handler: a database failure abandons its work, rolls back,
+    // closes the connection and pauses the monitor for ten seconds.
+    void Protege(const std::function<void()>& handler);
+
+private:
+    void PausaAposErroBanco();
+    void TentaCarregarConfig(std::function<void()> aoCarregar);
+    void avisa();
+
+    Contexto& ctx_;
+    Agendador& agendador_;
+    std::string captionIniciar_ = "&Parar Monitor";
+    std::string captionMonitor_ = "Monitorando...";
+    Cor corMonitor_{};
+    bool pisca_ = false;
+    bool emPausa_ = false;
+};
+
+}  // namespace varelo
