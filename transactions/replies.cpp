@@ -1,0 +1,130 @@
+#include "transactions/replies.h"
+
+#include <cctype>
+
+#include "app/activity_log.h"
+#include "app/context.h"
+#include "app/encoding.h"
+#include "app/errors.h"
+#include "app/files.h"
+#include "app/platform.h"
+#include "app/regional.h"
+
+namespace varelo {
+namespace {
+
+constexpr int kMaximoTentativas = 5;
+constexpr const char* kSeparador = "-----------------------------";
+
+void GravaResposta(Contexto& ctx, const std::string& nome, const std::string& conteudo) {
+    try {
+        ctx.arquivos.grava(Junta(ctx.cfg.txtPasta, nome), conteudo + "\r\n");
+    } catch (const Erro& e) {
+        AdicionaEvento(ctx, e.what());
+    }
+}
+
+// A path as one word of a /bin/sh command line.
+std::string AspasShell(const std::string& texto) {
+    std::string saida = "'";
+    for (char c : texto) {
+        if (c == '\'') saida += "'\\''";
+        else saida += c;
+    }
+    return saida + "'";
+}
+
+std::vector<std::string> Linhas(const std::string& texto) {
+    std::vector<std::string> linhas;
+    std::string atual;
+    for (std::size_t i = 0; i < texto.size(); ++i) {
+        if (texto[i] == '\r' && i + 1 < texto.size() && texto[i + 1] == '\n') continue;
+        if (texto[i] == '\n' || texto[i] == '\r') {
+            linhas.push_back(atual);
+            atual.clear();
+        } else {
+            atual += texto[i];
+        }
+    }
+    if (!atual.empty()) linhas.push_back(atual);
+    return linhas;
+}
+
+bool Apaga(Contexto& ctx, const std::string& tNome, int& tentativas);
+
+// Runs the site's arqrede.bat, reads the list of files opened over the
+// network from abertos.err and has "Net files <id> /close" release the
+// handles on this file, then tries the deletion once more.
+bool ApagaArqRede(Contexto& ctx, const std::string& f, int& tentativas) {
+    AdicionaEvento(ctx, "Fechando o arquivo " + f + " da rede para apagar");
+    const std::string script = Junta(ctx.PastaMonitor, "arqrede.bat");
+    if (ArquivoExiste(ctx, script)) ctx.executor.executaEEspera("/bin/sh " + AspasShell(script));
+    const std::string lista = Junta(ctx.PastaMonitor, "abertos.err");
+    if (!ArquivoExiste(ctx, lista)) {
+        AdicionaEvento(ctx, "Não foi possivel apagar o arquivo da rede");
+        return false;
+    }
+    try {
+        long identificador = 0;
+        const std::string fim = f.size() > 8 ? f.substr(f.size() - 8) : f;
+        for (const std::string& linha : Linhas(DeCp1252(ctx.arquivos.le(lista)))) {
+            if (linha.find(fim) == std::string::npos) continue;
+            identificador = ParaInteiro32(linha.substr(0, 6));
+            ctx.executor.executaEEspera("Net files " + std::to_string(identificador) + " /close");
+        }
+        AdicionaEvento(ctx, "Arquivo apagado da rede. Apagando do disco agora");
+        if (identificador > 0) Apaga(ctx, f, tentativas);
+        return true;
+    } catch (const Erro& e) {
+        AdicionaEvento(ctx, e.what());
+        Espera(ctx, 1);
+        return false;
+    }
+}
+
+bool Apaga(Contexto& ctx, const std::string& tNome, int& tentativas) {
+    bool falhou = false;
+    if (ArquivoExiste(ctx, tNome)) {
+        AdicionaEvento(ctx, "Tentando apagar " + tNome);
+        ++tentativas;
+        try {
+            ctx.arquivos.apaga(tNome);
+        } catch (const Erro&) {
+            falhou = true;
+        }
+    }
+    if (falhou) {
+        if (tentativas < kMaximoTentativas) {
+            Espera(ctx, 1);
+            ApagaArqRede(ctx, tNome, tentativas);
+            AdicionaEvento(ctx, "Tentando apagar - arq rede " + tNome);
+        }
+    } else {
+        AdicionaEvento(ctx, kSeparador);
+    }
+    ctx.timer1.liga();
+    return false;
+}
+
+}  // namespace
+
+void GravaOK(Contexto& ctx, const std::string& n) { GravaResposta(ctx, "okComanda" + n + ".txt", "ok"); }
+
+void GravaErro(Contexto& ctx, const std::string& n) { GravaResposta(ctx, "erro" + n + ".txt", "erro"); }
+
+bool ApagaArquivo(Contexto& ctx, const std::string& tNome) {
+    int tentativas = 0;
+    return Apaga(ctx, tNome, tentativas);
+}
+
+bool ArquivoExiste(Contexto& ctx, const std::string& caminho) {
+    std::string p = caminho;
+    if (!p.empty() && (p.back() == '/' || p.back() == '\\')) p.pop_back();
+    try {
+        return !ctx.arquivos.ehPasta(p) && ctx.arquivos.podeLer(p);
+    } catch (const Erro&) {
+        return false;
+    }
+}
+
+}  // namespace varelo
