@@ -1,0 +1,181 @@
+#include "db/banco.h"
+
+#include <cctype>
+
+#include "app/errors.h"
+#include "app/event_list.h"
+#include "db/odbc.h"
+
+namespace varelo {
+namespace {
+
+bool MesmoNome(const std::string& a, const std::string& b) {
+    if (a.size() != b.size()) return false;
+    for (std::size_t i = 0; i < a.size(); ++i)
+        if (std::tolower(static_cast<unsigned char>(a[i])) !=
+            std::tolower(static_cast<unsigned char>(b[i])))
+            return false;
+    return true;
+}
+
+}  // namespace
+
+// ---- Registros --------------------------------------------------------------
+
+bool Registros::eof() const { return !r_ || linha_ >= r_->linhas.size(); }
+
+void Registros::proximo() {
+    if (!eof()) ++linha_;
+}
+
+std::size_t Registros::indiceColuna(const std::string& nome) const {
+    if (eof()) throw Erro("Nenhum registro atual ao ler " + nome);
+    for (std::size_t i = 0; i < r_->colunas.size(); ++i)
+        if (MesmoNome(r_->colunas[i], nome)) return i;
+    throw Erro("Item não encontrado na coleção: " + nome);
+}
+
+std::optional<std::string> Registros::campo(const std::string& nome) const {
+    return r_->linhas[linha_][indiceColuna(nome)];
+}
+
+std::string Registros::texto(const std::string& nome) const {
+    auto v = campo(nome);
+    if (!v) throw Erro("Uso inválido de Nulo: " + nome);
+    return *v;
+}
+
+std::string Registros::textoOuVazio(const std::string& nome) const {
+    return campo(nome).value_or("");
+}
+
+bool Registros::ehNulo(const std::string& nome) const { return !campo(nome).has_value(); }
+
+void Registros::preenche(std::unique_ptr<odbc::Resultado> r) {
+    r_ = std::move(r);
+    linha_ = 0;
+}
+
+void Registros::libera() {
+    r_.reset();
+    linha_ = 0;
+}
+
+// ---- Banco ------------------------------------------------------------------
+
+std::string TextoConexao(const std::string& driver, const std::string& servidor) {
+    return "Driver={" + driver + "};Server=" + servidor +
+           ";Trusted_Connection=Yes;Database=varelo;uid=root;pwd=qzx48216";
+}
+
+Banco::Banco(ListaEventos& eventos, std::function<std::string()> driver,
+             std::function<std::string()> servidor)
+    : eventos_(eventos),
+      driver_(std::move(driver)),
+      servidor_(std::move(servidor)),
+      cn_(std::make_unique<odbc::Conexao>()) {}
+
+Banco::~Banco() = default;
+
+void Banco::observaSql(std::function<void(const std::string&)> observador) {
+    observadores_.push_back(std::move(observador));
+}
+
+void Banco::abreConexao() {
+    if (!cn_->aberta()) cn_->abre(TextoConexao(driver_(), servidor_()));
+}
+
+std::int16_t Banco::Abre(Registros& destino, const std::string& prefixo, const std::string& sql) {
+    try {
+        abreConexao();
+        for (auto& o : observadores_) o(sql);
+        destino.preenche(cn_->executa(sql));
+        return 0;
+    } catch (const ErroBanco& e) {
+        eventos_.AdicionaEvento(prefixo + std::to_string(e.numero()) + " - " + e.what() + sql);
+        eventos_.AdicionaEvento("Erro no banco de dados, reiniciando programa em 10 segundos");
+        throw;
+    }
+}
+
+std::int16_t Banco::AbreBanco(const std::string& sql) { return Abre(rs_, "Erro abrindo banco: ", sql); }
+std::int16_t Banco::AbreBanco2(const std::string& sql) { return Abre(rs2_, "Erro abrindo banco 2: ", sql); }
+std::int16_t Banco::AbreBanco3(const std::string& sql) { return Abre(rs3_, "Erro abrindo banco 3: ", sql); }
+
+void Banco::FechaBanco() {
+    if (transacoes_ == 0) {
+        try {
+            cn_->fecha();
+        } catch (const ErroBanco& e) {
+            eventos_.AdicionaEvento("Erro fechando banco: " + std::to_string(e.numero()) + " - " + e.what());
+        }
+    }
+    rs_.libera();
+}
+
+void Banco::FechaBanco2() { rs2_.libera(); }
+void Banco::FechaBanco3() { rs3_.libera(); }
+
+void Banco::abandona() {
+    try {
+        if (transacoes_ > 0 && cn_->aberta()) cn_->desfaz();
+    } catch (...) {
+    }
+    try {
+        cn_->fecha();
+    } catch (...) {
+    }
+    rs_.libera();
+    rs2_.libera();
+    rs3_.libera();
+}
+
+// ---- Transacao --------------------------------------------------------------
+
+Transacao::Transacao(Banco& banco) : banco_(banco) {
+    try {
+        banco_.abreConexao();
+        banco_.cn_->autocommit(false);
+    } catch (const ErroBanco& e) {
+        banco_.eventos_.AdicionaEvento("Erro abrindo banco: " + std::to_string(e.numero()) + " - " +
+                                       e.what());
+        banco_.eventos_.AdicionaEvento("Erro no banco de dados, reiniciando programa em 10 segundos");
+        throw;
+    }
+    ++banco_.transacoes_;
+}
+
+Transacao::~Transacao() {
+    --banco_.transacoes_;
+    if (ativa_) {
+        try {
+            if (banco_.cn_->aberta()) banco_.cn_->desfaz();
+        } catch (...) {
+        }
+    }
+    try {
+        if (banco_.cn_->aberta()) banco_.cn_->autocommit(true);
+    } catch (...) {
+    }
+    // The closing that FechaBanco left for the end of the transaction.
+    if (banco_.transacoes_ == 0) {
+        try {
+            banco_.cn_->fecha();
+        } catch (...) {
+        }
+    }
+}
+
+void Transacao::confirma() {
+    try {
+        banco_.cn_->confirma();
+    } catch (const ErroBanco& e) {
+        banco_.eventos_.AdicionaEvento("Erro abrindo banco: " + std::to_string(e.numero()) + " - " +
+                                       e.what() + "commit");
+        banco_.eventos_.AdicionaEvento("Erro no banco de dados, reiniciando programa em 10 segundos");
+        throw;
+    }
+    ativa_ = false;
+}
+
+}  // namespace varelo

@@ -1,0 +1,102 @@
+#pragma once
+#include <cstdint>
+#include <functional>
+#include <memory>
+#include <optional>
+#include <string>
+#include <vector>
+
+namespace varelo {
+
+class ListaEventos;
+namespace odbc {
+class Conexao;
+class Resultado;
+}  // namespace odbc
+
+// One of the three shared result sets: the rows of the last statement run
+// into it, read forward, columns by name without regard to case.
+// A released or empty result set is at its end.
+class Registros {
+public:
+    bool eof() const;
+    void proximo();
+    // The column of the current row; nothing for a null. A name the result
+    // does not have, or reading past the end, throws Erro.
+    std::optional<std::string> campo(const std::string& nome) const;
+    // The column as text; a null throws Erro ("Uso inválido de Nulo").
+    std::string texto(const std::string& nome) const;
+    std::string textoOuVazio(const std::string& nome) const;
+    bool ehNulo(const std::string& nome) const;
+
+    void preenche(std::unique_ptr<odbc::Resultado> r);
+    void libera();
+
+private:
+    std::size_t indiceColuna(const std::string& nome) const;
+    std::shared_ptr<odbc::Resultado> r_;
+    std::size_t linha_ = 0;
+};
+
+// The connection string, built anew at every opening.
+std::string TextoConexao(const std::string& driver, const std::string& servidor);
+
+// The shared connection `cn` and its three result sets. Statements are run
+// with AbreBanco (into rs), AbreBanco2 (rs2) or AbreBanco3 (rs3), which open
+// the connection when it is closed. A failure adds its two lines to the
+// event list and throws ErroBanco.
+class Banco {
+public:
+    Banco(ListaEventos& eventos, std::function<std::string()> driver,
+          std::function<std::string()> servidor);
+    ~Banco();
+
+    std::int16_t AbreBanco(const std::string& sql);
+    std::int16_t AbreBanco2(const std::string& sql);
+    std::int16_t AbreBanco3(const std::string& sql);
+    // Closes the connection and releases rs. Inside a transaction the
+    // connection stays open until the transaction ends.
+    void FechaBanco();
+    void FechaBanco2();
+    void FechaBanco3();
+
+    Registros& rs() { return rs_; }
+    Registros& rs2() { return rs2_; }
+    Registros& rs3() { return rs3_; }
+
+    // Each statement text, just before it is sent.
+    void observaSql(std::function<void(const std::string&)> observador);
+
+    // After a database failure: rolls back what was begun, closes the
+    // connection and releases the result sets, ignoring further errors.
+    void abandona();
+
+private:
+    friend class Transacao;
+    std::int16_t Abre(Registros& destino, const std::string& prefixo, const std::string& sql);
+    void abreConexao();
+
+    ListaEventos& eventos_;
+    std::function<std::string()> driver_, servidor_;
+    std::unique_ptr<odbc::Conexao> cn_;
+    Registros rs_, rs2_, rs3_;
+    std::vector<std::function<void(const std::string&)>> observadores_;
+    int transacoes_ = 0;
+};
+
+// A group of statements that is kept whole or not at all: rolled back when
+// the object goes away without confirma(). The connection is opened here.
+class Transacao {
+public:
+    explicit Transacao(Banco& banco);
+    ~Transacao();
+    Transacao(const Transacao&) = delete;
+    Transacao& operator=(const Transacao&) = delete;
+    void confirma();
+
+private:
+    Banco& banco_;
+    bool ativa_ = true;
+};
+
+}  // namespace varelo
