@@ -61,6 +61,7 @@ struct Contexto {
     SistemaImpressao& impressao;
 
     std::string pastaPrograma;  // the program's folder (or --home)
+    std::string nomeExecutavel = "varelosync";  // counted by the single-instance check
     Configuracao cfg;
     Procedimentos procs;
 

@@ -53,7 +53,6 @@ public:
     void Protege(const std::function<void()>& handler);
 
 private:
-    void PausaAposErroBanco();
     void TentaCarregarConfig(std::function<void()> aoCarregar);
     void avisa();
 
