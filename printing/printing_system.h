@@ -1,0 +1,42 @@
+#pragma once
+#include <string>
+#include <vector>
+
+namespace varelo {
+
+// The desktop's printing system as the documents use it: one current
+// printer, chosen by device name, with its font; text printed line by line
+// and a document ended as a whole.
+class SistemaImpressao {
+public:
+    virtual ~SistemaImpressao() = default;
+
+    // Installed printers by device name, in the printing system's order.
+    virtual std::vector<std::string> impressoras() = 0;
+    // The current printer's device name (empty when there is none).
+    virtual std::string impressoraAtual() const = 0;
+    // Makes the printer of that device name current. Throws Erro when no
+    // such printer is installed.
+    virtual void selecionaImpressora(const std::string& nome) = 0;
+
+    // Fonts installed on the current printer.
+    virtual int quantidadeFontes() = 0;
+    virtual std::string fonte(int indice) = 0;
+
+    virtual std::string nomeFonte() const = 0;
+    virtual void defineNomeFonte(const std::string& nome) = 0;
+    virtual float tamanhoFonte() const = 0;
+    virtual void defineTamanhoFonte(float pontos) = 0;
+    virtual bool negrito() const = 0;
+    virtual void defineNegrito(bool ligado) = 0;
+
+    // Prints one text and a line break after it; CR LF inside the text
+    // starts new lines. Throws Erro when there is no printer at all.
+    virtual void imprime(const std::string& texto) = 0;
+    // Ends the document and hands it to the printing system. False when the
+    // printing system did not accept it; `ultimoErro` then says why.
+    virtual bool terminaDocumento() = 0;
+    virtual std::string ultimoErro() const = 0;
+};
+
+}  // namespace varelo

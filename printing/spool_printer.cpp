@@ -1,0 +1,118 @@
+#include "printing/spool_printer.h"
+
+#include <algorithm>
+#include <cstdio>
+#include <filesystem>
+#include <fstream>
+#include <sstream>
+
+#include "app/errors.h"
+#include "app/regional.h"
+
+namespace fs = std::filesystem;
+
+namespace varelo {
+namespace {
+
+std::string SemCr(const std::string& texto) {
+    std::string saida;
+    for (std::size_t i = 0; i < texto.size(); ++i) {
+        if (texto[i] == '\r' && i + 1 < texto.size() && texto[i + 1] == '\n') continue;
+        saida += texto[i];
+    }
+    return saida;
+}
+
+void GravaAtomico(const fs::path& destino, const std::string& conteudo) {
+    const fs::path temporario = destino.parent_path() / ("." + destino.filename().string() + ".tmp");
+    {
+        std::ofstream f(temporario, std::ios::binary | std::ios::trunc);
+        f << conteudo;
+        if (!f) throw Erro("Não foi possível gravar " + temporario.string());
+    }
+    fs::rename(temporario, destino);
+}
+
+}  // namespace
+
+ImpressoraSpool::ImpressoraSpool(std::string raiz, Familias familiasDaMaquina)
+    : raiz_(std::move(raiz)), familias_(std::move(familiasDaMaquina)) {
+    const auto lista = impressoras();
+    if (std::find(lista.begin(), lista.end(), "default") != lista.end()) atual_ = "default";
+    else if (!lista.empty()) atual_ = lista.front();
+}
+
+std::vector<std::string> ImpressoraSpool::impressoras() {
+    std::vector<std::string> nomes;
+    std::error_code ec;
+    for (const auto& e : fs::directory_iterator(raiz_, ec))
+        if (e.is_directory() && e.path().filename().string()[0] != '.')
+            nomes.push_back(e.path().filename().string());
+    std::sort(nomes.begin(), nomes.end());
+    return nomes;
+}
+
+void ImpressoraSpool::selecionaImpressora(const std::string& nome) {
+    const auto lista = impressoras();
+    if (std::find(lista.begin(), lista.end(), nome) == lista.end())
+        throw Erro("Impressora não instalada: " + nome);
+    atual_ = nome;
+}
+
+std::vector<std::string> ImpressoraSpool::fontes() {
+    std::ifstream entrada(fs::path(raiz_) / atual_ / "fonts.txt");
+    if (!entrada) return familias_ ? familias_() : std::vector<std::string>{};
+    std::vector<std::string> nomes;
+    for (std::string linha; std::getline(entrada, linha);) {
+        if (!linha.empty() && linha.back() == '\r') linha.pop_back();
+        if (!linha.empty()) nomes.push_back(linha);
+    }
+    return nomes;
+}
+
+int ImpressoraSpool::quantidadeFontes() { return static_cast<int>(fontes().size()); }
+
+std::string ImpressoraSpool::fonte(int indice) {
+    const auto nomes = fontes();
+    if (indice < 0 || indice >= static_cast<int>(nomes.size()))
+        throw Erro("Índice de fonte fora do intervalo: " + std::to_string(indice));
+    return nomes[static_cast<std::size_t>(indice)];
+}
+
+void ImpressoraSpool::imprime(const std::string& texto) {
+    if (atual_.empty()) throw Erro("Nenhuma impressora instalada");
+    documento_ += SemCr(texto) + "\n";
+    temDocumento_ = true;
+}
+
+bool ImpressoraSpool::terminaDocumento() {
+    if (!temDocumento_) return true;
+    const std::string conteudo = std::move(documento_);
+    documento_.clear();
+    temDocumento_ = false;
+    try {
+        const fs::path pasta = fs::path(raiz_) / atual_;
+        if (!fs::is_directory(pasta)) throw Erro("A impressora " + atual_ + " não existe mais");
+        long maior = 0;
+        for (const auto& e : fs::directory_iterator(pasta)) {
+            const std::string nome = e.path().filename().string();
+            if (nome.size() == 10 && nome.substr(6) == ".txt" &&
+                std::all_of(nome.begin(), nome.begin() + 6, ::isdigit))
+                maior = std::max(maior, std::stol(nome.substr(0, 6)));
+        }
+        char numero[16];
+        std::snprintf(numero, sizeof numero, "%06ld", maior + 1);
+        std::ostringstream fonte;
+        fonte << fonte_ << "\n" << TextoPadrao(static_cast<double>(tamanho_)) << "\n"
+              << (negrito_ ? "True" : "False") << "\n";
+        GravaAtomico(pasta / (std::string(numero) + ".font"), fonte.str());
+        GravaAtomico(pasta / (std::string(numero) + ".txt"), conteudo);
+        erro_.clear();
+        return true;
+    } catch (const std::exception& e) {
+        erro_ = e.what();
+        return false;
+    }
+}
+
+}  // namespace varelo

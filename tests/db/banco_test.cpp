@@ -1,0 +1,135 @@
+// The shared connection against the real server.
+#include <gtest/gtest.h>
+
+#include <cstdlib>
+
+#include "app/errors.h"
+#include "db/banco.h"
+#include "db/sql.h"
+#include "tests/support/test_context.h"
+
+namespace varelo {
+namespace {
+
+class BancoTeste : public ::testing::Test {
+protected:
+    void SetUp() override { ContextoTeste::LimpaBanco(); }
+    void Executa(const std::string& sql) {
+        t.banco.AbreBanco(sql);
+        t.banco.FechaBanco();
+    }
+    ContextoTeste t;
+};
+
+TEST(TextoConexao, MontadoComoOsProgramasDoSistema) {
+    EXPECT_EQ(TextoConexao("MariaDB Unicode", "127.0.0.1;Port=33061"),
+              "Driver={MariaDB Unicode};Server=127.0.0.1;Port=33061;Trusted_Connection=Yes;"
+              "Database=varelo;uid=root;pwd=qzx48216");
+}
+
+TEST_F(BancoTeste, TresResultadosAoMesmoTempoComNomesEmOutraCaixa) {
+    Executa("Insert into Grupos (idgrupo, nome, Impressora) values (1,'Pratos','cozinha'),"
+            "(2,'Bebidas','Não Imprimir')");
+    Executa("Insert into Produtos (codigo, descricao, idgrupo, descricao2) values "
+            "(10,'Feijoada Ção',1,Null),(20,'Suco',2,'Suco de laranja')");
+    Banco& b = t.banco;
+    b.AbreBanco("Select * from produtos order by Codigo");
+    std::vector<std::string> vistos;
+    for (; !b.rs().eof(); b.rs().proximo()) {
+        b.AbreBanco2("Select IMPRESSORA from grupos where IdGrupo=" + b.rs().texto("IDGRUPO"));
+        b.AbreBanco3("Select count(*) as Total from ITEMCOMANDA");
+        vistos.push_back(b.rs().texto("Descricao") + "|" + b.rs2().texto("impressora") + "|" +
+                         b.rs3().texto("total") + "|" + (b.rs().ehNulo("Descricao2") ? "nulo" : "valor"));
+        b.FechaBanco2();
+        EXPECT_TRUE(b.rs2().eof());
+        b.FechaBanco3();
+    }
+    b.FechaBanco();
+    EXPECT_EQ(vistos, (std::vector<std::string>{"Feijoada Ção|cozinha|0|nulo",
+                                                "Suco|Não Imprimir|0|valor"}));
+    EXPECT_TRUE(b.rs().eof());
+    b.AbreBanco("Select descricao2 from produtos where codigo=10");
+    EXPECT_THROW(b.rs().texto("descricao2"), Erro);
+    EXPECT_THROW(b.rs().campo("nao_existe"), Erro);
+    b.FechaBanco();
+}
+
+TEST_F(BancoTeste, AcentosApostrofoEBarraVoltamComoForamGravados) {
+    for (const std::string texto : {"NÃO MONITORADO", "Terça", "pão d'água", "c:\\pasta\\", "'; drop table logs; --"}) {
+        Executa("Insert into Logs (log) values ('" + EscapaSql(texto) + "')");
+        EXPECT_EQ(t.consulta("Select log from logs order by 1 desc limit 1", "log").size(), 1u);
+        EXPECT_EQ(t.consulta("Select log from logs where log='" + EscapaSql(texto) + "'", "log"),
+                  std::vector<std::string>{texto});
+    }
+    EXPECT_EQ(EscapaSql("texto comum 12,5"), "texto comum 12,5");
+    EXPECT_EQ(EscapaSql("a'b\\c"), "a\\'b\\\\c");
+}
+
+TEST_F(BancoTeste, ComandoRecusadoRegistraDuasLinhasEOBancoContinuaUtilizavel) {
+    EXPECT_THROW(t.banco.AbreBanco2("Update Comanda sett Mesa=1"), ErroBanco);
+    const auto eventos = t.novosEventos();
+    ASSERT_EQ(eventos.size(), 2u);
+    EXPECT_EQ(eventos[0].rfind("Erro abrindo banco 2: 1064 - ", 0), 0u) << eventos[0];
+    EXPECT_EQ(eventos[0].substr(eventos[0].size() - 26), "Update Comanda sett Mesa=1");
+    EXPECT_EQ(eventos[1], "Erro no banco de dados, reiniciando programa em 10 segundos");
+    t.banco.abandona();
+    EXPECT_EQ(t.consulta("Select 1+1 as dois", "DOIS"), std::vector<std::string>{"2"});
+}
+
+TEST_F(BancoTeste, TransacaoDesfeitaSemConfirmarEMantidaAoConfirmar) {
+    {
+        Transacao tr(t.banco);
+        Executa("Insert into Logs (log) values ('desfeito')");
+        // FechaBanco inside the transaction must not close the connection.
+        Executa("Insert into Logs (log) values ('desfeito 2')");
+    }
+    EXPECT_TRUE(t.consulta("Select log from logs", "log").empty());
+    {
+        Transacao tr(t.banco);
+        Executa("Insert into Logs (log) values ('mantido')");
+        tr.confirma();
+    }
+    EXPECT_EQ(t.consulta("Select log from logs", "log"), std::vector<std::string>{"mantido"});
+    try {
+        Transacao tr(t.banco);
+        Executa("Insert into Logs (log) values ('antes da falha')");
+        Executa("Insert into tabela_inexistente values (1)");
+        tr.confirma();
+    } catch (const ErroBanco&) {
+        t.banco.abandona();
+    }
+    EXPECT_EQ(t.consulta("Select log from logs", "log"), std::vector<std::string>{"mantido"});
+}
+
+TEST_F(BancoTeste, ServidorErradoOuParadoNaoEncerraOPrograma) {
+    t.ctx.cfg.IPServidor = "127.0.0.1;Port=1";
+    EXPECT_THROW(t.banco.AbreBanco("Select 1"), ErroBanco);
+    auto eventos = t.novosEventos();
+    ASSERT_EQ(eventos.size(), 2u);
+    EXPECT_EQ(eventos[0].rfind("Erro abrindo banco: ", 0), 0u);
+    EXPECT_EQ(eventos[0].substr(eventos[0].size() - 8), "Select 1");
+
+    // The private server stopped while the connection is open, then started.
+    t.ctx.cfg.IPServidor = ContextoTeste::IpServidorTeste();
+    t.banco.AbreBanco("Select 1 as um");
+    const std::string script = std::string(std::getenv("VARELO_SOURCE_DIR")) + "/scripts/private-mariadb.sh";
+    const std::string pasta = std::getenv("VARELO_TEST_DB_DIR");
+    const std::string porta = std::getenv("VARELO_TEST_DB_PORT");
+    ASSERT_EQ(std::system((script + " stop '" + pasta + "'").c_str()), 0);
+    EXPECT_THROW(t.banco.AbreBanco("Select 2"), ErroBanco);
+    t.banco.abandona();
+    ASSERT_EQ(std::system((script + " start '" + pasta + "' " + porta).c_str()), 0);
+    EXPECT_EQ(t.consulta("Select 3 as tres", "tres"), std::vector<std::string>{"3"});
+}
+
+TEST(NumerosSql, SoNumerosSimplesEntramSemAspas) {
+    for (const char* bom : {"12", "-3", "+4", "1.5", "007"}) EXPECT_TRUE(EhNumeroSql(bom)) << bom;
+    for (const char* ruim : {"", "1,5", "1.", ".5", "1e3", " 1", "1 or 1=1", "0x10", "-"})
+        EXPECT_FALSE(EhNumeroSql(ruim)) << ruim;
+    EXPECT_TRUE(EhInteiroSql("42"));
+    EXPECT_FALSE(EhInteiroSql("4.2"));
+    EXPECT_FALSE(EhInteiroSql("42;"));
+}
+
+}  // namespace
+}  // namespace varelo

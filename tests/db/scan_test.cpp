@@ -1,0 +1,232 @@
+// The folder scan: which request goes where, what is answered and deleted,
+// and the checks that run after the files.
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <map>
+
+#include "app/activity_log.h"
+#include "transactions/replies.h"
+#include "transactions/scan.h"
+#include "tests/support/test_context.h"
+
+namespace varelo {
+namespace {
+
+bool Contem(const std::vector<std::string>& linhas, const std::string& linha) {
+    return std::find(linhas.begin(), linhas.end(), linha) != linhas.end();
+}
+
+class Varredura : public ::testing::Test {
+protected:
+    void SetUp() override {
+        ContextoTeste::LimpaBanco();
+        auto& p = t.ctx.procs;
+        p.InclueItem = [this](const std::string& c) {
+            chamadas.push_back("InclueItem " + c);
+            ApagaArquivo(t.ctx, c);
+        };
+        p.ImprimeCupom = [this](std::int32_t m) { chamadas.push_back("ImprimeCupom " + std::to_string(m)); };
+        p.ImprimeDelivery = [this](std::int32_t m) { chamadas.push_back("ImprimeDelivery " + std::to_string(m)); };
+        p.FechaConta = [this](std::int32_t c, const std::string& a) {
+            chamadas.push_back("FechaConta " + std::to_string(c) + " " + a);
+        };
+        p.ImprimeDiverso = [this](const std::string& a) { chamadas.push_back("ImprimeDiverso " + a); };
+        p.ExportaConsumos = [this](const std::string& pasta, const std::string& n) {
+            chamadas.push_back("ExportaConsumos " + pasta + " [" + n + "]");
+        };
+        p.ExportaComandas = [this](const std::string& pasta) { chamadas.push_back("ExportaComandas " + pasta); };
+        p.VerificaTablet = [this](const std::string& pasta) { chamadas.push_back("VerificaTablet " + pasta); };
+        p.VerificaDelivery = [this](const std::string& pasta) { chamadas.push_back("VerificaDelivery " + pasta); };
+        p.VerificaPendentes = [this] { chamadas.push_back("VerificaPendentes"); };
+        p.VerificaRecebComanda = [this] { chamadas.push_back("VerificaRecebComanda"); };
+    }
+
+    ContextoTeste t;
+    std::vector<std::string> chamadas;
+};
+
+TEST_F(Varredura, DespachaCadaTipoPeloNomeEDeixaOsOutrosArquivos) {
+    const std::string pasta = t.pastaComandas();
+    for (const char* nome : {"inclusao3.txt", "PRINTM12.txt", "cadpro.txt", "EXCLUSAO5.txt",
+                             "ATUALIZA007.txt", "INCLUSAO007.txt", "PrintD8.txt", "FECHACONTA42.txt",
+                             "FECHACOMANDA9.txt", "AtuCom.txt", "IMP1.txt", "INCLUSAO0.txt",
+                             "okComanda1.txt", "notas.doc"})
+        t.pedido(nome, "x");
+    t.ctx.cfg.AutoImpressao = true;
+    t.ctx.cfg.AutoRecebFinal = 1;
+
+    VarreDirs(t.ctx);
+
+    const std::vector<std::string> esperadas = {
+        "ExportaConsumos " + pasta + " [7]",
+        "ExportaComandas " + pasta,
+        "ExportaConsumos " + pasta + " [5]",
+        "FechaConta 42 " + pasta + "/FECHACONTA42.txt",
+        "ImprimeDiverso " + pasta + "/IMP1.txt",
+        "ExportaConsumos " + pasta + " [0]",
+        "InclueItem " + pasta + "/INCLUSAO007.txt",
+        "ExportaConsumos " + pasta + " [007]",
+        "ImprimeCupom 12",
+        "ImprimeDelivery 8",
+        "InclueItem " + pasta + "/inclusao3.txt",
+        "ExportaConsumos " + pasta + " [3]",
+        "VerificaTablet " + pasta,
+        "VerificaDelivery " + pasta,
+        "VerificaPendentes",
+        "VerificaRecebComanda",
+    };
+    EXPECT_EQ(chamadas, esperadas);
+
+    // Only what the program does not handle is left: catalog files, replies
+    // it wrote, and files that are not ".txt".
+    std::vector<std::string> restantes = t.arquivos.lista(pasta);
+    EXPECT_EQ(restantes, (std::vector<std::string>{"cadpro.txt", "erro5.txt", "notas.doc",
+                                                   "okComanda1.txt"}));
+    EXPECT_EQ(t.arquivos.le(t.comanda("erro5.txt")), "erro\r\n");
+    EXPECT_TRUE(t.timer1.ligado());
+    EXPECT_EQ(t.ctx.ArqAtual, pasta + "/okComanda1.txt");
+
+    EXPECT_EQ(t.consulta("select log from logs order by 1", "log"),
+              (std::vector<std::string>{"PALM Fecha Conta 42", "PALM Imprimiu itens Delivery 8",
+                                        "PALM Imprimiu itens mesa 12"}));
+    EXPECT_EQ(t.consulta("select distinct concat(Usuario,'/',Tipo) u from logs", "u"),
+              (std::vector<std::string>{"PALM/OPERACAO"}));
+}
+
+TEST_F(Varredura, NumeroInvalidoRegistraOErroApagaESegueComOsPassos) {
+    t.pedido("PRINTM.txt", "");
+    t.ctx.cfg.AutoImpressao = false;
+    VarreDirs(t.ctx);
+
+    const auto eventos = t.novosEventos();
+    const std::string caminho = t.comanda("PRINTM.txt");
+    // The 32-bit conversion of an empty number fails; the file is deleted by
+    // the scan's handler, then the remaining steps of the kind still run.
+    ASSERT_GE(eventos.size(), 5u);
+    EXPECT_EQ(eventos[0], "Tipo incompatível");
+    EXPECT_EQ(eventos[1], "Tentando apagar " + caminho);
+    EXPECT_EQ(eventos[2], "-----------------------------");
+    EXPECT_EQ(eventos[3], "-----------------------------");
+    EXPECT_EQ(eventos[4], "Esperando 1s ...");
+    EXPECT_TRUE(chamadas.size() == 2 && chamadas[0].rfind("VerificaTablet", 0) == 0);
+    EXPECT_FALSE(t.arquivos.podeLer(caminho));
+    EXPECT_EQ(t.consulta("select log from logs", "log"),
+              std::vector<std::string>{"PALM Imprimiu itens mesa "});
+    EXPECT_EQ(t.relogio.esperas(), std::vector<std::chrono::milliseconds>{std::chrono::milliseconds(500)});
+}
+
+TEST_F(Varredura, InclusaoQueFicaNaPastaTemDuasNovasTentativas) {
+    t.ctx.procs.InclueItem = [this](const std::string&) { t.arquivos.falhasApaga = 100; };
+    t.ctx.cfg.AutoImpressao = false;
+    t.pedido("INCLUSAO4.txt", "1;1;4");
+    VarreDirs(t.ctx);
+    const auto eventos = t.novosEventos();
+    EXPECT_TRUE(Contem(eventos, "Inclusao ainda existe: Tentando apagar novamente"));
+    EXPECT_TRUE(Contem(eventos, "Inclusao ainda existe: Tentando apagar novamente 2"));
+    EXPECT_TRUE(t.arquivos.podeLer(t.comanda("INCLUSAO4.txt")));
+}
+
+TEST_F(Varredura, PastaQueNaoPodeSerLidaNaoApagaNadaEAindaVerifica) {
+    t.ctx.cfg.txtPasta = t.pasta.arquivo("nao-existe");
+    t.ctx.cfg.AutoImpressao = false;
+    VarreDirs(t.ctx);
+    EXPECT_EQ(t.novosEventos(), std::vector<std::string>{"Erro de acesso a arquivo / Pasta"});
+    EXPECT_EQ(chamadas.size(), 2u);
+    EXPECT_TRUE(t.timer1.ligado());
+}
+
+TEST_F(Varredura, PastaVaziaRodaAsVerificacoesConformeOsAjustes) {
+    t.ctx.cfg.AutoImpressao = false;
+    t.ctx.cfg.AutoRecebFinal = 0;
+    VarreDirs(t.ctx);
+    EXPECT_EQ(chamadas, (std::vector<std::string>{"VerificaTablet " + t.pastaComandas(),
+                                                  "VerificaDelivery " + t.pastaComandas()}));
+}
+
+TEST(Respostas, OkEErroByteAByte) {
+    ContextoTeste t;
+    GravaOK(t.ctx, "42");
+    EXPECT_EQ(t.arquivos.le(t.comanda("okComanda42.txt")), "ok\r\n");
+    t.arquivos.grava(t.comanda("okComanda42.txt"), "velho e maior que o novo");
+    GravaOK(t.ctx, "42");
+    EXPECT_EQ(t.arquivos.le(t.comanda("okComanda42.txt")), "ok\r\n");
+    GravaErro(t.ctx, "3");
+    EXPECT_EQ(t.arquivos.le(t.comanda("erro3.txt")), "erro\r\n");
+
+    // A folder that is gone: the description is logged, nothing else.
+    t.ctx.cfg.txtPasta = t.pasta.arquivo("sumiu");
+    GravaErro(t.ctx, "3");
+    const auto eventos = t.novosEventos();
+    ASSERT_EQ(eventos.size(), 1u);
+    EXPECT_NE(eventos[0].find("erro3.txt"), std::string::npos);
+}
+
+TEST(Respostas, ApagaArquivoInexistenteSoRegistraOSeparadorELigaOTimer) {
+    ContextoTeste t;
+    ApagaArquivo(t.ctx, t.comanda("nada.txt"));
+    EXPECT_EQ(t.novosEventos(), std::vector<std::string>{"-----------------------------"});
+    EXPECT_TRUE(t.timer1.ligado());
+    EXPECT_FALSE(ArquivoExiste(t.ctx, t.pastaComandas()));
+    t.pedido("a.txt", "");
+    EXPECT_TRUE(ArquivoExiste(t.ctx, t.comanda("a.txt") + "/"));
+}
+
+TEST(Respostas, ArquivoPresoNaRedeEFechadoPelaListaDeAbertos) {
+    ContextoTeste t;
+    t.ctx.PastaMonitor = t.pastaComandas();
+    const std::string alvo = t.pedido("INCLUSAO4.txt", "");
+    t.pedido("arqrede.bat", "net files > abertos.err");
+    t.arquivos.grava(t.comanda("abertos.err"),
+                     "   123 C:\\Comandas\\INCLUSAO4.txt\r\n    77 C:\\Comandas\\outro.txt\n");
+    t.arquivos.falhasApaga = 1;
+
+    ApagaArquivo(t.ctx, alvo);
+
+    EXPECT_EQ(t.executor.linhas,
+              (std::vector<std::string>{"/bin/sh '" + t.comanda("arqrede.bat") + "'",
+                                        "Net files 123 /close"}));
+    EXPECT_EQ(t.novosEventos(),
+              (std::vector<std::string>{"Tentando apagar " + alvo,
+                                        "Fechando o arquivo " + alvo + " da rede para apagar",
+                                        "Arquivo apagado da rede. Apagando do disco agora",
+                                        "Tentando apagar " + alvo, "-----------------------------",
+                                        "Tentando apagar - arq rede " + alvo}));
+    EXPECT_FALSE(t.arquivos.podeLer(alvo));
+    EXPECT_EQ(t.relogio.esperas(), std::vector<std::chrono::milliseconds>{std::chrono::seconds(1)});
+}
+
+TEST(Respostas, NoMaximoCincoTentativasDeApagar) {
+    ContextoTeste t;
+    t.ctx.PastaMonitor = t.pastaComandas();
+    const std::string alvo = t.pedido("INCLUSAO4.txt", "");
+    t.arquivos.grava(t.comanda("abertos.err"), "     9 INCLUSAO4.txt\r\n");
+    t.arquivos.falhasApaga = 100;
+    ApagaArquivo(t.ctx, alvo);
+    const auto eventos = t.novosEventos();
+    EXPECT_EQ(std::count(eventos.begin(), eventos.end(), "Tentando apagar " + alvo), 5);
+    EXPECT_EQ(std::count(eventos.begin(), eventos.end(), "Net files 9 /close"), 0);
+    EXPECT_EQ(t.executor.linhas.size(), 4u);
+    EXPECT_TRUE(t.arquivos.podeLer(alvo));
+    EXPECT_TRUE(t.timer1.ligado());
+}
+
+TEST(Respostas, SemListaDeAbertosOuComIdentificadorInvalido) {
+    ContextoTeste t;
+    t.ctx.PastaMonitor = t.pastaComandas();
+    const std::string alvo = t.pedido("PRINTM2.txt", "");
+    t.arquivos.falhasApaga = 1;
+    ApagaArquivo(t.ctx, alvo);
+    EXPECT_TRUE(Contem(t.novosEventos(), "Não foi possivel apagar o arquivo da rede"));
+    EXPECT_TRUE(t.executor.linhas.empty());
+
+    t.arquivos.grava(t.comanda("abertos.err"), "abcdef PRINTM2.txt\r\n");
+    t.arquivos.falhasApaga = 1;
+    ApagaArquivo(t.ctx, alvo);
+    const auto eventos = t.novosEventos();
+    EXPECT_TRUE(Contem(eventos, "Tipo incompatível"));
+    EXPECT_TRUE(t.arquivos.podeLer(alvo));
+}
+
+}  // namespace
+}  // namespace varelo

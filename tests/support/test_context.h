@@ -1,0 +1,129 @@
+#pragma once
+#include <chrono>
+#include <functional>
+#include <memory>
+#include <string>
+#include <utility>
+#include <vector>
+
+#include "app/context.h"
+#include "app/event_list.h"
+#include "app/files.h"
+#include "app/platform.h"
+#include "app/user_store.h"
+#include "db/banco.h"
+#include "printing/spool_printer.h"
+#include "tests/support/manual_clock.h"
+#include "tests/support/scratch_dir.h"
+
+namespace varelo {
+
+// Message boxes that only remember what they were asked to show.
+// The real disk, with failures a test can ask for: the next `falhasApaga`
+// deletions fail as a file held by another machine would.
+class ArquivosTeste final : public Arquivos {
+public:
+    std::vector<std::string> lista(const std::string& p) override { return disco.lista(p); }
+    std::string le(const std::string& c) override { return disco.le(c); }
+    void grava(const std::string& c, const std::string& b) override { disco.grava(c, b); }
+    void acrescenta(const std::string& c, const std::string& b) override { disco.acrescenta(c, b); }
+    void apaga(const std::string& c) override;
+    bool podeLer(const std::string& c) override { return disco.podeLer(c); }
+    bool ehPasta(const std::string& c) override { return disco.ehPasta(c); }
+    void gravaAtomico(const std::string& c, const std::string& b) override { disco.gravaAtomico(c, b); }
+
+    int falhasApaga = 0;
+    ArquivosDisco disco;
+};
+
+class MensagensGravadas final : public Mensagens {
+public:
+    void informa(const std::string& titulo, const std::string& texto) override {
+        caixas.emplace_back(titulo, texto);
+    }
+    std::vector<std::pair<std::string, std::string>> caixas;
+};
+
+class TimerFalso final : public ControleTimer {
+public:
+    void liga() override { ligado_ = true; ++ligacoes; }
+    void desliga() override { ligado_ = false; }
+    bool ligado() const override { return ligado_; }
+    int ligacoes = 0;
+
+private:
+    bool ligado_ = false;
+};
+
+class ProcessosFalsos final : public ListaProcessos {
+public:
+    std::vector<std::string> nomes() override { return lista; }
+    std::vector<std::string> lista;
+};
+
+// Records each command line; `aoExecutar` lets a test act as the command.
+class ExecutorGravado final : public Executor {
+public:
+    bool executaEEspera(const std::string& linha) override {
+        linhas.push_back(linha);
+        if (aoExecutar) aoExecutar(linha);
+        return true;
+    }
+    std::vector<std::string> linhas;
+    std::function<void(const std::string&)> aoExecutar;
+};
+
+// Work scheduled for later runs only when the test says so.
+class AgendadorManual final : public Agendador {
+public:
+    void depois(std::chrono::milliseconds espera, std::function<void()> trabalho) override {
+        pendentes.emplace_back(espera, std::move(trabalho));
+    }
+    // Runs what is pending now (work it schedules waits for the next call).
+    void executa() {
+        auto agora = std::move(pendentes);
+        pendentes.clear();
+        for (auto& [espera, trabalho] : agora) trabalho();
+    }
+    std::vector<std::pair<std::chrono::milliseconds, std::function<void()>>> pendentes;
+};
+
+// Everything a procedure needs, on a scratch folder of the test's own: the
+// program's folder, the monitored folder "comandas", the printers under
+// "impressoras" (default, cozinha, bar) and the per-user store.
+// The database is the private server's (port from VARELO_TEST_DB_PORT), or
+// whatever server text the test gives.
+struct ContextoTeste {
+    explicit ContextoTeste(std::string ipServidor = IpServidorTeste());
+
+    static std::string IpServidorTeste();
+    std::string pastaComandas() const { return ctx.cfg.txtPasta; }
+    std::string comanda(const std::string& nome) const { return Junta(ctx.cfg.txtPasta, nome); }
+    // Writes a request file into the monitored folder, in Windows-1252.
+    std::string pedido(const std::string& nome, const std::string& conteudoUtf8);
+    // Drops and recreates every table of the private server.
+    static void LimpaBanco();
+    // The values of one column over the rows of a query, "NULL" for a null.
+    std::vector<std::string> consulta(const std::string& sql, const std::string& coluna);
+    // The event-list lines added since the last call.
+    std::vector<std::string> novosEventos();
+
+    PastaTemporaria pasta;
+    RelogioManual relogio;
+    ArquivosTeste arquivos;
+    ArmazemIni armazem;
+    ListaEventos eventos;
+    ListaImpressos impressos;
+    Banco banco;
+    MensagensGravadas mensagens;
+    TimerFalso timer1;
+    ProcessosFalsos processos;
+    ExecutorGravado executor;
+    ImpressoraSpool impressao;
+    Contexto ctx;
+
+private:
+    std::size_t lidos_ = 0;
+};
+
+}  // namespace varelo
