@@ -1,0 +1,175 @@
+#include "export/consumption.h"
+
+#include <vector>
+
+#include "app/activity_log.h"
+#include "app/context.h"
+#include "app/errors.h"
+#include "app/file_patterns.h"
+#include "app/files.h"
+#include "app/regional.h"
+#include "db/banco.h"
+#include "db/sql.h"
+#include "export/account_totals.h"
+#include "export/handheld_file.h"
+#include "export/text_columns.h"
+#include "transactions/replies.h"
+
+namespace varelo {
+namespace {
+
+constexpr std::size_t kLargura = 27;
+constexpr std::size_t kLarguraValor = 19;  // after an 8-character label
+constexpr std::size_t kLarguraDescricao = 12;
+
+// Runs one step; a run-time failure is logged and the caller goes on with
+// the next step.
+template <typename F>
+void Passo(Contexto& ctx, F&& passo) {
+    try {
+        passo();
+    } catch (const Erro& e) {
+        AdicionaEvento(ctx, e.what());
+    }
+}
+
+std::string NomeArquivo(const std::string& comanda) { return "ConsumoComanda" + comanda + ".txt"; }
+
+std::string LinhaItem(Dinheiro qtde, const std::string& descricao, Dinheiro unitario, Dinheiro total) {
+    return Formata(qtde, "00") + " " + CompletaAte(Esquerda(Apara(descricao), kLarguraDescricao), kLarguraDescricao) +
+           " " + Formata(unitario, "#,##0.00") + " " + Formata(total, "#,##0.00");
+}
+
+std::string LinhaTotal(const std::string& rotulo, Dinheiro valor) {
+    return rotulo + Pad(Formata(valor, "###,##0.00"), kLarguraValor);
+}
+
+// The description of the product of the current item row, looked up in rs3.
+std::string Descricao(Banco& b, const std::string& idProduto) {
+    b.AbreBanco3("Select * from Produtos where codigo = " + idProduto);
+    std::string descricao = kProdutoNaoEncontrado;
+    if (!b.rs3().eof()) descricao = b.rs3().textoOuVazio("descricao");
+    b.FechaBanco3();
+    return descricao;
+}
+
+// The item lines of the comanda whose items are in rs2; returns the
+// subtotal. Without grouping every row is a line; with grouping each run of
+// consecutive rows of one product (codes compared as text) is one line, the
+// quantities summed and priced at the run's last unit price. A row that
+// cannot be read is named in the event list and left out.
+Dinheiro LinhasItens(Contexto& ctx, ArquivoPalm& arq) {
+    Banco& b = ctx.banco;
+    Registros& itens = b.rs2();
+    const bool agrupa = ctx.cfg.ResumoContaPalm != 0;
+    Dinheiro subtotal;
+
+    struct Grupo {
+        bool aberto = false;
+        std::string idProduto, descricao;
+        Dinheiro qtde, valor;
+    } grupo;
+    auto fechaGrupo = [&] {
+        if (!grupo.aberto) return;
+        const Dinheiro total = grupo.qtde * grupo.valor;
+        arq.linha(LinhaItem(grupo.qtde, grupo.descricao, grupo.valor, total));
+        subtotal += total;
+        grupo = Grupo();
+    };
+
+    for (; !itens.eof(); itens.proximo()) {
+        Passo(ctx, [&] {
+            const std::string idProduto = itens.texto("idProduto");
+            const std::string descricao = Descricao(b, idProduto);
+            const Dinheiro valor = DinheiroDoBanco(itens.texto("Valor"));
+            const Dinheiro qtde = DinheiroDoBanco(itens.texto("Qtde"));
+            if (!agrupa) {
+                const Dinheiro total = valor * qtde;
+                arq.linha(LinhaItem(qtde, descricao, valor, total));
+                subtotal += total;
+                return;
+            }
+            if (grupo.aberto && grupo.idProduto != idProduto) fechaGrupo();
+            grupo.aberto = true;
+            grupo.idProduto = idProduto;
+            grupo.descricao = descricao;
+            grupo.qtde += qtde;
+            grupo.valor = valor;
+        });
+    }
+    Passo(ctx, fechaGrupo);
+    return subtotal;
+}
+
+void ExportaComanda(Contexto& ctx, const std::string& pasta) {
+    Banco& b = ctx.banco;
+    const std::string comanda = Apara(b.rs().texto("comanda"));
+    const std::string caminho = Junta(pasta, NomeArquivo(comanda));
+    ApagaArquivo(ctx, caminho);
+    ArquivoPalm arq(ctx, caminho);
+
+    b.AbreBanco2("Select * from ItemComanda where Comanda = " + comanda + " order by idProduto");
+    Dinheiro subtotal;
+    Passo(ctx, [&] { subtotal = LinhasItens(ctx, arq); });
+    b.FechaBanco2();
+
+    Dinheiro pago;
+    b.AbreBanco2(SqlTotalPago(comanda));
+    Passo(ctx, [&] { pago = LeTotalPago(b.rs2()); });
+    b.FechaBanco2();
+
+    const TaxasConfiguradas taxas = LeTaxasConfiguradas(ctx);
+    Acrescimos acrescimos;
+    Passo(ctx, [&] {
+        acrescimos.servico = CalculaServico(taxas.servicoPercentual, subtotal);
+        acrescimos = AcrescimosDaComanda(b.rs(), taxas.couvertPorPessoa, acrescimos.servico);
+    });
+
+    Passo(ctx, [&] {
+        arq.linha(std::string(kLargura, '-'));
+        arq.linha(LinhaTotal("Subtotal", subtotal));
+        if (acrescimos.couvert > Dinheiro()) arq.linha(LinhaTotal("Couvert ", acrescimos.couvert));
+        if (acrescimos.servico > Dinheiro())
+            arq.linha(LinhaAlinhada("Servico " + TextoPadrao(taxas.servicoPercentual) + "%",
+                                    Formata(acrescimos.servico, "###,##0.00"), kLargura));
+        if (acrescimos.desconto > Dinheiro()) arq.linha(LinhaTotal("Desconto", acrescimos.desconto));
+        if (pago > Dinheiro()) arq.linha(LinhaTotal("Valor PG", pago));
+        arq.linha(LinhaTotal("TOTAL   ", TotalAPagar(subtotal, acrescimos, pago)));
+    });
+
+    AdicionaEvento(ctx, "Exportando Comanda -> " + comanda);
+    Passo(ctx, [&] { arq.fecha(); });
+}
+
+// Deletes every earlier statement of the folder; a file that cannot go is
+// named in the event list and the others still go.
+void ApagaExtratos(Contexto& ctx, const std::string& pasta) {
+    std::vector<std::string> nomes;
+    Passo(ctx, [&] { nomes = ListaPorPadrao(ctx.arquivos, pasta, "ConsumoComanda*.*"); });
+    for (const std::string& nome : nomes) Passo(ctx, [&] { ctx.arquivos.apaga(Junta(pasta, nome)); });
+}
+
+}  // namespace
+
+void ExportaConsumos(Contexto& ctx, const std::string& PastaDest, const std::string& comanda) {
+    std::string sql;
+    if (ValorInicial(comanda) > 0) {
+        // The number goes into the statement bare.
+        if (!EhNumeroSql(comanda)) {
+            AdicionaEvento(ctx, "Número de comanda inválido: " + comanda);
+            return;
+        }
+        ApagaArquivo(ctx, Junta(PastaDest, NomeArquivo(comanda)));
+        sql = "Select * from Comanda where comanda=" + comanda + " order by Comanda";
+    } else {
+        ApagaExtratos(ctx, PastaDest);
+        sql = "Select * from Comanda order by Comanda";
+    }
+    Banco& b = ctx.banco;
+    b.AbreBanco(sql);
+    AdicionaEvento(ctx, "Exportando consumos para " + PastaDest);
+    for (; !b.rs().eof(); b.rs().proximo()) Passo(ctx, [&] { ExportaComanda(ctx, PastaDest); });
+    b.FechaBanco();
+}
+
+}  // namespace varelo
