@@ -1,0 +1,252 @@
+#include "transactions/inclusion.h"
+
+#include <array>
+#include <cstdint>
+#include <limits>
+#include <optional>
+
+#include "app/activity_log.h"
+#include "app/context.h"
+#include "app/errors.h"
+#include "app/regional.h"
+#include "db/banco.h"
+#include "db/sql.h"
+#include "export/account_totals.h"
+#include "export/text_columns.h"
+#include "transactions/record.h"
+#include "transactions/replies.h"
+
+namespace varelo {
+namespace {
+
+using Campos = std::array<std::string, 8>;
+
+constexpr const char* kNaoImprimir = "Não Imprimir";
+
+// What the order system's columns hold. A request beyond them is refused
+// here: left to the server, it would fail as a database error, the request
+// would stay in the folder and stop the monitor on it at every scan.
+constexpr std::size_t kMaximoLinha = 1000;     // far beyond any real request
+constexpr std::size_t kMaximoObs = 255;        // ItemComanda.Obs
+constexpr std::size_t kMaximoAtendente = 60;   // ItemComanda.Lancado, Comanda.Garcon
+const Dinheiro kLimiteValor = Dinheiro::deUnidades(100000000000);  // DECIMAL(15,4)
+
+enum class Desfecho { Incluido, QuantidadeInvalida, ProdutoNaoEncontrado };
+
+// The request line must be text: no control characters other than the tab
+// and none of the bytes that Windows-1252 leaves undefined.
+void VerificaTexto(const std::string& linha) {
+    if (Largura(linha) > kMaximoLinha)
+        throw Erro("Linha longa demais: " + std::to_string(Largura(linha)) + " caracteres");
+    for (unsigned char c : linha)
+        if ((c < 0x20 && c != '\t') || c == 0x7F) throw Erro("Conteúdo do arquivo não é texto");
+    if (linha.find("\xEF\xBF\xBD") != std::string::npos) throw Erro("Conteúdo do arquivo não é texto");
+}
+
+// The product code goes into the statements bare: a plain number, not 0.
+bool CodigoValido(const std::string& codigo) {
+    return !codigo.empty() && EhNumeroSql(codigo) && ValorInicial(codigo) != 0;
+}
+
+// A comanda or table number, bare in the statements and an INT column.
+void VerificaInteiro(const std::string& texto, const std::string& oQue) {
+    bool valido = EhInteiroSql(texto);
+    if (valido) {
+        try {
+            ParaInteiro32(texto);
+        } catch (const Erro&) {
+            valido = false;
+        }
+    }
+    if (!valido) throw Erro("Número de " + oQue + " inválido: " + texto);
+}
+
+void VerificaTamanho(const std::string& texto, std::size_t maximo, const std::string& oQue) {
+    if (Largura(texto) > maximo)
+        throw Erro("Texto longo demais para " + oQue + ": " + std::to_string(Largura(texto)) +
+                   " caracteres (máximo " + std::to_string(maximo) + ")");
+}
+
+void VerificaValor(Dinheiro valor, const std::string& oQue) {
+    if (valor >= kLimiteValor || valor <= -kLimiteValor)
+        throw Erro(oQue + " fora do intervalo: " + TextoPadrao(valor));
+}
+
+// A quantity or price as SQL text: regional text with a decimal point.
+std::string NumeroSql(Dinheiro valor) { return VirgulaParaPonto(TextoPadrao(valor)); }
+
+// The current moment as the statements store it: date and hours:minutes.
+std::string MomentoSql(Contexto& ctx) {
+    const DataHora agora = ctx.relogio.agora();
+    return DataAAAAMMDD(agora) + " " + HoraTexto(agora).substr(0, 5);
+}
+
+// Everything the request reads and writes in the database, as one
+// transaction. The two refusals after the code check come back as their
+// outcome, with their messages already in the event list; a run-time
+// failure throws Erro and rolls everything back.
+Desfecho Aplica(Contexto& ctx, Campos& f) {
+    Banco& b = ctx.banco;
+    Registros& rs = b.rs();
+    Transacao transacao(b);
+
+    // Quantity: a named quantity of the product, or the text as a number.
+    Dinheiro qtde;
+    b.AbreBanco("Select * from cadqtde where codigo=" + f[0] + " and Descricao='" + EscapaSql(f[1]) + "'");
+    if (rs.eof()) {
+        AdicionaEvento(ctx, "Não foi encontrada a quantidade");
+        qtde = LeDinheiro(f[1]);
+        if (qtde <= Dinheiro()) {
+            AdicionaEvento(ctx, "Quantidade inválida");
+            return Desfecho::QuantidadeInvalida;
+        }
+        AdicionaEvento(ctx, "Lancando quantidade " + f[1]);
+    }
+    if (qtde <= Dinheiro()) qtde = DinheiroDoBanco(rs.texto("Qtde"));
+    b.FechaBanco();
+
+    // Product.
+    b.AbreBanco("Select * from Produtos where codigo=" + f[0]);
+    if (rs.eof()) {
+        b.FechaBanco();
+        AdicionaEvento(ctx, "Não foi encontrado o produto indicado no palm");
+        return Desfecho::ProdutoNaoEncontrado;
+    }
+    // The handheld's price has a decimal point; 0 or less takes the
+    // product's own.
+    Dinheiro preco;
+    if (LeDinheiro(f[7]) <= Dinheiro())
+        preco = DinheiroDoBanco(rs.texto("preco_v"));
+    else
+        preco = LeDinheiro(PontoParaVirgula(f[7])).arredonda(4);
+    const std::string unidade = rs.texto("Unidade");
+    const auto monitoradoTexto = rs.campo("monitorado");
+    const bool monitorado = monitoradoTexto && ValorInicial(*monitoradoTexto) != 0;
+    const auto descricao2Lida = rs.campo("descricao2");
+    const std::string descricao2 = descricao2Lida && !Apara(*descricao2Lida).empty()
+                                       ? *descricao2Lida
+                                       : rs.texto("descricao");
+    const std::string tempoPreparo = rs.campo("tempopreparo").value_or("0");
+    const auto idgrupo = rs.campo("idgrupo");
+    b.FechaBanco();
+
+    // Printer of the product's group.
+    std::string impressora = kNaoImprimir;
+    if (idgrupo) {
+        b.AbreBanco("Select Impressora from Grupos where idgrupo=" + *idgrupo);
+        if (!rs.eof()) impressora = rs.texto("Impressora");
+        b.FechaBanco();
+    }
+
+    if (f[5].empty()) f[5] = "Palm";
+    const std::string status = monitorado ? "PREPARANDO" : "NÃO MONITORADO";
+
+    // What goes into the statements bare, and what the columns can hold.
+    VerificaInteiro(f[2], "comanda");
+    if (!f[4].empty()) VerificaInteiro(f[4], "mesa");
+    if (!EhNumeroSql(tempoPreparo)) throw Erro("Tempo de preparo inválido: " + tempoPreparo);
+    VerificaTamanho(f[3], kMaximoObs, "a observação");
+    VerificaTamanho(f[5], kMaximoAtendente, "o atendente");
+    VerificaValor(qtde, "Quantidade");
+    VerificaValor(preco, "Preço");
+
+    const std::string momento = MomentoSql(ctx);
+    AdicionaEvento(ctx, "Lancando item na comanda " + f[2]);
+    b.AbreBanco(
+        "Insert into ItemComanda (Comanda, idProduto, qtde, valor, desconto, Unidade, Obs, Lancado, "
+        "Status, Descricao2, Tempopreparo, Etiqueta,  DataHora) VALUES (" +
+        f[2] + "," + f[0] + "," + NumeroSql(qtde) + "," + NumeroSql(preco) + ",0,'" +
+        EscapaSql(unidade) + "','" + EscapaSql(f[3]) + "','" + EscapaSql(f[5]) + "','" +
+        EscapaSql(status) + "','" + EscapaSql(descricao2) + "'," + tempoPreparo + "," +
+        (impressora == "Etiqueta" ? "False" : "True") + ",'" + momento + "')");
+    b.FechaBanco();
+
+    // A new comanda number opens the comanda with the next order number.
+    b.AbreBanco("Select Count(*) as TotCom from Comanda where Comanda = " + f[2]);
+    const double totCom = ValorInicial(rs.texto("TotCom"));
+    b.FechaBanco();
+    if (f[4].empty()) f[4] = "999";
+    if (totCom <= 0) {
+        // Locked until the end of the transaction, so that two writers
+        // never take the same number.
+        b.AbreBanco("Select max(seqcomanda) as Proximo from sequencias for update");
+        const std::int32_t ultimo = ParaInteiro32(rs.texto("Proximo"));
+        b.FechaBanco();
+        if (ultimo == std::numeric_limits<std::int32_t>::max()) throw Erro("Estouro");
+        const std::string pedido = std::to_string(ultimo + 1);
+        b.AbreBanco(
+            "Insert into Comanda (idpedido, idCliente, Garcon, Comanda, Ocupantes, Desconto, Inicio, "
+            "Final , Valor, ValorPG, Couvert, Servico, Mesa) VALUES (" +
+            pedido + ",0,'" + EscapaSql(f[5]) + "'," + f[2] + ",1,-1,'" + momento + "',Null," +
+            NumeroSql(preco) + ",0,-1,-1," + f[4] + ")");
+        b.FechaBanco();
+        b.AbreBanco("Update sequencias set seqcomanda=" + pedido);
+        b.FechaBanco();
+    }
+
+    b.AbreBanco("Update Comanda set Mesa=" + f[4] + " where comanda = " + f[2]);
+    b.FechaBanco();
+
+    GravaLog(ctx, "PALM Incluido item: " + descricao2, "OPERACAO", f[5]);
+    transacao.confirma();
+    return Desfecho::Incluido;
+}
+
+}  // namespace
+
+void InclueItem(Contexto& ctx, const std::string& ArqInc) {
+    AdicionaEvento(ctx, "incluindo " + ArqInc);
+    const std::string comandaErro = std::to_string(ctx.ComandaAtual);
+    Campos campos{};
+    try {
+        const std::string conteudo = LeArquivo(ctx.arquivos, ctx.relogio, ArqInc);
+        if (conteudo.empty()) {
+            AdicionaEvento(ctx, "Nao consegui ler conteudo do arquivo");
+            GravaErro(ctx, comandaErro);
+            ApagaArquivo(ctx, ArqInc);
+            return;
+        }
+        VerificaTexto(conteudo);
+        ParseToArrayPvirg(conteudo, campos);
+
+        if (!CodigoValido(campos[0])) {
+            AdicionaEvento(ctx, "Código inválido");
+            AdicionaEvento(ctx, "Limpando " + ArqInc);
+            GravaErro(ctx, comandaErro);
+            Espera(ctx, 0.5f);
+            ApagaArquivo(ctx, ArqInc);
+            return;
+        }
+
+        switch (Aplica(ctx, campos)) {
+            case Desfecho::QuantidadeInvalida:
+                AdicionaEvento(ctx, "Limpando " + ArqInc);
+                Espera(ctx, 0.5f);
+                GravaErro(ctx, comandaErro);
+                ApagaArquivo(ctx, ArqInc);
+                return;
+            case Desfecho::ProdutoNaoEncontrado:
+                AdicionaEvento(ctx, "Limpando " + ArqInc);
+                Espera(ctx, 0.5f);
+                ApagaArquivo(ctx, ArqInc);
+                GravaErro(ctx, comandaErro);
+                return;
+            case Desfecho::Incluido:
+                break;
+        }
+        AdicionaEvento(ctx, "Limpando " + ArqInc);
+    } catch (const ErroBanco&) {
+        throw;
+    } catch (const std::exception& e) {
+        AdicionaEvento(ctx, e.what());
+        ApagaArquivo(ctx, ArqInc);
+        GravaErro(ctx, comandaErro);
+        return;
+    }
+    AdicionaEvento(ctx, "Esperando 1s antes de apagar inclusão!");
+    Espera(ctx, 0.5f);
+    ApagaArquivo(ctx, ArqInc);
+    GravaOK(ctx, campos[2]);
+}
+
+}  // namespace varelo
