@@ -40,7 +40,7 @@ protected:
     }
     std::string Arquivo(const std::string& nome) { return t.arquivos.le(t.comanda(nome)); }
     // The lines the export added after deleting the old file.
-    Linhas Registros(const std::string& nome) {
+    Linhas Registrados(const std::string& nome) {
         Linhas e = t.novosEventos();
         EXPECT_GE(e.size(), 1u);
         EXPECT_EQ(e.front(), kSeparador) << nome;  // ApagaArquivo with no file there
@@ -60,7 +60,7 @@ TEST_F(Catalogo, ProdutosAtivosComGrupoEOPrecoDoHorario) {
                                                 "10;Feijoada Ção;Pratos;12.5\r\n"));
     const std::string fim = "\r\n10;Feijoada \xC7\xE3o;Pratos;12.5\r\n";  // the handhelds' bytes
     EXPECT_EQ(Arquivo("cadpro.txt").substr(Arquivo("cadpro.txt").size() - fim.size()), fim);
-    EXPECT_EQ(Registros("cadpro"), (Linhas{"Exportando -> Café", "Exportando ->   Suco; natural ",
+    EXPECT_EQ(Registrados("cadpro"), (Linhas{"Exportando -> Café", "Exportando ->   Suco; natural ",
                                           "Exportando -> Água", "Exportando -> Feijoada Ção"}));
 
     t.ctx.cfg.EmHorario = true;
@@ -77,7 +77,7 @@ TEST_F(Catalogo, AtendentesComSenhaComoGravada) {
     ExportaAtendentes(t.ctx, t.pastaComandas());
     // " João " sorts first by its leading space; the password keeps its spaces.
     EXPECT_EQ(Arquivo("atendentes.txt"), ParaCp1252("João; 12 \r\nAna;9\r\n"));
-    EXPECT_EQ(Registros("atendentes"),
+    EXPECT_EQ(Registrados("atendentes"),
               (Linhas{"Exportando atendente ->  João ", "Exportando atendente -> Ana"}));
 }
 
@@ -85,7 +85,7 @@ TEST_F(Catalogo, NuloParaOArquivoNoRegistroEGuardaOsAnteriores) {
     Executa("Insert into Vendedores (nome, senha, tipo) values ('Bia',NULL,'GARCON'),('Caio','3','GARCON')");
     ExportaAtendentes(t.ctx, t.pastaComandas());
     EXPECT_EQ(Arquivo("atendentes.txt"), ParaCp1252("João; 12 \r\nAna;9\r\n"));
-    EXPECT_EQ(Registros("atendentes"), (Linhas{"Exportando atendente ->  João ", "Exportando atendente -> Ana",
+    EXPECT_EQ(Registrados("atendentes"), (Linhas{"Exportando atendente ->  João ", "Exportando atendente -> Ana",
                                               "Uso inválido de Nulo: senha"}));
 }
 
@@ -95,7 +95,7 @@ TEST_F(Catalogo, ComandasBloqueiaAsQueEsperamRecebimento) {
     // No BloquearReceb row counts as 1.
     ExportaComandas(t.ctx, t.pastaComandas());
     EXPECT_EQ(Arquivo("Comandas.txt"), "1\r\n3\r\n");
-    EXPECT_EQ(Registros("Comandas"), (Linhas{"Exportando comandas -> 1", "Exportando comandas -> 3"}));
+    EXPECT_EQ(Registrados("Comandas"), (Linhas{"Exportando comandas -> 1", "Exportando comandas -> 3"}));
 
     Executa("Insert into Config (Variavel, Valor) values ('BloquearReceb','0')");
     ExportaComandas(t.ctx, t.pastaComandas());
@@ -120,7 +120,7 @@ TEST_F(Catalogo, QuantidadesDeTodosOsProdutosUmaLinhaDeRegistroPorProduto) {
     ExportaQtdes(t.ctx, t.pastaComandas());
     // Every product, active or not, ordered by group and description.
     EXPECT_EQ(Arquivo("cadqtde.txt"), ParaCp1252("13;Fatia\r\n10;Inteira\r\n10;Meia Porção\r\n15;Duplo\r\n"));
-    EXPECT_EQ(Registros("cadqtde"), (Linhas{
+    EXPECT_EQ(Registrados("cadqtde"), (Linhas{
                                         "Exportando qtdes -> 13;Fatia",          // Bolo velho
                                         "Exportando qtdes -> 10;Meia Porção",    // Feijoada Ção
                                         "Exportando qtdes -> 10;Meia Porção",    // Suco: no rows
@@ -134,7 +134,7 @@ TEST_F(Catalogo, ObservacoesComPrecoDecimal) {
     ExportaObs(t.ctx, t.pastaComandas());
     EXPECT_EQ(Arquivo("cadobs.txt"), "2;10;Farofa extra;2.5\r\n1;10;Sem sal;0\r\n"
                                      "3;11;Sem a\xE7\xFA" "car;0.75\r\n");
-    EXPECT_EQ(Registros("cadobs"),
+    EXPECT_EQ(Registrados("cadobs"),
               (Linhas{"Exportando obs -> 2;10;Farofa extra;2.5", "Exportando obs -> 1;10;Sem sal;0",
                       "Exportando obs -> 3;11;Sem açúcar;0.75"}));
 }
