@@ -100,7 +100,7 @@ bool ImpressoraSpool::terminaDocumento() {
                 std::all_of(nome.begin(), nome.begin() + 6, ::isdigit))
                 maior = std::max(maior, std::stol(nome.substr(0, 6)));
         }
-        char numero[16];
+        char numero[24];
         std::snprintf(numero, sizeof numero, "%06ld", maior + 1);
         std::ostringstream fonte;
         fonte << fonte_ << "\n" << TextoPadrao(static_cast<double>(tamanho_)) << "\n"

@@ -1,0 +1,109 @@
+#include "printing/layout.h"
+
+#include <algorithm>
+#include <cmath>
+#include <vector>
+
+#include "app/activity_log.h"
+#include "app/context.h"
+#include "app/encoding.h"
+#include "app/errors.h"
+#include "app/files.h"
+#include "app/regional.h"
+#include "export/text_columns.h"
+#include "printing/printing_system.h"
+#include "transactions/replies.h"
+
+namespace varelo {
+namespace {
+
+// Rounds halves to even, as the layout's width arithmetic does.
+std::int16_t MetadePar(double valor) { return static_cast<std::int16_t>(std::nearbyint(valor)); }
+
+bool FonteInstalada(SistemaImpressao& impressao, const std::string& nome) {
+    const int n = impressao.quantidadeFontes();
+    for (int i = 0; i < n; ++i)
+        if (impressao.fonte(i) == nome) return true;
+    return false;
+}
+
+void AplicaFonteCozinha(Contexto& ctx) {
+    // Converted first: a size that is not a number changes nothing.
+    const float tamanho = static_cast<float>(LeNumero(ctx.cfg.TamFonteCupomCozinha));
+    ctx.impressao.defineNomeFonte(ctx.cfg.FonteCupomCozinha);
+    ctx.impressao.defineTamanhoFonte(tamanho);
+    ctx.impressao.defineNegrito(true);
+}
+
+// The lines of a print file, CR LF or LF ends; no empty last line for a file
+// that ends with a line break.
+std::vector<std::string> Linhas(const std::string& texto) {
+    std::vector<std::string> linhas;
+    std::size_t inicio = 0;
+    while (inicio < texto.size()) {
+        std::size_t fim = texto.find('\n', inicio);
+        if (fim == std::string::npos) fim = texto.size();
+        std::string linha = texto.substr(inicio, fim - inicio);
+        if (!linha.empty() && linha.back() == '\r') linha.pop_back();
+        linhas.push_back(std::move(linha));
+        inicio = fim + 1;
+    }
+    return linhas;
+}
+
+}  // namespace
+
+void DefineImpressora(Contexto& ctx, const std::string& NomeImp) {
+    try {
+        for (const std::string& nome : ctx.impressao.impressoras()) {
+            if (nome == NomeImp) {
+                ctx.impressao.selecionaImpressora(nome);
+                break;
+            }
+        }
+        AplicaFonteCozinha(ctx);
+    } catch (const Erro& e) {
+        AdicionaEvento(ctx, e.what());
+        AdicionaEvento(ctx, "Erro definindo a Impressora padrão!");
+    }
+}
+
+void FonteCozinha(Contexto& ctx) {
+    if (FonteInstalada(ctx.impressao, ctx.cfg.FonteCupomCozinha)) AplicaFonteCozinha(ctx);
+}
+
+void FonteConta(Contexto& ctx) {
+    if (!FonteInstalada(ctx.impressao, "Larabiefont")) return;
+    ctx.impressao.defineNomeFonte("Larabiefont");
+    ctx.impressao.defineTamanhoFonte(8);
+    ctx.impressao.defineNegrito(true);
+}
+
+std::string Centraliza(const std::string& texto, std::int16_t& largura) {
+    const auto comprimento = static_cast<std::int32_t>(Largura(texto));
+    if (comprimento > largura) return texto;
+    largura = MetadePar(largura / 2.0);
+    const int espacos = largura - MetadePar(comprimento / 2.0);
+    return std::string(static_cast<std::size_t>(std::max(espacos, 0)), ' ') + texto;
+}
+
+void ImprimeDiverso(Contexto& ctx, const std::string& ArqImp) {
+    try {
+        AdicionaEvento(ctx, "Gerando impressão para arquivo " + ArqImp);
+        const std::string bytes = ctx.arquivos.le(ArqImp);
+        if (bytes.size() <= 10) {
+            AdicionaEvento(ctx, "Arquivo de Impressao Vazio " + ArqImp);
+            return;
+        }
+        const std::vector<std::string> linhas = Linhas(DeCp1252(bytes));
+        DefineImpressora(ctx, linhas.front());
+        for (std::size_t i = 1; i < linhas.size(); ++i) ctx.impressao.imprime(linhas[i]);
+        if (!ctx.impressao.terminaDocumento()) throw Erro(ctx.impressao.ultimoErro());
+        AdicionaEvento(ctx, "Impressão finalizada " + ArqImp);
+    } catch (const Erro& e) {
+        AdicionaEvento(ctx, e.what());
+    }
+    ApagaArquivo(ctx, ArqImp);
+}
+
+}  // namespace varelo
