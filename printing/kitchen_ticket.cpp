@@ -1,0 +1,467 @@
+#include "printing/kitchen_ticket.h"
+
+#include <cctype>
+#include <map>
+#include <optional>
+#include <string>
+#include <utility>
+#include <vector>
+
+#include "app/activity_log.h"
+#include "app/context.h"
+#include "app/errors.h"
+#include "app/money.h"
+#include "app/regional.h"
+#include "db/banco.h"
+#include "db/sql.h"
+#include "printing/labels.h"
+#include "printing/layout.h"
+#include "printing/printing_system.h"
+#include "transactions/record.h"
+#include "transactions/replies.h"
+
+namespace varelo {
+namespace {
+
+const std::string kCrLf = "\r\n";
+const std::string kTracos(48, '-');
+const std::string kNaoImprimir = "Não Imprimir";
+const std::string kEtiqueta = "Etiqueta";
+
+std::string SemEspacos(const std::string& texto) {
+    const auto inicio = texto.find_first_not_of(' ');
+    if (inicio == std::string::npos) return "";
+    const auto fim = texto.find_last_not_of(' ');
+    return texto.substr(inicio, fim - inicio + 1);
+}
+
+// Upper case as the desktop does it for the Western code page: the ASCII
+// letters, the accented Latin-1 letters (à..þ, ÿ) and š, œ, ž; everything
+// else stays as it is.
+std::string Maiusculas(const std::string& texto) {
+    std::string saida;
+    saida.reserve(texto.size());
+    for (std::size_t i = 0; i < texto.size(); ++i) {
+        const auto c = static_cast<unsigned char>(texto[i]);
+        if (c >= 'a' && c <= 'z') {
+            saida += static_cast<char>(c - 'a' + 'A');
+            continue;
+        }
+        if (i + 1 < texto.size() && (c == 0xC3 || c == 0xC5)) {
+            const auto d = static_cast<unsigned char>(texto[i + 1]);
+            if (c == 0xC3 && d >= 0xA0 && d <= 0xBE && d != 0xB7) {
+                saida += static_cast<char>(0xC3);
+                saida += static_cast<char>(d - 0x20);
+                ++i;
+                continue;
+            }
+            if (c == 0xC3 && d == 0xBF) {
+                saida += "\xC5\xB8";
+                ++i;
+                continue;
+            }
+            if (c == 0xC5 && (d == 0xA1 || d == 0x93 || d == 0xBE)) {
+                saida += static_cast<char>(0xC5);
+                saida += static_cast<char>(d - 1);
+                ++i;
+                continue;
+            }
+        }
+        saida += static_cast<char>(c);
+    }
+    return saida;
+}
+
+// A decimal column as the server sends it ("0.5000"); a null is 0.
+Dinheiro Quantidade(const std::optional<std::string>& valor) {
+    if (!valor || SemEspacos(*valor).empty()) return Dinheiro();
+    return LeDinheiro(PontoParaVirgula(*valor));
+}
+
+std::string ConsultaItens(const std::string& mesa, std::int32_t ordem, bool novaTentativa) {
+    std::string sql =
+        "Select Comanda.Mesa, Comanda.Comanda, Comanda.idpedido, itemcomanda.idmeia, "
+        "Itemcomanda.idproduto, Itemcomanda.Qtde, ItemComanda.Obs, ItemComanda.impresso, "
+        "ItemComanda.idlanc, ItemComanda.lancado, Produtos.Descricao, Produtos.idGrupo, "
+        "Grupos.Nome, ItemComanda.Descricao2 from Comanda, itemComanda, Produtos, Grupos where "
+        "Comanda.Comanda=Itemcomanda.comanda and Itemcomanda.idproduto=Produtos.codigo and "
+        "Produtos.idgrupo=Grupos.idgrupo";
+    // The second attempt of the grouped order has always been sent with a
+    // doubled space; the server reads it the same.
+    sql += (novaTentativa && ordem == 0) ? "  " : " ";
+    sql += "and Itemcomanda.impresso=false and Comanda.mesa=" + mesa;
+    sql += ordem != 0 ? " order by ItemComanda.idlanc" : " order by ItemComanda.Comanda, Produtos.idgrupo";
+    return sql;
+}
+
+// A print request of the handhelds (PRINTM...). The background checks print
+// without one, and the file named by ArqAtual is then whatever the scan
+// listed last: a reply or a catalog file that must stay.
+bool EhPedidoDeImpressao(const std::string& caminho) {
+    const auto barra = caminho.find_last_of('/');
+    const std::string nome = barra == std::string::npos ? caminho : caminho.substr(barra + 1);
+    const std::string tipo = "PRINTM";
+    if (nome.size() < tipo.size()) return false;
+    for (std::size_t i = 0; i < tipo.size(); ++i)
+        if (std::toupper(static_cast<unsigned char>(nome[i])) != tipo[i]) return false;
+    return true;
+}
+
+// The copy printer of a group: empty when the group has none.
+std::string Copia(const std::string& impressora2) {
+    return impressora2 == kNaoImprimir ? std::string() : impressora2;
+}
+
+// Where a ticket goes: its printer and its copy printer. Items of groups
+// that share the printer but not the copy are on tickets of their own, so
+// that each copy holds the items of its groups and no item loses its copy.
+std::string Destino(const std::string& impressora, const std::string& impressora2) {
+    return impressora + '\n' + Copia(impressora2);
+}
+
+void ApagaPedido(Contexto& ctx) {
+    if (EhPedidoDeImpressao(ctx.ArqAtual)) ApagaArquivo(ctx, ctx.ArqAtual);
+}
+
+// What a ticket shows of its comanda: the order number and the name.
+struct DadosComanda {
+    std::string pedido;
+    std::string nome;
+};
+
+// One call of ImprimeCupom: the state of the walk over the table's items.
+class CupomMesa {
+public:
+    CupomMesa(Contexto& ctx, std::int32_t mesa)
+        : ctx_(ctx), banco_(ctx.banco), mesa_(mesa), textoMesa_(std::to_string(mesa)) {}
+
+    // False when nothing was pending, even after the second look.
+    bool imprime();
+    // Puts the items of the ticket being built back to unprinted: they were
+    // marked, but their ticket never went out.
+    void devolvePendentes(const std::string& motivo);
+
+private:
+    void item(Registros& rs);
+    void cabecalhoA(Registros& rs);
+    void cabecalhoB(Registros& rs);
+    void linhasComuns(Registros& rs);
+    void linhasItem(Registros& rs);
+    void imprimeCupom(std::int16_t codigo);
+    bool entrega(std::string& motivo);
+    const DadosComanda& dados(std::int32_t comanda, const std::optional<std::string>& pedido);
+    void linha(const std::string& texto) { texto_ += kCrLf + texto; }
+
+    Contexto& ctx_;
+    Banco& banco_;
+    const std::int32_t mesa_;
+    const std::string textoMesa_;
+
+    std::map<std::int32_t, DadosComanda> comandas_;
+    std::string texto_;
+    std::int32_t comandaCabecalho_ = 0;
+    std::int32_t comandaRegistro_ = 99999;
+    std::string destinoCabecalho_;  // printer (and copy) of the last heading check
+    std::string impressoraSelecionada_;
+    bool pula_ = false;
+
+    // The item being handled.
+    std::int32_t comandaItem_ = 0;
+    std::string impressora_, impressora2_, qtde_, obs_, descricao_, idlanc_;
+    std::int32_t meia_ = 0;
+    Dinheiro quantidade_;
+    // The ticket being built: what it says of its comanda, the comanda as
+    // LogImp wants it, and its items (key, description).
+    std::string pedidoCupom_;
+    std::string comandaTexto_;
+    std::vector<std::pair<std::string, std::string>> itensCupom_;
+};
+
+const DadosComanda& CupomMesa::dados(std::int32_t comanda, const std::optional<std::string>& pedido) {
+    auto achado = comandas_.find(comanda);
+    if (achado != comandas_.end()) return achado->second;
+    DadosComanda d;
+    d.pedido = pedido.value_or("");
+    d.nome = ConsultaNomeComanda(ctx_, comanda);
+    if (!d.nome.empty()) AdicionaEvento(ctx_, "Imprimindo conta de " + d.nome);
+    return comandas_.emplace(comanda, std::move(d)).first->second;
+}
+
+bool CupomMesa::imprime() {
+    banco_.AbreBanco("Select * from config where variavel='OrdemPedido' ");
+    std::int32_t ordem = 0;
+    if (!banco_.rs().eof()) ordem = ParaInteiro32(banco_.rs().textoOuVazio("Valor"));
+    banco_.FechaBanco();
+
+    AdicionaEvento(ctx_, "Imprimindo cupom da mesa " + textoMesa_);
+    banco_.AbreBanco(ConsultaItens(textoMesa_, ordem, false));
+    if (banco_.rs().eof()) {
+        banco_.FechaBanco();
+        AdicionaEvento(ctx_, "Sem itens para imprimir da mesa " + textoMesa_);
+        Espera(ctx_, 0.5f);
+        AdicionaEvento(ctx_, "Fazendo nova tentativa de impressão da mesa " + textoMesa_);
+        banco_.AbreBanco(ConsultaItens(textoMesa_, ordem, true));
+        if (banco_.rs().eof()) {
+            banco_.FechaBanco();
+            return false;
+        }
+    }
+
+    Registros& rs = banco_.rs();
+    dados(ParaInteiro32(rs.texto("comanda")), rs.campo("idpedido"));
+    while (!rs.eof()) item(rs);
+
+    AdicionaEvento(ctx_, "Fim da impressao mesa " + textoMesa_);
+    banco_.FechaBanco();
+    return true;
+}
+
+void CupomMesa::item(Registros& rs) {
+    const std::string codigo = rs.texto("idproduto");
+    idlanc_ = rs.texto("idlanc");
+    comandaItem_ = ParaInteiro32(rs.texto("comanda"));
+    pula_ = false;
+
+    banco_.AbreBanco3(
+        "Select Produtos.codigo, Grupos.idGrupo, Grupos.Nome, Grupos.Impressora, Grupos.Impressora2 "
+        "from Produtos, grupos where Produtos.idgrupo=grupos.idgrupo and Produtos.Codigo = " +
+        codigo);
+    impressora_ = banco_.rs3().texto("Impressora");
+    impressora2_ = banco_.rs3().textoOuVazio("Impressora2");
+    if (impressora_ == kNaoImprimir) {
+        pula_ = true;
+    } else if (impressora_ == kEtiqueta) {
+        // The labels of the item's own comanda: the table's number may be
+        // another comanda's.
+        GeraEtiqueta(ctx_, comandaItem_);
+        pula_ = true;
+    } else if (impressora_ != impressoraSelecionada_) {
+        DefineImpressora(ctx_, impressora_);
+    }
+    banco_.FechaBanco3();
+
+    if (comandaCabecalho_ != comandaRegistro_) {
+        comandaCabecalho_ = comandaItem_;
+        if (!pula_) cabecalhoA(rs);
+    }
+    if (Destino(impressora_, impressora2_) != destinoCabecalho_ || ctx_.cfg.ImpSeparado) {
+        if (comandaCabecalho_ == comandaRegistro_ && !pula_) cabecalhoB(rs);
+        destinoCabecalho_ = Destino(impressora_, impressora2_);
+    }
+
+    qtde_ = TextoPadrao(Quantidade(rs.campo("Qtde")));
+    quantidade_ = Quantidade(rs.campo("Qtde"));
+    const auto meia = rs.campo("idmeia");
+    meia_ = meia ? ParaInteiro32(*meia) : 0;
+    obs_ = SemEspacos(rs.textoOuVazio("Obs"));
+    descricao_ = rs.textoOuVazio("Descricao");
+    if (const auto d2 = rs.campo("Descricao2"); d2 && !d2->empty()) descricao_ = SemEspacos(*d2);
+
+    if (!pula_) {
+        linhasItem(rs);
+        pedidoCupom_ = dados(comandaItem_, rs.campo("idpedido")).pedido;
+        itensCupom_.emplace_back(idlanc_, descricao_);
+    }
+
+    banco_.AbreBanco2("Update ItemComanda set Impresso=true, impressora='" + EscapaSql(impressora_) +
+                      "' where idlanc = " + idlanc_);
+    AdicionaEvento(ctx_, "Impresso registro " + idlanc_ + " Não imprime = " + (pula_ ? "True" : "False"));
+    banco_.FechaBanco2();
+
+    comandaTexto_ = rs.texto("comanda");
+    rs.proximo();
+
+    if (rs.eof()) {
+        if (!pula_) imprimeCupom(1);
+        return;
+    }
+    banco_.AbreBanco3(
+        "Select Produtos.codigo, Grupos.idGrupo, Grupos.Impressora, Grupos.impressora2 from Produtos, "
+        "grupos where Produtos.idgrupo=grupos.idgrupo and Produtos.Codigo = " +
+        rs.texto("idproduto"));
+    if (!pula_) {
+        const std::string proxima = banco_.rs3().texto("Impressora");
+        const std::string proxima2 = banco_.rs3().textoOuVazio("impressora2");
+        if (Destino(proxima, proxima2) != Destino(impressora_, impressora2_) || ctx_.cfg.ImpSeparado) {
+            imprimeCupom(3);
+            texto_.clear();
+            pula_ = true;
+            impressoraSelecionada_.clear();
+        } else {
+            impressoraSelecionada_ = proxima;
+        }
+    }
+    banco_.FechaBanco3();
+    comandaRegistro_ = ParaInteiro32(rs.texto("comanda"));
+    if (comandaRegistro_ != comandaCabecalho_ && !pula_) {
+        imprimeCupom(5);
+        texto_.clear();
+    }
+}
+
+void CupomMesa::cabecalhoA(Registros& rs) {
+    for (std::int32_t i = 0; i < ctx_.cfg.LinhasInicio; ++i) linha(" ");
+    linha("PEDIDO DE MESA");
+    linha(kTracos);
+    linhasComuns(rs);
+}
+
+void CupomMesa::cabecalhoB(Registros& rs) {
+    linha(" ");
+    for (std::int32_t i = 0; i < ctx_.cfg.LinhasInicio; ++i) linha(" ");
+    linhasComuns(rs);
+}
+
+void CupomMesa::linhasComuns(Registros& rs) {
+    const std::string nome = dados(comandaItem_, rs.campo("idpedido")).nome;
+    if (!SemEspacos(nome).empty()) linha(Maiusculas(nome));
+    const std::string mesa = SemEspacos(rs.textoOuVazio("mesa"));
+    const std::string comanda = SemEspacos(rs.texto("comanda"));
+    if (rs.campo("mesa") && ParaInteiro32(mesa) == comandaItem_) {
+        linha("MESA/COMANDA    ( " + mesa + " )");
+    } else {
+        linha("MESA         " + mesa);
+        linha(kTracos);
+        linha("COMANDA      " + comanda);
+    }
+    linha(kTracos);
+    if (const auto lancado = rs.campo("lancado")) linha("ATENDENTE:   " + SemEspacos(*lancado));
+    else linha("ATENDENTE:");
+    linha(kTracos);
+}
+
+void CupomMesa::linhasItem(Registros& rs) {
+    if (ctx_.cfg.GrupoCupom) {
+        linha("Grupo  : " + rs.textoOuVazio("Nome"));
+        linha(kTracos);
+    }
+    if (meia_ > 0) linha("MEIA " + descricao_);
+    else if (quantidade_ != ctx_.cfg.qtdMinimo || quantidade_ == Dinheiro::deUnidades(1))
+        linha(SemEspacos(qtde_) + " x " + descricao_);
+    else linha("MEIA " + descricao_);
+
+    if (!obs_.empty()) {
+        if (obs_.find('/') == std::string::npos) {
+            linha("Obs    : " + obs_);
+        } else {
+            std::size_t de = 0;
+            while (true) {
+                const auto barra = obs_.find('/', de);
+                const std::string parte =
+                    obs_.substr(de, barra == std::string::npos ? std::string::npos : barra - de);
+                if (!SemEspacos(parte).empty()) {
+                    const auto seta = parte.find("->");
+                    if (seta != std::string::npos) {
+                        linha(" ");
+                        linha(Maiusculas(parte.substr(0, seta)));
+                        linha("   " + Maiusculas(parte.substr(seta + 2)));
+                    } else {
+                        linha("   " + parte);
+                    }
+                }
+                if (barra == std::string::npos) break;
+                de = barra + 1;
+            }
+        }
+    }
+    linha(kTracos);
+}
+
+bool CupomMesa::entrega(std::string& motivo) {
+    try {
+        ctx_.impressao.imprime(texto_);
+    } catch (const Erro& e) {
+        motivo = e.what();
+        return false;
+    }
+    if (ctx_.impressao.terminaDocumento()) return true;
+    motivo = ctx_.impressao.ultimoErro();
+    return false;
+}
+
+void CupomMesa::imprimeCupom(std::int16_t codigo) {
+    const DataHora agora = ctx_.relogio.agora();
+    linha(DataDDMMAAAA(agora) + " - " + HoraTexto(agora) + " - id:" + pedidoCupom_);
+    linha("Registro: " + idlanc_);
+    for (std::int32_t i = 0; i < ctx_.cfg.LinhaFim; ++i) linha(" ");
+
+    DefineImpressora(ctx_, impressora_);
+    std::string motivo;
+    if (!entrega(motivo)) {
+        // The copy waits for the ticket itself, which is printed again later.
+        devolvePendentes("Cupom não aceito pela impressora " + impressora_ + ": " + motivo);
+        return;
+    }
+    itensCupom_.clear();
+    LogImp(ctx_, impressora_, descricao_, comandaTexto_, codigo);
+
+    if (!Copia(impressora2_).empty()) {
+        DefineImpressora(ctx_, impressora2_);
+        if (entrega(motivo))
+            LogImp(ctx_, impressora2_, descricao_, comandaTexto_, static_cast<std::int16_t>(codigo + 1));
+        else
+            AdicionaEvento(ctx_, "Cópia do cupom não aceita pela impressora " + impressora2_ + ": " + motivo);
+    }
+}
+
+void CupomMesa::devolvePendentes(const std::string& motivo) {
+    if (itensCupom_.empty()) return;
+    std::string chaves, itens;
+    for (const auto& [idlanc, descricao] : itensCupom_) {
+        chaves += (chaves.empty() ? "" : ",") + idlanc;
+        itens += (itens.empty() ? "" : ", ") + idlanc + " " + descricao;
+    }
+    itensCupom_.clear();
+    banco_.AbreBanco2("Update ItemComanda set Impresso=false, impressora=NULL where idlanc in (" +
+                      chaves + ")");
+    banco_.FechaBanco2();
+    AdicionaEvento(ctx_, motivo + " - itens voltam a pendentes: " + itens);
+}
+
+}  // namespace
+
+std::string ConsultaNomeComanda(Contexto& ctx, std::int32_t comanda) {
+    Banco& banco = ctx.banco;
+    const std::string numero = std::to_string(comanda);
+    try {
+        banco.AbreBanco2("Select Obs from Comanda where comanda = " + numero);
+        if (banco.rs2().eof()) {
+            banco.FechaBanco2();
+            return "";
+        }
+        std::string nome = SemEspacos(banco.rs2().textoOuVazio("Obs"));
+        banco.FechaBanco2();
+        banco.AbreBanco2("Select Nome, Veiculos from Clientes where Veiculos='" + numero +
+                         "' or idCond=" + numero);
+        if (!banco.rs2().eof()) nome += "/" + banco.rs2().textoOuVazio("Nome");
+        banco.FechaBanco2();
+        return nome;
+    } catch (const ErroBanco&) {
+        throw;
+    } catch (const std::exception&) {
+        banco.FechaBanco2();
+        return "";
+    }
+}
+
+void ImprimeCupom(Contexto& ctx, std::int32_t mesa) {
+    CupomMesa cupom(ctx, mesa);
+    try {
+        if (!cupom.imprime()) return;
+        Chama(ctx.procs.ExportaConsumos, ctx.cfg.txtPasta, std::to_string(ctx.ComandaAtual));
+        ApagaPedido(ctx);
+    } catch (const ErroBanco&) {
+        throw;
+    } catch (const std::exception& e) {
+        AdicionaEvento(ctx, std::string("Erro Impressao: ") + e.what());
+        cupom.devolvePendentes("Impressão interrompida");
+        ApagaPedido(ctx);
+        AdicionaEvento(ctx, "Fechando os Bancos apos impressao");
+        ctx.banco.FechaBanco();
+        ctx.banco.FechaBanco2();
+        ctx.banco.FechaBanco3();
+        AdicionaEvento(ctx, "Bancos Fechados");
+    }
+}
+
+}  // namespace varelo
