@@ -1,0 +1,132 @@
+#include "checks/auto_receipt.h"
+
+#include <optional>
+#include <string>
+
+#include "app/activity_log.h"
+#include "app/context.h"
+#include "app/money.h"
+#include "app/regional.h"
+#include "checks/check_support.h"
+#include "db/banco.h"
+
+namespace varelo {
+
+using namespace verificacoes;
+
+void VerificaRecebComanda(Contexto& ctx) {
+    Banco& b = ctx.banco;
+    // A printed item left behind by a comanda that is gone would be picked
+    // on every scan and could never be received: only open comandas count.
+    b.AbreBanco("Select * from itemcomanda where impresso=1 and comanda in (select comanda from comanda)");
+    if (b.rs().eof()) {
+        b.FechaBanco();
+        return;
+    }
+    const std::int32_t comanda = Inteiro32(b.rs(), "comanda");
+    b.FechaBanco();
+    const std::string textoComanda = std::to_string(comanda);
+
+    b.AbreBanco("Select * from itemcomanda where comanda=" + textoComanda + " and impresso=0");
+    if (!b.rs().eof()) {  // something is still waiting for the kitchen
+        b.FechaBanco();
+        return;
+    }
+    b.FechaBanco();
+    Espera(ctx, 1.0f);
+    AdicionaEvento(ctx, "Começando auto recebimento da comanda " + textoComanda);
+    AutoRecebComanda(ctx, comanda);
+}
+
+namespace {
+
+// Quantity times unit price of an item row; a null in either adds nothing.
+Dinheiro TotalDoItem(const Registros& r) {
+    const auto qtde = r.campo("Qtde");
+    const auto valor = r.campo("Valor");
+    if (!qtde || !valor) return Dinheiro();
+    return DinheiroDoBanco(*qtde) * DinheiroDoBanco(*valor);
+}
+
+}  // namespace
+
+void AutoRecebComanda(Contexto& ctx, std::int32_t numComanda) {
+    Banco& b = ctx.banco;
+    const std::string n = std::to_string(numComanda);
+    // The leaving time of the comanda and of each item: date and hh:mm.
+    const DataHora agora = ctx.relogio.agora();
+    const std::string textoAgora = DataAAAAMMDD(agora) + " " + HoraTexto(agora).substr(0, 5);
+
+    Transacao transacao(b);
+
+    b.AbreBanco("Select * from Comanda where comanda=" + n);
+    if (b.rs().eof()) {
+        b.FechaBanco();
+        return;
+    }
+    const std::string pedido = SqlInteiro(b.rs().campo("idPedido"));
+    b.FechaBanco();
+
+    b.AbreBanco("Select * from itemComanda where comanda=" + n);
+    if (b.rs().eof()) {
+        b.FechaBanco();
+        return;
+    }
+    Dinheiro total;
+    std::optional<std::string> ultimoLancador;
+    for (Registros& r = b.rs(); !r.eof(); r.proximo()) {
+        const std::string sql =
+            "INSERT INTO `mitemcomanda` (`idPedido`, `Comanda`, `idProduto`, `qtde`, `Valor`, "
+            "`Custo`, `desconto`, `Unidade`, `OBS`, `idLanc`, `DataHora`, `DataHoraFim`, "
+            "`Lancado`) VALUES   (" +
+            pedido + "," + SqlInteiro(r.campo("comanda")) + "," + SqlInteiro(r.campo("idProduto")) +
+            "," + SqlDinheiro(r.campo("Qtde")) + "," + SqlDinheiro(r.campo("Valor")) + "," +
+            SqlDinheiro(r.campo("custo")) + "," + SqlDinheiro(r.campo("desconto")) + "," +
+            SqlTexto(r.campo("Unidade")) + "," + SqlTexto(r.campo("obs")) + "," +
+            SqlInteiro(r.campo("idlanc")) + "," + SqlDataHora(r.campo("datahora")) + ",'" +
+            textoAgora + "'," + SqlTexto(r.campo("lancado")) + ")";
+        ultimoLancador = r.campo("lancado");
+        total += TotalDoItem(r);
+        b.AbreBanco2(sql);
+        b.FechaBanco2();
+    }
+
+    b.AbreBanco("Select * from Comanda where comanda=" + n);
+    if (b.rs().eof()) {
+        b.FechaBanco();
+        return;
+    }
+    const Registros& c = b.rs();
+    const std::string textoTotal = TextoDinheiroSql(total);
+    const auto obs = c.campo("obs");
+    const std::string sqlComanda =
+        "INSERT INTO `mcomanda` (`idPedido`, `idCliente`, `Garcon`, `Comanda`, `Ocupantes`, "
+        "`Desconto`, `Inicio`, `Final`, `Valor`, `ValorPg`, `Couvert`, `Servico`, `Fechamento`, "
+        "`idLanc`, `Status`, `PG`, `Obs`, `Mesa`, `Vendedor`, `Caixa`) VALUES  (" +
+        SqlInteiro(c.campo("idPedido")) + "," + SqlInteiro(c.campo("idcliente")) + "," +
+        SqlTexto(c.campo("Garcon")) + "," + SqlInteiro(c.campo("comanda")) + "," +
+        SqlInteiro(c.campo("ocupantes")) + "," + SqlDinheiro(c.campo("desconto")) + "," +
+        SqlDataHora(c.campo("inicio")) + ",'" + textoAgora + "'," + textoTotal + "," +
+        textoTotal + ",0,0,Null," + SqlInteiro(c.campo("idlanc")) + "," +
+        SqlInteiro(c.campo("Status")) + ",0," + (obs ? SqlTexto(obs) : "''") + "," +
+        SqlInteiro(c.campo("mesa")) + "," + SqlTexto(ultimoLancador) + ",'')";
+    b.FechaBanco();
+    b.AbreBanco(sqlComanda);
+    b.FechaBanco();
+
+    b.AbreBanco2("Insert into mPagamentos (Pedido,  idcond, tipo, valor) VALUES (" + pedido +
+                 ",998,'DINHEIRO'," + textoTotal + ")");
+    b.FechaBanco2();
+    b.AbreBanco("delete  from Comanda where Comanda = " + n);
+    b.FechaBanco();
+    b.AbreBanco("delete  from itemComanda where Comanda = " + n);
+    b.FechaBanco();
+    GravaLog(ctx, "Auto recebimento " + n + " -  Total " + TextoPadrao(total), "OPERACAO",
+             "SISTEMA");
+    b.AbreBanco("Update CadComanda set Ocupado=false where numero = " + n);
+    transacao.confirma();
+    // Only now is the receipt done: a failure above undid all of it.
+    AdicionaEvento(ctx, "Auto recebimento da comanda concluido!");
+}
+
+}  // namespace varelo

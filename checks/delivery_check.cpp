@@ -1,0 +1,85 @@
+#include "checks/delivery_check.h"
+
+#include <exception>
+#include <functional>
+#include <vector>
+
+#include "app/activity_log.h"
+#include "app/context.h"
+#include "app/errors.h"
+#include "app/regional.h"
+#include "db/banco.h"
+#include "printing/delivery_ticket.h"
+
+namespace varelo {
+namespace {
+
+const std::string kSeparador(61, '-');
+
+struct Pedido {
+    std::int32_t numero;
+    std::int32_t comando;
+};
+
+// One step of the check: a run-time failure is logged and the check goes on
+// with the next step. A database failure is not handled here.
+void Passo(Contexto& ctx, const std::function<void()>& passo) {
+    try {
+        passo();
+    } catch (const ErroBanco&) {
+        throw;
+    } catch (const std::exception&) {
+        AdicionaEvento(ctx, "Erro Verificacao Impressão de Delivery");
+    }
+}
+
+void ImprimePedido(Contexto& ctx, std::int32_t pedido) {
+    const std::string numero = std::to_string(pedido);
+    Passo(ctx, [&] {
+        AdicionaEvento(ctx, "Gerando impressão para delivery " + numero);
+        ImprimeDelivery(ctx, pedido);
+        AdicionaEvento(ctx, "Finalizado a impressão de delivery " + numero);
+    });
+    ctx.banco.AbreBanco("Update Delivery set Comando=0 where idpedido = " + numero);
+    ctx.banco.FechaBanco();
+    AdicionaEvento(ctx, kSeparador);
+}
+
+void AvisaPedido(Contexto& ctx, const Pedido& p) {
+    if (p.comando == 2) {
+        // What a request 2 should print is not settled: it is only logged
+        // and stays pending.
+        const std::string comanda = std::to_string(ctx.ComandaAtual);
+        AdicionaEvento(ctx, "Fechando a conta para comanda " + comanda);
+        AdicionaEvento(ctx, "Finalizado a impressão da conta da comanda " + comanda);
+    }
+    AdicionaEvento(ctx, kSeparador);
+}
+
+}  // namespace
+
+void VerificaDelivery(Contexto& ctx, const std::string& /*pasta*/, AvisosDelivery& avisos) {
+    Banco& banco = ctx.banco;
+    std::vector<Pedido> pendentes;
+    banco.AbreBanco("Select * from Delivery where Comando > 0 order by idPedido");
+    for (Registros& rs = banco.rs(); !rs.eof(); rs.proximo())
+        Passo(ctx, [&] {
+            pendentes.push_back({ParaInteiro32(rs.texto("idPedido")), ParaInteiro32(rs.texto("comando"))});
+        });
+    banco.FechaBanco();
+
+    std::set<std::pair<std::int32_t, std::int32_t>> outros;
+    bool servido = false;
+    for (const Pedido& p : pendentes) {
+        if (p.comando == 1) {
+            // One ticket per call; the next request waits for the next scan.
+            if (!servido) ImprimePedido(ctx, p.numero);
+            servido = true;
+            continue;
+        }
+        outros.insert({p.numero, p.comando});
+        if (!avisos.jaAvisado(p.numero, p.comando)) AvisaPedido(ctx, p);
+    }
+    avisos.substitui(std::move(outros));
+}
+}  // namespace varelo

@@ -1,0 +1,56 @@
+#include "checks/pending.h"
+
+#include <cstdint>
+#include <string>
+
+#include "app/activity_log.h"
+#include "app/context.h"
+#include "app/regional.h"
+#include "checks/check_support.h"
+#include "db/banco.h"
+
+namespace varelo {
+
+using verificacoes::Inteiro32;
+using verificacoes::Passo;
+
+void VerificaPendentes(Contexto& ctx) {
+    Banco& b = ctx.banco;
+    // Only items of a comanda that is still open: an item left behind by a
+    // comanda that is gone cannot be printed (its table is unknown) and
+    // would otherwise be picked every second, ahead of the others.
+    b.AbreBanco(
+        "Select * from itemcomanda where (TIME_TO_SEC(TIMEDIFF(now(), datahora))/60) > 5 "
+        "and impresso=0 and comanda in (select comanda from comanda) limit 1");
+    if (b.rs().eof()) {
+        b.FechaBanco();
+        return;
+    }
+    std::int32_t comanda = 0;
+    Passo(ctx, [&] { comanda = Inteiro32(b.rs(), "comanda"); });
+    b.FechaBanco();
+
+    const std::string textoComanda = std::to_string(comanda);
+    std::string fechando = "N";
+    std::int32_t mesa = 0;
+    b.AbreBanco("select fechando, mesa, comanda from comanda where comanda = " + textoComanda);
+    if (!b.rs().eof()) {
+        Passo(ctx, [&] { mesa = Inteiro32(b.rs(), "mesa"); });
+        Passo(ctx, [&] { fechando = b.rs().texto("fechando"); });
+    }
+    b.FechaBanco();
+    Passo(ctx, [&] { ctx.ComandaAtual = ParaInteiro16(static_cast<double>(comanda)); });
+
+    AdicionaEvento(ctx, "Tempo da comanda excedido comanda " + textoComanda);
+    AdicionaEvento(ctx, "Gerando impressão para mesa " + std::to_string(mesa));
+    Passo(ctx, [&] { Chama(ctx.procs.ImprimeCupom, mesa); });
+    AdicionaEvento(ctx, "Finalizado a impressão da comanda " + textoComanda + " por tempo exedido");
+    if (fechando == "N")
+        b.AbreBanco("Update Comanda set Status=0 where comanda = " + textoComanda);
+    else
+        b.AbreBanco("Update Comanda set Status=1 where comanda = " + textoComanda);
+    b.FechaBanco();
+    AdicionaEvento(ctx, verificacoes::kSeparador);
+}
+
+}  // namespace varelo

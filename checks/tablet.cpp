@@ -1,0 +1,85 @@
+#include "checks/tablet.h"
+
+#include <cstdint>
+
+#include "app/activity_log.h"
+#include "app/context.h"
+#include "app/regional.h"
+#include "checks/check_support.h"
+#include "checks/schedule.h"
+#include "db/banco.h"
+
+namespace varelo {
+
+using verificacoes::Inteiro32;
+using verificacoes::Passo;
+
+namespace {
+
+// Entering or leaving a price period switches the prices of "cadpro.txt", so
+// the catalog is written again on each transition and only then.
+void AcompanhaHorario(Contexto& ctx, const std::string& pasta) {
+    Passo(ctx, [&] {
+        if (!ctx.cfg.EmHorario && DentroDoHorario(ctx)) {
+            ctx.cfg.EmHorario = true;
+            Chama(ctx.procs.ExportaProdutos, pasta);
+        }
+    });
+    Passo(ctx, [&] {
+        if (ctx.cfg.EmHorario && !DentroDoHorario(ctx)) {
+            ctx.cfg.EmHorario = false;
+            Chama(ctx.procs.ExportaProdutos, pasta);
+        }
+    });
+}
+
+}  // namespace
+
+void VerificaTablet(Contexto& ctx, const std::string& pasta) {
+    AcompanhaHorario(ctx, pasta);
+
+    Banco& b = ctx.banco;
+    // Only the two known requests are served. Any other value is left as it
+    // is and must not hold back the requests of higher comanda numbers.
+    b.AbreBanco("Select * from Comanda where status in (2, 3) order by Comanda");
+    if (b.rs().eof()) {
+        b.FechaBanco();
+        return;
+    }
+    std::int32_t mesa = 0, status = 0, comanda = 0;
+    std::string fechando;
+    Passo(ctx, [&] { mesa = Inteiro32(b.rs(), "mesa"); });
+    Passo(ctx, [&] { status = Inteiro32(b.rs(), "Status"); });
+    Passo(ctx, [&] { comanda = Inteiro32(b.rs(), "comanda"); });
+    Passo(ctx, [&] { fechando = b.rs().texto("fechando"); });
+    b.FechaBanco();
+    // The printing reads ComandaAtual. The statements below use the full
+    // number, so a comanda beyond its range is still the one updated.
+    Passo(ctx, [&] { ctx.ComandaAtual = ParaInteiro16(static_cast<double>(comanda)); });
+
+    const std::string textoMesa = std::to_string(mesa);
+    const std::string textoComanda = std::to_string(comanda);
+    if (status == 2) {
+        AdicionaEvento(ctx, "Gerando impressão para mesa " + textoMesa);
+        Passo(ctx, [&] { Chama(ctx.procs.ImprimeCupom, mesa); });
+        AdicionaEvento(ctx, "Finalizado a impressão da mesa " + textoMesa);
+        if (fechando == "N") {
+            AdicionaEvento(ctx, "Status Mesa " + textoMesa + " Normal 0");
+            b.AbreBanco("Update Comanda set Status=0 where comanda = " + textoComanda);
+        } else {
+            AdicionaEvento(ctx, "Status Mesa " + textoMesa + " é Fechando 1");
+            b.AbreBanco("Update Comanda set Status=1 where comanda = " + textoComanda);
+        }
+        b.FechaBanco();
+    } else if (status == 3) {
+        AdicionaEvento(ctx, "Fechando a conta para comanda " + textoComanda);
+        Passo(ctx, [&] { Chama(ctx.procs.FechaConta, comanda, std::string()); });
+        b.AbreBanco("Update Comanda set Status = 1, Fechando = 'S' where Comanda = " + textoComanda);
+        b.FechaBanco();
+        AdicionaEvento(ctx, "Atualizando status da comanda " + textoComanda + " como impresso");
+        AdicionaEvento(ctx, "Finalizado a impressão da conta da comanda " + textoComanda);
+    }
+    AdicionaEvento(ctx, verificacoes::kSeparador);
+}
+
+}  // namespace varelo
