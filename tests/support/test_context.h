@@ -61,16 +61,18 @@ public:
     std::vector<std::string> lista;
 };
 
-// Records each command line; `aoExecutar` lets a test act as the command.
+// Records each command line; `aoExecutar` lets a test act as the command,
+// and `real` hands it on to a real executor.
 class ExecutorGravado final : public Executor {
 public:
     bool executaEEspera(const std::string& linha) override {
         linhas.push_back(linha);
         if (aoExecutar) aoExecutar(linha);
-        return true;
+        return real ? real->executaEEspera(linha) : true;
     }
     std::vector<std::string> linhas;
     std::function<void(const std::string&)> aoExecutar;
+    Executor* real = nullptr;
 };
 
 // Work scheduled for later runs only when the test says so.

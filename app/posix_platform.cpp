@@ -1,0 +1,97 @@
+#include "app/posix_platform.h"
+
+#include <signal.h>
+#include <spawn.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <cctype>
+#include <cerrno>
+#include <filesystem>
+#include <fstream>
+
+#include "app/clock.h"
+#include "app/errors.h"
+#include "app/event_list.h"
+
+extern char** environ;
+
+namespace varelo {
+namespace {
+
+namespace fs = std::filesystem;
+
+bool SoDigitos(const std::string& s) {
+    if (s.empty()) return false;
+    for (char c : s)
+        if (!std::isdigit(static_cast<unsigned char>(c))) return false;
+    return true;
+}
+
+std::string NomeDoProcesso(const fs::path& pasta) {
+    std::error_code erro;
+    const fs::path exe = fs::read_symlink(pasta / "exe", erro);
+    if (!erro) {
+        std::string nome = exe.filename().string();
+        const std::string apagado = " (deleted)";
+        if (nome.size() > apagado.size() && nome.ends_with(apagado))
+            nome.resize(nome.size() - apagado.size());
+        return nome;
+    }
+    std::ifstream comm(pasta / "comm");
+    std::string nome;
+    std::getline(comm, nome);
+    return nome;
+}
+
+}  // namespace
+
+std::vector<std::string> ProcessosProc::nomes() {
+    std::vector<std::string> nomes;
+    std::error_code erro;
+    fs::directory_iterator it(raiz_, erro);
+    if (erro) throw Erro("Lista de processos indisponível: " + erro.message());
+    for (const fs::directory_entry& e : it) {
+        if (!SoDigitos(e.path().filename().string())) continue;
+        const std::string nome = NomeDoProcesso(e.path());
+        if (!nome.empty()) nomes.push_back(nome);  // a process that ended meanwhile has none
+    }
+    return nomes;
+}
+
+ExecutorPosix::ExecutorPosix(ListaEventos& eventos, Relogio& relogio,
+                             std::chrono::milliseconds limite)
+    : eventos_(eventos), relogio_(relogio), limite_(limite) {}
+
+bool ExecutorPosix::executaEEspera(const std::string& linhaComando) {
+    posix_spawnattr_t atributos;
+    posix_spawnattr_init(&atributos);
+    posix_spawnattr_setflags(&atributos, POSIX_SPAWN_SETPGROUP);
+    posix_spawnattr_setpgroup(&atributos, 0);
+    std::string sh = "/bin/sh", menosC = "-c", linha = linhaComando;
+    char* argv[] = {sh.data(), menosC.data(), linha.data(), nullptr};
+    pid_t pid = 0;
+    const int falha = posix_spawn(&pid, "/bin/sh", nullptr, &atributos, argv, environ);
+    posix_spawnattr_destroy(&atributos);
+    if (falha != 0) return false;
+
+    constexpr std::chrono::milliseconds kIntervalo{20};
+    std::chrono::milliseconds esperado{0};
+    for (;;) {
+        int estado = 0;
+        const pid_t r = waitpid(pid, &estado, WNOHANG);
+        if (r == pid || (r < 0 && errno != EINTR)) return true;
+        if (esperado >= limite_) break;
+        relogio_.espera(kIntervalo);
+        esperado += kIntervalo;
+    }
+    kill(-pid, SIGKILL);
+    int estado = 0;
+    while (waitpid(pid, &estado, 0) < 0 && errno == EINTR) {
+    }
+    eventos_.AdicionaEvento("Comando encerrado após " + std::to_string(limite_.count() / 1000) +
+                            " s sem terminar: " + linhaComando);
+    return true;
+}
+
+}  // namespace varelo

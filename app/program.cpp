@@ -1,0 +1,18 @@
+#include "app/program.h"
+
+#include "app/wiring.h"
+
+namespace varelo {
+
+Programa::Programa(std::string pastaPrograma, std::string pastaArmazem, Plataforma p)
+    : armazem_(std::move(pastaArmazem)),
+      banco_(eventos_, [this] { return ctx_.cfg.Driver; }, [this] { return ctx_.cfg.IPServidor; }),
+      executor_(eventos_, relogio_),
+      ctx_{relogio_, arquivos_, armazem_, eventos_, impressos_, banco_, p.mensagens,
+           p.timer1, processos_, executor_, p.impressao},
+      monitor_(ctx_, p.agendador) {
+    ctx_.pastaPrograma = std::move(pastaPrograma);
+    LigaProcedimentos(ctx_, avisos_);
+}
+
+}  // namespace varelo

@@ -1,0 +1,38 @@
+#include "app/wiring.h"
+
+#include "app/context.h"
+#include "checks/auto_receipt.h"
+#include "checks/delivery_check.h"
+#include "checks/pending.h"
+#include "checks/tablet.h"
+#include "export/catalog.h"
+#include "export/consumption.h"
+#include "printing/delivery_ticket.h"
+#include "printing/kitchen_ticket.h"
+#include "printing/layout.h"
+#include "transactions/inclusion.h"
+
+namespace varelo {
+
+void LigaProcedimentos(Contexto& ctx, AvisosDelivery& avisos) {
+    Procedimentos& p = ctx.procs;
+    Contexto* c = &ctx;
+    p.InclueItem = [c](const std::string& caminho) { InclueItem(*c, caminho); };
+    p.ImprimeCupom = [c](std::int32_t mesa) { ImprimeCupom(*c, mesa); };
+    p.ImprimeDelivery = [c](std::int32_t pedido) { ImprimeDelivery(*c, pedido); };
+    p.ImprimeDiverso = [c](const std::string& caminho) { ImprimeDiverso(*c, caminho); };
+    p.ExportaConsumos = [c](const std::string& pasta, const std::string& comanda) {
+        ExportaConsumos(*c, pasta, comanda);
+    };
+    p.ExportaProdutos = [c](const std::string& pasta) { ExportaProdutos(*c, pasta); };
+    p.ExportaAtendentes = [c](const std::string& pasta) { ExportaAtendentes(*c, pasta); };
+    p.ExportaComandas = [c](const std::string& pasta) { ExportaComandas(*c, pasta); };
+    p.ExportaQtdes = [c](const std::string& pasta) { ExportaQtdes(*c, pasta); };
+    p.ExportaObs = [c](const std::string& pasta) { ExportaObs(*c, pasta); };
+    p.VerificaTablet = [c](const std::string& pasta) { VerificaTablet(*c, pasta); };
+    p.VerificaPendentes = [c] { VerificaPendentes(*c); };
+    p.VerificaDelivery = [c, &avisos](const std::string& pasta) { VerificaDelivery(*c, pasta, avisos); };
+    p.VerificaRecebComanda = [c] { VerificaRecebComanda(*c); };
+}
+
+}  // namespace varelo
