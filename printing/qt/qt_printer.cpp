@@ -1,0 +1,170 @@
+#include "printing/qt/qt_printer.h"
+
+#include <QFont>
+#include <QFontDatabase>
+#include <QFontMetricsF>
+#include <QPageLayout>
+#include <QPainter>
+#include <QPrinter>
+#include <QPrinterInfo>
+#include <QString>
+#include <QStringList>
+
+#include <algorithm>
+
+#include "app/errors.h"
+
+namespace varelo {
+namespace {
+
+constexpr float kTamanhoPadrao = 10;
+
+QString Q(const std::string& texto) {
+    return QString::fromUtf8(texto.data(), static_cast<qsizetype>(texto.size()));
+}
+
+std::string S(const QString& texto) { return texto.toUtf8().toStdString(); }
+
+struct Fonte {
+    std::string nome;
+    float tamanho;
+    bool negrito;
+};
+
+// Paints the lines on `impressora`, which is set up but not yet begun, and
+// ends the job. False with `erro` set when the job could not start, a page
+// could not be added or the printing system reported a failure.
+bool Pinta(QPrinter& impressora, const Fonte& fonte, const std::vector<std::string>& linhas,
+           const std::string& destino, std::string& erro) {
+    impressora.setDocName(QStringLiteral("VareloSync"));
+    QPainter pintor;
+    if (!pintor.begin(&impressora)) {
+        erro = "Não foi possível iniciar a impressão " + destino;
+        return false;
+    }
+    QFont qfonte(Q(fonte.nome));
+    qfonte.setPointSizeF(fonte.tamanho > 0 ? fonte.tamanho : kTamanhoPadrao);
+    qfonte.setBold(fonte.negrito);
+    pintor.setFont(qfonte);
+    // Measured at the printer's resolution, the unit the painter draws in.
+    const QFontMetricsF medidas(pintor.font(), &impressora);
+    // The painter's origin is the top left corner of the printable area.
+    const double altura = impressora.pageLayout().paintRectPixels(impressora.resolution()).height();
+
+    double linhaBase = medidas.ascent();
+    bool paginaVazia = true;
+    for (const std::string& linha : linhas) {
+        if (!paginaVazia && linhaBase + medidas.descent() > altura) {
+            if (!impressora.newPage()) {
+                pintor.end();
+                erro = "Não foi possível começar uma nova página " + destino;
+                return false;
+            }
+            linhaBase = medidas.ascent();
+        }
+        if (!linha.empty()) pintor.drawText(QPointF(0, linhaBase), Q(linha));
+        paginaVazia = false;
+        linhaBase += medidas.lineSpacing();
+    }
+    const bool terminou = pintor.end();
+    const QPrinter::PrinterState estado = impressora.printerState();
+    if (!terminou || estado == QPrinter::Error || estado == QPrinter::Aborted) {
+        erro = "O sistema de impressão não aceitou o documento " + destino;
+        return false;
+    }
+    return true;
+}
+
+}  // namespace
+
+ImpressoraQt::ImpressoraQt() { atual_ = escolhePadrao(); }
+
+ImpressoraQt::ImpressoraQt(ParaPdf destino) : arquivoPdf_(std::move(destino.arquivo)) {
+    if (arquivoPdf_.empty()) throw Erro("Arquivo PDF da impressão não informado");
+    atual_ = kImpressoraPdf;
+}
+
+std::string ImpressoraQt::escolhePadrao() {
+    const std::string padrao = S(QPrinterInfo::defaultPrinterName());
+    const auto lista = impressoras();
+    if (!padrao.empty() && std::find(lista.begin(), lista.end(), padrao) != lista.end())
+        return padrao;
+    return lista.empty() ? std::string() : lista.front();
+}
+
+std::vector<std::string> ImpressoraQt::impressoras() {
+    if (!arquivoPdf_.empty()) return {kImpressoraPdf};
+    std::vector<std::string> nomes;
+    for (const QString& nome : QPrinterInfo::availablePrinterNames()) nomes.push_back(S(nome));
+    return nomes;
+}
+
+void ImpressoraQt::selecionaImpressora(const std::string& nome) {
+    const auto lista = impressoras();
+    if (std::find(lista.begin(), lista.end(), nome) == lista.end())
+        throw Erro("Impressora não instalada: " + nome);
+    atual_ = nome;
+}
+
+int ImpressoraQt::quantidadeFontes() { return static_cast<int>(QFontDatabase::families().size()); }
+
+std::string ImpressoraQt::fonte(int indice) {
+    const QStringList familias = QFontDatabase::families();
+    if (indice < 0 || indice >= familias.size())
+        throw Erro("Índice de fonte fora do intervalo: " + std::to_string(indice));
+    return S(familias.at(indice));
+}
+
+void ImpressoraQt::imprime(const std::string& texto) {
+    // A printer installed since the last look becomes current when there
+    // was none.
+    if (atual_.empty()) atual_ = escolhePadrao();
+    if (atual_.empty()) throw Erro("Nenhuma impressora instalada");
+    std::string linha;
+    for (std::size_t i = 0; i < texto.size(); ++i) {
+        if (texto[i] == '\n') {
+            linhas_.push_back(std::move(linha));
+            linha.clear();
+        } else if (texto[i] == '\r' && i + 1 < texto.size() && texto[i + 1] == '\n') {
+            // The CR of a CR LF belongs to the line break.
+        } else {
+            linha += texto[i];
+        }
+    }
+    linhas_.push_back(std::move(linha));
+    temDocumento_ = true;
+}
+
+bool ImpressoraQt::terminaDocumento() {
+    // Nothing printed since the last end: no empty page comes out.
+    if (!temDocumento_) return true;
+    const std::vector<std::string> linhas = std::move(linhas_);
+    linhas_.clear();
+    temDocumento_ = false;
+    const Fonte fonte{fonte_, tamanho_, negrito_};
+
+    std::string erro;
+    bool impresso = false;
+    if (!arquivoPdf_.empty()) {
+        QPrinter impressora(QPrinter::HighResolution);
+        impressora.setOutputFormat(QPrinter::PdfFormat);
+        impressora.setOutputFileName(Q(arquivoPdf_));
+        impresso = Pinta(impressora, fonte, linhas, "no arquivo " + arquivoPdf_, erro);
+    } else if (!QPrinterInfo::availablePrinterNames().contains(Q(atual_))) {
+        erro = "A impressora " + atual_ + " não existe mais";
+    } else {
+        QPrinter impressora(QPrinter::HighResolution);
+        impressora.setPrinterName(Q(atual_));
+        // QPrinter falls back to writing a PDF file, or keeps another
+        // printer, when it cannot use the one named; neither may happen here.
+        if (impressora.outputFormat() != QPrinter::NativeFormat ||
+            impressora.printerName() != Q(atual_))
+            erro = "Não foi possível usar a impressora " + atual_;
+        else
+            impresso = Pinta(impressora, fonte, linhas, "na impressora " + atual_, erro);
+    }
+    erro_ = impresso ? std::string() : erro;
+    return impresso;
+}
+
+}  // namespace varelo
