@@ -1,0 +1,117 @@
+#include "app/gui/application.h"
+
+#include <QApplication>
+#include <QDir>
+#include <QFileInfo>
+#include <QFontDatabase>
+#include <QTimer>
+
+#include <iostream>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "app/command_line.h"
+#include "app/errors.h"
+#include "app/gui/main_window.h"
+#include "app/gui/qt_platform.h"
+#include "app/program.h"
+#include "app/startup_settings.h"
+#include "printing/qt/qt_printer.h"
+#include "printing/spool_printer.h"
+
+namespace varelo {
+namespace {
+
+constexpr int kAtrasoInicioMs = 500;
+constexpr int kIntervaloMonitorMs = 1000;
+
+std::vector<std::string> FamiliasDaMaquina() {
+    std::vector<std::string> nomes;
+    for (const QString& f : QFontDatabase::families()) nomes.push_back(f.toStdString());
+    return nomes;
+}
+
+std::unique_ptr<SistemaImpressao> CriaImpressao(const OpcoesLinha& o) {
+    if (!o.imprimePara.empty())
+        return std::make_unique<ImpressoraSpool>(QDir(QString::fromStdString(o.imprimePara))
+                                                     .absolutePath()
+                                                     .toStdString(),
+                                                 FamiliasDaMaquina);
+    return std::make_unique<ImpressoraQt>();
+}
+
+std::string PastaDoPrograma(const OpcoesLinha& o) {
+    if (o.home.empty()) return QCoreApplication::applicationDirPath().toStdString();
+    return QDir(QString::fromStdString(o.home)).absolutePath().toStdString();
+}
+
+int Executa(const OpcoesLinha& o, int argc, char** argv) {
+    QApplication app(argc, argv);
+
+    std::string pastaArmazem;
+    try {
+        pastaArmazem = ArmazemIni::PastaPadrao();
+    } catch (const Erro& e) {
+        std::cerr << "varelosync: " << e.what() << std::endl;
+        return kSaidaUso;
+    }
+    std::unique_ptr<SistemaImpressao> impressao = CriaImpressao(o);
+    MensagensCaixa caixas;
+    MensagensConsole console;
+    Mensagens& mensagens = o.headless ? static_cast<Mensagens&>(console) : caixas;
+    AgendadorQt agendador;
+    Monitor* monitor = nullptr;
+    TimerQt timer1(kIntervaloMonitorMs, [&monitor] { monitor->Timer1_Timer(); });
+
+    Programa programa(PastaDoPrograma(o), pastaArmazem, {mensagens, timer1, agendador, *impressao});
+    monitor = &programa.monitor();
+    Contexto& ctx = programa.ctx();
+    ctx.nomeExecutavel = QFileInfo(QCoreApplication::applicationFilePath()).fileName().toStdString();
+    monitor->encerra = [](int saida) { QCoreApplication::exit(saida); };
+
+    std::unique_ptr<JanelaVareloSync> janela;
+    if (o.headless) {
+        programa.eventos().observar({[](const std::string& linha) { std::cout << linha << std::endl; }, {}});
+    } else {
+        janela = std::make_unique<JanelaVareloSync>(ctx, *monitor);
+        caixas.defineJanela(janela.get());
+        QObject::connect(janela.get(), &JanelaVareloSync::sairPedido, [] { QCoreApplication::exit(kSaidaNormal); });
+    }
+
+    // tmrInicio: once, half a second after loading has finished.
+    auto iniciaMonitor = [monitor] {
+        QTimer::singleShot(kAtrasoInicioMs, QCoreApplication::instance(), [monitor] { monitor->tmrInicio_Timer(); });
+    };
+    const Monitor::Carga carga = monitor->Form_Load(iniciaMonitor);
+    if (carga == Monitor::Carga::Terminal) return kSaidaTerminal;
+    if (janela) {
+        janela->mostraAjustes();
+        janela->show();
+    }
+    if (carga == Monitor::Carga::Pronto) iniciaMonitor();
+    return app.exec();
+}
+
+}  // namespace
+
+int ExecutaPrograma(int argc, char** argv) {
+    const OpcoesLinha o = LeOpcoes(std::vector<std::string>(argv + 1, argv + argc));
+    if (!o.erro.empty()) {
+        std::cerr << "varelosync: " << o.erro << "\n\n" << TextoAjuda();
+        return kSaidaUso;
+    }
+    if (o.ajuda) {
+        std::cout << TextoAjuda();
+        return kSaidaNormal;
+    }
+    if (o.versao) {
+        std::cout << TituloJanela() << std::endl;
+        return kSaidaNormal;
+    }
+    // Without a window there may be no display either.
+    if (o.headless && qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) qputenv("QT_QPA_PLATFORM", "offscreen");
+    return Executa(o, argc, argv);
+}
+
+}  // namespace varelo

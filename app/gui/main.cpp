@@ -1,0 +1,3 @@
+#include "app/gui/application.h"
+
+int main(int argc, char** argv) { return varelo::ExecutaPrograma(argc, argv); }

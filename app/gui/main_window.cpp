@@ -1,0 +1,157 @@
+#include "app/gui/main_window.h"
+
+#include <QCheckBox>
+#include <QEvent>
+#include <QFont>
+#include <QFontDatabase>
+#include <QGridLayout>
+#include <QHBoxLayout>
+#include <QLabel>
+#include <QLineEdit>
+#include <QListWidget>
+#include <QPushButton>
+#include <QVBoxLayout>
+
+#include "app/context.h"
+#include "app/event_list.h"
+#include "app/monitor.h"
+#include "app/startup_settings.h"
+
+namespace varelo {
+namespace {
+
+QString Texto(const std::string& s) { return QString::fromStdString(s); }
+
+// Courier New where it is installed, else the system's fixed-pitch font.
+QFont FonteFixa() {
+    QFont fonte("Courier New");
+    fonte.setStyleHint(QFont::Monospace);
+    if (!QFontDatabase::families().contains("Courier New"))
+        fonte = QFontDatabase::systemFont(QFontDatabase::FixedFont);
+    return fonte;
+}
+
+QListWidget* Lista(const char* nome, ListaTexto& modelo, QWidget* pai) {
+    auto* lista = new QListWidget(pai);
+    lista->setObjectName(nome);
+    lista->setFont(FonteFixa());
+    lista->setUniformItemSizes(true);
+    for (const std::string& linha : modelo.linhas()) lista->addItem(Texto(linha));
+    modelo.observar({[lista](const std::string& linha) {
+                         lista->addItem(Texto(linha));
+                         lista->setCurrentRow(lista->count() - 1);
+                     },
+                     [lista] { lista->clear(); }});
+    return lista;
+}
+
+QPushButton* Botao(const char* nome, const char* legenda, QWidget* pai) {
+    auto* b = new QPushButton(QString::fromUtf8(legenda), pai);
+    b->setObjectName(nome);
+    return b;
+}
+
+}  // namespace
+
+JanelaVareloSync::JanelaVareloSync(Contexto& ctx, Monitor& monitor, QWidget* pai)
+    : QWidget(pai), ctx_(ctx), monitor_(monitor) {
+    setObjectName("frmVareloSync");
+    setWindowTitle(Texto(TituloJanela()));
+
+    auto* titulo = new QLabel(
+        QString::fromUtf8("Gerenciador de Impressões e monitoramento do Sistema Varelo"), this);
+    titulo->setObjectName("lblTitulo");
+    QFont grande = titulo->font();
+    grande.setBold(true);
+    grande.setPointSizeF(grande.pointSizeF() * 1.3);
+    titulo->setFont(grande);
+
+    auto* lblPasta = new QLabel("Pasta Monitoramento: ", this);
+    txtPasta_ = new QLineEdit(this);
+    txtPasta_->setObjectName("txtPasta");
+    auto* lblImpressora = new QLabel("Caminho Impressora:", this);
+    txtImpressora_ = new QLineEdit(this);
+    txtImpressora_->setObjectName("txtImpressora");
+    for (QLineEdit* t : {txtPasta_, txtImpressora_}) {
+        t->setReadOnly(true);  // shown, not edited
+        t->installEventFilter(this);
+    }
+    chkResumoContaPalm_ =
+        new QCheckBox("Agrupar produtos no resumo da conta no Palm", this);
+    chkResumoContaPalm_->setObjectName("chkResumoContaPalm");
+
+    cmdIniciar_ = Botao("cmdIniciar", "&Parar Monitor", this);
+    lblMonitor_ = new QLabel("Monitorando...", this);
+    lblMonitor_->setObjectName("lblMonitor");
+    cmdSair_ = Botao("cmdSair", "&Sair", this);
+    cmdAtualizar_ = Botao("cmdAtualizar", "&Atualizar Palms", this);
+    cmdConsumos_ = Botao("cmdConsumos", "Exporta Consumos", this);
+
+    lstEventos_ = Lista("lstEventos", ctx_.eventos, this);
+    lstImp_ = Lista("lstImp", ctx_.impressos, this);
+
+    auto* campos = new QGridLayout;
+    campos->addWidget(lblPasta, 0, 0);
+    campos->addWidget(txtPasta_, 0, 1);
+    campos->addWidget(lblImpressora, 1, 0);
+    campos->addWidget(txtImpressora_, 1, 1);
+    campos->addWidget(chkResumoContaPalm_, 2, 1);
+
+    auto* botoes = new QHBoxLayout;
+    botoes->addWidget(cmdIniciar_);
+    botoes->addWidget(lblMonitor_);
+    botoes->addStretch();
+    botoes->addWidget(cmdAtualizar_);
+    botoes->addWidget(cmdConsumos_);
+    botoes->addWidget(cmdSair_);
+
+    auto* layout = new QVBoxLayout(this);
+    layout->addWidget(titulo);
+    layout->addLayout(campos);
+    layout->addLayout(botoes);
+    layout->addWidget(lstEventos_, 3);
+    layout->addWidget(lstImp_, 2);
+    resize(820, 600);
+
+    monitor_.estadoMudou = [this] { mostraEstado(); };
+    connect(cmdIniciar_, &QPushButton::clicked, this, [this] { monitor_.cmdIniciar_Click(); });
+    connect(cmdAtualizar_, &QPushButton::clicked, this, [this] { monitor_.cmdAtualizar_Click(); });
+    connect(cmdConsumos_, &QPushButton::clicked, this, [this] { monitor_.cmdConsumos_Click(); });
+    connect(cmdSair_, &QPushButton::clicked, this, &JanelaVareloSync::sairPedido);
+    connect(chkResumoContaPalm_, &QCheckBox::toggled, this, [this](bool marcado) {
+        ctx_.cfg.ResumoContaPalm = marcado ? 1 : 0;
+        GravaResumoContaPalm(ctx_);
+    });
+}
+
+void JanelaVareloSync::mostraAjustes() {
+    txtPasta_->setText(Texto(ctx_.cfg.txtPasta));
+    txtImpressora_->setText(Texto(ctx_.cfg.txtImpressora));
+    // A stored 1 checks the box, which stores it again, as any change does.
+    chkResumoContaPalm_->setChecked(ctx_.cfg.ResumoContaPalm != 0);
+    mostraEstado();
+}
+
+void JanelaVareloSync::mostraEstado() {
+    cmdIniciar_->setText(Texto(monitor_.captionIniciar()));
+    lblMonitor_->setText(Texto(monitor_.captionMonitor()));
+    const Cor c = monitor_.corMonitor();
+    QPalette paleta = lblMonitor_->palette();
+    paleta.setColor(QPalette::WindowText, QColor(c.r, c.g, c.b));
+    lblMonitor_->setPalette(paleta);
+}
+
+bool JanelaVareloSync::eventFilter(QObject* objeto, QEvent* evento) {
+    if (evento->type() == QEvent::FocusOut) {
+        if (objeto == txtPasta_) {
+            ctx_.cfg.txtPasta = txtPasta_->text().toStdString();
+            GravaPastaComanda(ctx_);
+        } else if (objeto == txtImpressora_) {
+            ctx_.cfg.txtImpressora = txtImpressora_->text().toStdString();
+            GravaImpressora(ctx_);
+        }
+    }
+    return QWidget::eventFilter(objeto, evento);
+}
+
+}  // namespace varelo

@@ -1,0 +1,48 @@
+#pragma once
+#include <QObject>
+#include <QTimer>
+
+#include <functional>
+
+#include "app/platform.h"
+
+class QWidget;
+
+namespace varelo {
+
+// Timer1 on a QTimer of the event loop.
+class TimerQt final : public ControleTimer {
+public:
+    TimerQt(int intervaloMs, std::function<void()> aoDisparar);
+    void liga() override { timer_.start(); }
+    void desliga() override { timer_.stop(); }
+    bool ligado() const override { return timer_.isActive(); }
+
+private:
+    QTimer timer_;
+};
+
+// Later work as single-shot timers of the event loop.
+class AgendadorQt final : public Agendador {
+public:
+    void depois(std::chrono::milliseconds espera, std::function<void()> trabalho) override;
+};
+
+// Modal information boxes over the window.
+class MensagensCaixa final : public Mensagens {
+public:
+    void defineJanela(QWidget* janela) { janela_ = janela; }
+    void informa(const std::string& titulo, const std::string& texto) override;
+
+private:
+    QWidget* janela_ = nullptr;
+};
+
+// Without a window a message goes to standard error, and the program goes on
+// as if the box had been closed.
+class MensagensConsole final : public Mensagens {
+public:
+    void informa(const std::string& titulo, const std::string& texto) override;
+};
+
+}  // namespace varelo
