@@ -11,6 +11,8 @@
 #   etiqueta.txt          label template
 #   comandas/             the monitored folder shared with the handhelds
 #   impressoras/NAME/     spool folder of printer NAME (default, cozinha, bar)
+#   config/Varelo/settings.ini  the per-user store (XDG_CONFIG_HOME=config)
+#   etiquetas.prn         what the label printer receives
 #
 # The server is stopped when the program ends. Environment:
 #   VARELO_DEMO_HOME   program folder      (default /tmp/varelosync-demo)
@@ -61,6 +63,27 @@ PRODD1
 Obs: OBSA1
 EOF
 fi
+
+# The demo's own per-user store, so that the settings of a real
+# installation under this user are neither read nor changed.
+export XDG_CONFIG_HOME="$DEMO/config"
+mkdir -p "$XDG_CONFIG_HOME/Varelo"
+cat >"$XDG_CONFIG_HOME/Varelo/settings.ini" <<EOF
+[Config]
+Terminal=0
+LinhaFim=3
+ResumoContaPalm=0
+FonteCupomCozinha=DejaVu Sans Mono
+TamFonteCupomCozinha=12
+Nome=Restaurante Sabor da Casa
+Endereco=Rua do Comércio, 100
+Cidade=São Paulo
+UF=SP
+Servico=10
+Couvert=0
+ImpCupom=default
+ImpEtiqueta=$DEMO/etiquetas.prn
+EOF
 
 args=(--home "$DEMO" --print-to "$DEMO/impressoras")
 if [ -z "${DISPLAY:-}" ] && [ -z "${WAYLAND_DISPLAY:-}" ]; then
