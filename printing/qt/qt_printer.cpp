@@ -42,7 +42,11 @@ bool Pinta(QPrinter& impressora, const Fonte& fonte, const std::vector<std::stri
         erro = "Não foi possível iniciar a impressão " + destino;
         return false;
     }
-    QFont qfonte(Q(fonte.nome));
+    // The 46- and 48-column layouts line up only in a fixed-pitch font: a
+    // font that is not installed gives way to the machine's fixed-pitch one.
+    QFont qfonte = QFontDatabase::families().contains(Q(fonte.nome))
+                       ? QFont(Q(fonte.nome))
+                       : QFontDatabase::systemFont(QFontDatabase::FixedFont);
     qfonte.setPointSizeF(fonte.tamanho > 0 ? fonte.tamanho : kTamanhoPadrao);
     qfonte.setBold(fonte.negrito);
     pintor.setFont(qfonte);

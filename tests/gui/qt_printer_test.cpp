@@ -271,6 +271,18 @@ TEST(ImpressoraQtPdf, UsaAFonteAtualQuePersisteEntreDocumentos) {
     EXPECT_EQ(pdf.find("DejaVuSansMono"), std::string::npos);
 }
 
+TEST(ImpressoraQtPdf, FonteNaoInstaladaDaLugarAUmaDeLarguraFixa) {
+    PastaTemporaria pasta;
+    ImpressoraQt impressora(ImpressoraQt::ParaPdf{pasta.arquivo("saida.pdf")});
+    impressora.defineNomeFonte("Larabiefont");  // not installed here
+    impressora.imprime("1 x Feijoada");
+    ASSERT_TRUE(impressora.terminaDocumento()) << impressora.ultimoErro();
+    const std::string pdf = Le(pasta.arquivo("saida.pdf"));
+    EXPECT_NE(pdf.find("DejaVuSansMono"), std::string::npos);
+    EXPECT_EQ(pdf.find("DejaVuSans-"), std::string::npos);
+    EXPECT_EQ(pdf.find("DejaVuSans+"), std::string::npos);
+}
+
 TEST(ImpressoraQtPdf, ArquivoQueNaoPodeSerCriadoDaFalsoComOMotivo) {
     PastaTemporaria pasta;
     const std::string destino = pasta.arquivo("nao-existe/saida.pdf");
