@@ -1,0 +1,307 @@
+#include "printing/bill.h"
+
+#include <cstdio>
+#include <optional>
+#include <string>
+
+#include "app/activity_log.h"
+#include "app/clock.h"
+#include "app/context.h"
+#include "app/errors.h"
+#include "app/money.h"
+#include "app/regional.h"
+#include "app/startup_settings.h"
+#include "db/banco.h"
+#include "db/sql.h"
+#include "export/account_totals.h"
+#include "export/text_columns.h"
+#include "printing/layout.h"
+#include "printing/printing_system.h"
+#include "transactions/record.h"
+
+namespace varelo {
+namespace {
+
+constexpr std::size_t kLargura = 46;
+constexpr std::size_t kLarguraDescricao = 23;
+const std::string kTracos(kLargura, '-');
+const std::string kNaoImprimir = "Não Imprimir";
+const std::string kEnderecoWeb = "www.varelo.com.br";
+
+std::string Moeda(Dinheiro valor) { return Formata(valor, "###,##0.00"); }
+
+// A label of 8 or more characters and a total right-aligned to column 46.
+std::string LinhaTotal(const std::string& rotulo, Dinheiro valor, std::size_t largura) {
+    return rotulo + Pad(Moeda(valor), largura);
+}
+
+// One item line: description in 23 columns, quantity in 5, "x ", unit price
+// in 6 and line total in 8. A value wider than its column is printed whole
+// and pushes the rest of the line to the right; no digit is ever cut.
+std::string LinhaItem(const std::string& descricao, Dinheiro qtde, Dinheiro unitario,
+                      Dinheiro total) {
+    return CompletaAte(Esquerda(descricao, kLarguraDescricao), kLarguraDescricao) + " " +
+           Pad(TextoPadrao(qtde), 5) + "x " + Pad(Formata(unitario, "##,##0.00"), 6) + " " +
+           Pad(Formata(total, "##,##0.00"), 8);
+}
+
+// A stored date-time ("2024-03-05 19:30:05", or a date alone) as
+// "05/03/2024 19:30:05"; a null is the empty text.
+std::string DataHoraDoBanco(const std::optional<std::string>& valor) {
+    if (!valor) return "";
+    DataHora d;
+    char resto = 0;
+    const int lidos = std::sscanf(valor->c_str(), "%4d-%2d-%2d %2d:%2d:%2d%c", &d.ano, &d.mes,
+                                  &d.dia, &d.hora, &d.minuto, &d.segundo, &resto);
+    // A fraction of a second after the seconds is allowed and dropped.
+    if ((lidos != 3 && lidos < 6) || (lidos == 7 && resto != '.'))
+        throw Erro("Tipo incompatível: " + *valor);
+    return DataDDMMAAAA(d) + " " + HoraTexto(d);
+}
+
+// True when a product's servico mark is 0: its lines count toward the
+// service charge. A null mark does not.
+bool EntraNoServico(const std::optional<std::string>& servico) {
+    if (!servico) return false;
+    return DinheiroDoBanco(*servico).ehZero();
+}
+
+// The product code of an item row, checked before it goes bare into SQL.
+std::string CodigoProduto(const Registros& itens) {
+    const std::string codigo = itens.texto("idProduto");
+    if (!EhInteiroSql(codigo)) throw Erro("Código de produto inválido: " + codigo);
+    return codigo;
+}
+
+// The bill being printed: every line goes to the current printer at once,
+// and the document stays open until it is ended.
+class Conta {
+public:
+    explicit Conta(Contexto& ctx) : ctx_(ctx) {}
+
+    void linha(const std::string& texto) {
+        aberta_ = true;
+        ctx_.impressao.imprime(texto);
+    }
+
+    void termina() {
+        aberta_ = false;
+        if (!ctx_.impressao.terminaDocumento()) throw Erro(ctx_.impressao.ultimoErro());
+    }
+
+    // After a failure: hands what was printed so far to the printer, so that
+    // the half bill goes out on the bill printer instead of opening the next
+    // document printed by the program, on whatever printer that is.
+    void encerraIncompleta() {
+        if (!aberta_) return;
+        aberta_ = false;
+        if (!ctx_.impressao.terminaDocumento())
+            AdicionaEvento(ctx_, "Conta incompleta não aceita pela impressora: " +
+                                     ctx_.impressao.ultimoErro());
+    }
+
+private:
+    Contexto& ctx_;
+    bool aberta_ = false;
+};
+
+// Header lines, from the company settings and the comanda row in rs.
+void Cabecalho(Contexto& ctx, Conta& conta, const Registros& comanda) {
+    const Empresa& e = ctx.cfg.empresa;
+    const DataHora agora = ctx.relogio.agora();
+    conta.linha(Apara(e.Nome));
+    conta.linha(Apara(e.Endereco));
+    conta.linha(Apara(e.Cidade) + " - " + Apara(e.UF));
+    conta.linha("Venda No  " + comanda.textoOuVazio("idPedido"));
+    conta.linha(DataDDMMAAAA(agora) + " - " + HoraTexto(agora));
+    conta.linha("Comanda:  " + comanda.textoOuVazio("comanda"));
+    conta.linha("Chegada : " + DataHoraDoBanco(comanda.campo("inicio")));
+    conta.linha("Saida:    " + DataDDMMAAAA(agora) + " " + HoraTexto(agora));
+    conta.linha(kTracos);
+    conta.linha("Descricao                QTDExUNIT       VALOR");
+    conta.linha(kTracos);
+}
+
+struct Itens {
+    Dinheiro subtotal;
+    Dinheiro baseServico;  // line totals of the products that take service
+};
+
+// The item lines from the rows in rs, ordered by product. Consecutive rows
+// of one product at one unit price are one line with their quantities
+// summed; the same product at another price, or after another product, is a
+// line of its own.
+Itens LinhasItens(Contexto& ctx, Conta& conta) {
+    Banco& b = ctx.banco;
+    Registros& rs = b.rs();
+    Itens itens;
+    Dinheiro somaQtde;
+    while (!rs.eof()) {
+        const std::string codigo = CodigoProduto(rs);
+        const Dinheiro qtde = DinheiroDoBanco(rs.texto("Qtde"));
+
+        b.AbreBanco2("Select Descricao, servico from Produtos where Codigo = " + codigo);
+        std::string descricao = kProdutoNaoEncontrado;
+        // An item whose product is gone has no service mark and is left out
+        // of the service base.
+        bool entraServico = false;
+        if (!b.rs2().eof()) {
+            descricao = b.rs2().textoOuVazio("descricao");
+            entraServico = EntraNoServico(b.rs2().campo("servico"));
+        }
+        b.FechaBanco2();
+
+        const Dinheiro unitario = DinheiroDoBanco(rs.texto("Valor"));
+        rs.proximo();
+        somaQtde += qtde;
+        if (!rs.eof() && rs.texto("idProduto") == codigo &&
+            DinheiroDoBanco(rs.texto("Valor")) == unitario)
+            continue;
+
+        // Priced in doubles and kept at the precision of its text form, as
+        // the order system's other programs total a line.
+        const Dinheiro total = LeDinheiro(TextoPadrao(somaQtde.toDouble() * unitario.toDouble()));
+        itens.subtotal += total;
+        if (entraServico) itens.baseServico += total;
+        conta.linha(LinhaItem(descricao, somaQtde, unitario, total));
+        somaQtde = Dinheiro();
+    }
+    return itens;
+}
+
+// The payments block, read into rs2 while rs keeps the comanda row.
+void LinhasPagamentos(Contexto& ctx, Conta& conta, const std::string& n) {
+    Banco& b = ctx.banco;
+    b.AbreBanco2("Select * from pagamentos where Comanda = " + n);
+    for (Registros& p = b.rs2(); !p.eof(); p.proximo()) {
+        const Dinheiro valor = DinheiroDaColuna(p, "Valor").value_or(Dinheiro());
+        conta.linha(LinhaAlinhada(p.textoOuVazio("tipo"), Moeda(valor), kLargura));
+    }
+    b.FechaBanco2();
+}
+
+// The occupants line: the number of people and each one's share of what is
+// still due. With no one (0 or less) there is no share to show.
+std::string LinhaOcupantes(Dinheiro ocupantes, Dinheiro totalAPagar) {
+    std::string linha = "Ocupantes: " + TextoPadrao(ocupantes);
+    if (ocupantes > Dinheiro())
+        linha += "  Valor por pessoa: " + Moeda(Dinheiro::deDouble(totalAPagar / ocupantes));
+    return linha;
+}
+
+void ImprimeConta(Contexto& ctx, Conta& conta, const std::string& n, const std::string& pedidoConta) {
+    Banco& b = ctx.banco;
+    Registros& rs = b.rs();
+
+    // A card marked "N" takes no service charge.
+    bool cobraServico = true;
+    b.AbreBanco("select * from cadcomanda where numero = " + n);
+    if (!rs.eof()) cobraServico = rs.campo("TaxaServico") != std::optional<std::string>("N");
+
+    // Marked as closing before anything is printed, and kept so whatever
+    // happens to the printing.
+    b.AbreBanco("Update Comanda Set Status=1 where comanda = " + n);
+
+    b.AbreBanco(SqlTotalPago(n));
+    const Dinheiro pago = LeTotalPago(rs);
+    b.FechaBanco();
+
+    b.AbreBanco("Select * from Comanda where comanda = " + n);
+    if (rs.eof()) {
+        b.FechaBanco();
+        return;
+    }
+    Cabecalho(ctx, conta, rs);
+    b.FechaBanco();
+
+    b.AbreBanco("Select * from ItemComanda where comanda = " + n + " Order by idProduto");
+    const Itens itens = LinhasItens(ctx, conta);
+
+    TaxasConfiguradas taxas = LeTaxasConfiguradas(ctx);
+    const Dinheiro servicoCalculado = CalculaServico(taxas.servicoPercentual, itens.baseServico);
+    b.FechaBanco();
+
+    b.AbreBanco("Select * from Comanda where comanda = " + n);
+    Acrescimos a = AcrescimosDaComanda(rs, taxas.couvertPorPessoa, servicoCalculado);
+    if (!cobraServico) {
+        a.servico = Dinheiro();
+        taxas.servicoPercentual = Dinheiro();
+    }
+    const Dinheiro total = TotalAPagar(itens.subtotal, a, Dinheiro());
+    const Dinheiro totalAPagar = TotalAPagar(itens.subtotal, a, pago);
+
+    conta.linha(kTracos);
+    conta.linha(LinhaTotal("Subtotal", itens.subtotal, 38));
+    if (a.couvert > Dinheiro()) conta.linha(LinhaTotal("Couvert ", a.couvert, 38));
+    // Also shown when only the comanda's own service value is charged, so
+    // that every amount in the total has its line.
+    if (taxas.servicoPercentual > Dinheiro() || a.servico > Dinheiro())
+        conta.linha(LinhaAlinhada("Servico            " + TextoPadrao(taxas.servicoPercentual) + "%",
+                                  Moeda(a.servico), kLargura));
+    if (a.desconto > Dinheiro()) conta.linha(LinhaTotal("Desconto", a.desconto, 38));
+    if (pago > Dinheiro()) {
+        conta.linha(LinhaTotal("TOTAL   ", total, 38));
+        conta.linha("");
+        conta.linha("PAGAMENTOS: ");
+        LinhasPagamentos(ctx, conta, n);
+        conta.linha(LinhaTotal("TOTAL PAGO", pago, 36));
+    }
+    conta.linha(kTracos);
+    conta.linha(LinhaTotal("TOTAL A PAGAR", totalAPagar, 33));
+
+    conta.linha(" ");
+    if (const auto ocupantes = DinheiroDaColuna(rs, "ocupantes"))
+        conta.linha(LinhaOcupantes(*ocupantes, totalAPagar));
+    if (!pedidoConta.empty()) {
+        conta.linha("Pedido de conta feito por ");
+        conta.linha("Garcon   : " + pedidoConta);
+    } else {
+        conta.linha("Garcon   : " + rs.textoOuVazio("Garcon"));
+    }
+    conta.linha("");
+    conta.linha(kTracos);
+    for (const char* texto : {"Este cupom não tem valor fiscal", "Obrigado pela Preferencia", "Volte sempre"}) {
+        std::int16_t largura = static_cast<std::int16_t>(kLargura);
+        conta.linha("");
+        conta.linha(Centraliza(texto, largura));
+    }
+    b.FechaBanco();
+
+    conta.linha(std::string(48, '-'));
+    conta.linha("Varelo Tecnologia - " + kEnderecoWeb);
+    for (std::int32_t i = 0; i < ctx.cfg.LinhaFim; ++i) conta.linha(" ");
+    conta.termina();
+
+    AdicionaEvento(ctx, "Fim da impressao da conta " + n);
+}
+
+}  // namespace
+
+void FechaConta(Contexto& ctx, std::int32_t comanda, const std::string& caminho) {
+    const std::string n = std::to_string(comanda);
+    // Who asked for the bill; LeArquivo retries by itself and never throws.
+    const std::string pedidoConta =
+        caminho.empty() ? std::string() : LeArquivo(ctx.arquivos, ctx.relogio, caminho);
+    Conta conta(ctx);
+    try {
+        AdicionaEvento(ctx, "Iniciando impressao da conta " + n);
+        const std::string impressora =
+            LeRegistro(ctx, kAplicacao, kSecaoRegistro, "ImpCupom", kNaoImprimir);
+        if (impressora == kNaoImprimir) return;
+        DefineImpressora(ctx, impressora);
+        FonteConta(ctx);
+        ImprimeConta(ctx, conta, n, pedidoConta);
+    } catch (const ErroBanco&) {
+        throw;
+    } catch (const std::exception& e) {
+        AdicionaEvento(ctx, std::string("Erro fechamento conta: ") + e.what());
+        conta.encerraIncompleta();
+        AdicionaEvento(ctx, "Fechando os Bancos apos impressao");
+        ctx.banco.FechaBanco();
+        ctx.banco.FechaBanco2();
+        ctx.banco.FechaBanco3();
+        AdicionaEvento(ctx, "Bancos Fechados");
+    }
+}
+
+}  // namespace varelo
