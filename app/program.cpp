@@ -6,7 +6,8 @@ namespace varelo {
 
 Programa::Programa(std::string pastaPrograma, std::string pastaArmazem, Plataforma p)
     : armazem_(std::move(pastaArmazem)),
-      banco_(eventos_, [this] { return ctx_.cfg.Driver; }, [this] { return ctx_.cfg.IPServidor; }),
+      banco_(eventos_, [this] { return ctx_.cfg.Driver; }, [this] { return ctx_.cfg.IPServidor; },
+             [this] { return ctx_.cfg.credenciais; }),
       executor_(eventos_, relogio_),
       ctx_{relogio_, arquivos_, armazem_, eventos_, impressos_, banco_, p.mensagens,
            p.timer1, processos_, executor_, p.impressao},

@@ -1,5 +1,6 @@
 #pragma once
 #include <cstdint>
+#include <optional>
 #include <string>
 
 #include "app/money.h"
@@ -14,6 +15,13 @@ struct Empresa {
     std::string UF;        // 2 characters
 };
 
+// Optional database user and password of config.ini; the fixed ones of the
+// order system are used for a key that is missing.
+struct Credenciais {
+    std::optional<std::string> usuario;
+    std::optional<std::string> senha;
+};
+
 // Settings gathered when the window loads, from config.ini, the per-user
 // store and the Config table.
 struct Configuracao {
@@ -22,6 +30,8 @@ struct Configuracao {
     std::string txtImpressora;  // shown only
     std::string IPServidor;
     std::string Driver;
+    Credenciais credenciais;  // Usuario, Senha
+    std::string Site;         // the web address printed at the foot of the bill
     // per-user store
     std::int32_t LinhaFim = 8;
     std::int16_t ResumoContaPalm = 0;  // value of chkResumoContaPalm

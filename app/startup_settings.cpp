@@ -89,6 +89,19 @@ void GravaRegistro(Contexto& ctx, const std::string& aplicacao, const std::strin
     }
 }
 
+namespace {
+
+// A key of config.ini that may be missing, told apart from an empty value.
+std::optional<std::string> ChaveOpcional(const std::string& secao, const std::string& chave,
+                                         const std::string& ini) {
+    const std::string ausente(1, '\x01');
+    std::string valor = LeIni(secao, chave, ausente, ini);
+    if (valor == ausente) return std::nullopt;
+    return valor;
+}
+
+}  // namespace
+
 std::string CaminhoConfigIni(const Contexto& ctx) {
     return Junta(ctx.pastaPrograma, "config.ini");
 }
@@ -115,6 +128,9 @@ ResultadoCarga CarregaAjustesLocais(Contexto& ctx) {
     cfg.txtPasta = LeIni(kSecaoSync, "PastaComanda", ctx.pastaPrograma, ini);
     cfg.IPServidor = LeIni(kSecaoVarelo, "IPServidor", ctx.pastaPrograma, ini);
     cfg.Driver = LeIni(kSecaoVarelo, "Driver", ctx.pastaPrograma, ini);
+    cfg.credenciais = Credenciais{ChaveOpcional(kSecaoVarelo, "Usuario", ini),
+                                  ChaveOpcional(kSecaoVarelo, "Senha", ini)};
+    cfg.Site = LeIni(kSecaoVarelo, "Site", "", ini);
     cfg.txtPasta = SemSeparadorFinal(cfg.txtPasta);
     cfg.txtImpressora = LeIni(kSecaoSync, "Impressora", "LPT1", ini);
 

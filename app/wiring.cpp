@@ -7,6 +7,7 @@
 #include "checks/tablet.h"
 #include "export/catalog.h"
 #include "export/consumption.h"
+#include "printing/bill.h"
 #include "printing/delivery_ticket.h"
 #include "printing/kitchen_ticket.h"
 #include "printing/layout.h"
@@ -20,6 +21,7 @@ void LigaProcedimentos(Contexto& ctx, AvisosDelivery& avisos) {
     p.InclueItem = [c](const std::string& caminho) { InclueItem(*c, caminho); };
     p.ImprimeCupom = [c](std::int32_t mesa) { ImprimeCupom(*c, mesa); };
     p.ImprimeDelivery = [c](std::int32_t pedido) { ImprimeDelivery(*c, pedido); };
+    p.FechaConta = [c](std::int32_t comanda, const std::string& caminho) { FechaConta(*c, comanda, caminho); };
     p.ImprimeDiverso = [c](const std::string& caminho) { ImprimeDiverso(*c, caminho); };
     p.ExportaConsumos = [c](const std::string& pasta, const std::string& comanda) {
         ExportaConsumos(*c, pasta, comanda);

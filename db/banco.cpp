@@ -63,16 +63,35 @@ void Registros::libera() {
 
 // ---- Banco ------------------------------------------------------------------
 
-std::string TextoConexao(const std::string& driver, const std::string& servidor) {
+namespace {
+
+// An attribute value as ODBC reads it: between braces, with "}" doubled,
+// when it would otherwise end the attribute.
+std::string ValorAtributo(const std::string& v) {
+    const bool precisa = v.find_first_of(";{}") != std::string::npos ||
+                         (!v.empty() && (v.front() == ' ' || v.back() == ' '));
+    if (!precisa) return v;
+    std::string r = "{";
+    for (char c : v) r += c == '}' ? std::string("}}") : std::string(1, c);
+    return r + "}";
+}
+
+}  // namespace
+
+std::string TextoConexao(const std::string& driver, const std::string& servidor,
+                         const Credenciais& credenciais) {
     return "Driver={" + driver + "};Server=" + servidor +
-           ";Trusted_Connection=Yes;Database=varelo;uid=root;pwd=qzx48216";
+           ";Trusted_Connection=Yes;Database=varelo;uid=" +
+           ValorAtributo(credenciais.usuario.value_or("root")) +
+           ";pwd=" + ValorAtributo(credenciais.senha.value_or("qzx48216"));
 }
 
 Banco::Banco(ListaEventos& eventos, std::function<std::string()> driver,
-             std::function<std::string()> servidor)
+             std::function<std::string()> servidor, std::function<Credenciais()> credenciais)
     : eventos_(eventos),
       driver_(std::move(driver)),
       servidor_(std::move(servidor)),
+      credenciais_(std::move(credenciais)),
       cn_(std::make_unique<odbc::Conexao>()) {}
 
 Banco::~Banco() = default;
@@ -82,7 +101,12 @@ void Banco::observaSql(std::function<void(const std::string&)> observador) {
 }
 
 void Banco::abreConexao() {
-    if (!cn_->aberta()) cn_->abre(TextoConexao(driver_(), servidor_()));
+    const std::string texto =
+        TextoConexao(driver_(), servidor_(), credenciais_ ? credenciais_() : Credenciais{});
+    if (cn_->aberta() && texto == textoAberto_) return;
+    textoAberto_.clear();
+    cn_->abre(texto);
+    textoAberto_ = texto;
 }
 
 std::int16_t Banco::Abre(Registros& destino, const std::string& prefixo, const std::string& sql) {
@@ -102,16 +126,7 @@ std::int16_t Banco::AbreBanco(const std::string& sql) { return Abre(rs_, "Erro a
 std::int16_t Banco::AbreBanco2(const std::string& sql) { return Abre(rs2_, "Erro abrindo banco 2: ", sql); }
 std::int16_t Banco::AbreBanco3(const std::string& sql) { return Abre(rs3_, "Erro abrindo banco 3: ", sql); }
 
-void Banco::FechaBanco() {
-    if (transacoes_ == 0) {
-        try {
-            cn_->fecha();
-        } catch (const ErroBanco& e) {
-            eventos_.AdicionaEvento("Erro fechando banco: " + std::to_string(e.numero()) + " - " + e.what());
-        }
-    }
-    rs_.libera();
-}
+void Banco::FechaBanco() { rs_.libera(); }
 
 void Banco::FechaBanco2() { rs2_.libera(); }
 void Banco::FechaBanco3() { rs3_.libera(); }
@@ -156,9 +171,8 @@ Transacao::~Transacao() {
     try {
         if (banco_.cn_->aberta()) banco_.cn_->autocommit(true);
     } catch (...) {
-    }
-    // The closing that FechaBanco left for the end of the transaction.
-    if (banco_.transacoes_ == 0) {
+        // A connection left without autocommit would hold every later
+        // statement in an open transaction: drop it, the next one reconnects.
         try {
             banco_.cn_->fecha();
         } catch (...) {

@@ -6,6 +6,8 @@
 #include <string>
 #include <vector>
 
+#include "app/settings.h"
+
 namespace varelo {
 
 class ListaEventos;
@@ -38,8 +40,11 @@ private:
     std::size_t linha_ = 0;
 };
 
-// The connection string, built anew at every opening.
-std::string TextoConexao(const std::string& driver, const std::string& servidor);
+// The connection string, built anew at every opening. Without credentials
+// it is the order system's fixed one; a user or password that holds ";",
+// "{" or "}" (or spaces at an end) is written between braces.
+std::string TextoConexao(const std::string& driver, const std::string& servidor,
+                         const Credenciais& credenciais = {});
 
 // The shared connection `cn` and its three result sets. Statements are run
 // with AbreBanco (into rs), AbreBanco2 (rs2) or AbreBanco3 (rs3), which open
@@ -48,14 +53,16 @@ std::string TextoConexao(const std::string& driver, const std::string& servidor)
 class Banco {
 public:
     Banco(ListaEventos& eventos, std::function<std::string()> driver,
-          std::function<std::string()> servidor);
+          std::function<std::string()> servidor,
+          std::function<Credenciais()> credenciais = {});
     ~Banco();
 
     std::int16_t AbreBanco(const std::string& sql);
     std::int16_t AbreBanco2(const std::string& sql);
     std::int16_t AbreBanco3(const std::string& sql);
-    // Closes the connection and releases rs. Inside a transaction the
-    // connection stays open until the transaction ends.
+    // Releases rs and closes the connection as the statements see it. The
+    // physical ODBC connection stays open underneath, so that no statement
+    // pays for a new one; abandona() drops it after a failure.
     void FechaBanco();
     void FechaBanco2();
     void FechaBanco3();
@@ -78,6 +85,8 @@ private:
 
     ListaEventos& eventos_;
     std::function<std::string()> driver_, servidor_;
+    std::function<Credenciais()> credenciais_;
+    std::string textoAberto_;  // the connection string of the open connection
     std::unique_ptr<odbc::Conexao> cn_;
     Registros rs_, rs2_, rs3_;
     std::vector<std::function<void(const std::string&)>> observadores_;

@@ -26,7 +26,6 @@ constexpr std::size_t kLargura = 46;
 constexpr std::size_t kLarguraDescricao = 23;
 const std::string kTracos(kLargura, '-');
 const std::string kNaoImprimir = "Não Imprimir";
-const std::string kEnderecoWeb = "www.varelo.com.br";
 
 std::string Moeda(Dinheiro valor) { return Formata(valor, "###,##0.00"); }
 
@@ -268,7 +267,7 @@ void ImprimeConta(Contexto& ctx, Conta& conta, const std::string& n, const std::
     b.FechaBanco();
 
     conta.linha(std::string(48, '-'));
-    conta.linha("Varelo Tecnologia - " + kEnderecoWeb);
+    conta.linha("Varelo Tecnologia - " + ctx.cfg.Site);
     for (std::int32_t i = 0; i < ctx.cfg.LinhaFim; ++i) conta.linha(" ");
     conta.termina();
 

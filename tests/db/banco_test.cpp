@@ -27,6 +27,35 @@ TEST(TextoConexao, MontadoComoOsProgramasDoSistema) {
               "Database=varelo;uid=root;pwd=qzx48216");
 }
 
+TEST(TextoConexao, UsuarioESenhaDoConfigIniEntreChavesQuandoPreciso) {
+    EXPECT_EQ(TextoConexao("MariaDB Unicode", "srv", Credenciais{"caixa", "s3nha"}),
+              "Driver={MariaDB Unicode};Server=srv;Trusted_Connection=Yes;Database=varelo;"
+              "uid=caixa;pwd=s3nha");
+    EXPECT_EQ(TextoConexao("D", "srv", Credenciais{std::nullopt, "a;b}c"}),
+              "Driver={D};Server=srv;Trusted_Connection=Yes;Database=varelo;uid=root;pwd={a;b}}c}");
+    EXPECT_EQ(TextoConexao("D", "srv", Credenciais{" gerente", std::nullopt}),
+              "Driver={D};Server=srv;Trusted_Connection=Yes;Database=varelo;uid={ gerente};pwd=qzx48216");
+}
+
+TEST_F(BancoTeste, OutroUsuarioComSenhaDificilEUmaSoConexaoFisica) {
+    Executa("CREATE OR REPLACE USER 'caixa'@'127.0.0.1' IDENTIFIED BY 'p;w}d x'");
+    Executa("GRANT ALL ON varelo.* TO 'caixa'@'127.0.0.1'");
+    t.ctx.cfg.credenciais = Credenciais{"caixa", "p;w}d x"};
+    EXPECT_EQ(t.consulta("Select current_user() as u", "u"), std::vector<std::string>{"caixa@127.0.0.1"});
+
+    // FechaBanco closes only as the statements see it: the same session goes on.
+    const auto primeira = t.consulta("Select connection_id() as id", "id");
+    Executa("Select 1");
+    EXPECT_EQ(t.consulta("Select connection_id() as id", "id"), primeira);
+
+    t.ctx.cfg.credenciais.senha = "errada";
+    EXPECT_THROW(t.banco.AbreBanco("Select 1"), ErroBanco);
+    t.banco.abandona();
+    t.ctx.cfg.credenciais = {};
+    EXPECT_EQ(t.consulta("Select current_user() as u", "u"), std::vector<std::string>{"root@127.0.0.1"});
+    Executa("DROP USER 'caixa'@'127.0.0.1'");
+}
+
 TEST_F(BancoTeste, TresResultadosAoMesmoTempoComNomesEmOutraCaixa) {
     Executa("Insert into Grupos (idgrupo, nome, Impressora) values (1,'Pratos','cozinha'),"
             "(2,'Bebidas','Não Imprimir')");

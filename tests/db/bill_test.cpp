@@ -70,7 +70,7 @@ const Linhas kRodape = {"",
                         "",
                         "                 Volte sempre",
                         D48,
-                        "Varelo Tecnologia - www.varelo.com.br",
+                        "Varelo Tecnologia - www.exemplo.com.br",
                         " ",
                         " "};
 
@@ -109,6 +109,7 @@ protected:
     void SetUp() override {
         ContextoTeste::LimpaBanco();
         t.relogio.define(DataHora{2024, 3, 5, 19, 30, 5});
+        t.ctx.cfg.Site = "www.exemplo.com.br";
         t.ctx.cfg.LinhaFim = 2;
         t.ctx.cfg.FonteCupomCozinha = "Courier New";
         t.ctx.cfg.TamFonteCupomCozinha = "12";

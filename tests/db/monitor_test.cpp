@@ -143,10 +143,27 @@ TEST_F(MonitorTeste, CarregaAjustesDasTresOrigens) {
     EXPECT_TRUE(c.AutoImpressao) << "a missing AutoImpressao row switches the check on";
     EXPECT_FALSE(c.ImpSeparado);
     EXPECT_FALSE(c.EmHorario);
+    EXPECT_FALSE(c.credenciais.usuario.has_value());
+    EXPECT_FALSE(c.credenciais.senha.has_value());
+    EXPECT_EQ(c.Site, "");
     const auto& linhas = t.eventos.linhas();
     EXPECT_NE(std::find(linhas.begin(), linhas.end(),
                         "Valor inválido na configuração LinhaFim: 'abc'. Usando 8"),
               linhas.end());
+}
+
+TEST_F(MonitorTeste, UsuarioSenhaESiteOpcionaisDoConfigIni) {
+    const std::string ini = CaminhoConfigIni(t.ctx);
+    GravaIni("Varelo", "IPServidor", t.ctx.cfg.IPServidor, ini);
+    GravaIni("Varelo", "Driver", "MariaDB Unicode", ini);
+    GravaIni("Varelo", "Usuario", "root", ini);
+    GravaIni("Varelo", "Senha", "", ini);  // present but empty: not the fixed password
+    GravaIni("Varelo", "Site", "www.restaurante.com.br", ini);
+    // The empty password is refused by the server: loading waits for it.
+    EXPECT_EQ(monitor.Form_Load({}), Monitor::Carga::AguardandoBanco);
+    EXPECT_EQ(t.ctx.cfg.credenciais.usuario, std::optional<std::string>("root"));
+    EXPECT_EQ(t.ctx.cfg.credenciais.senha, std::optional<std::string>(""));
+    EXPECT_EQ(t.ctx.cfg.Site, "www.restaurante.com.br");
 }
 
 TEST_F(MonitorTeste, LinhasInicioPelaParteNumericaInicial) {

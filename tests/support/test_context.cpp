@@ -52,7 +52,8 @@ std::string ContextoTeste::IpServidorTeste() {
 
 ContextoTeste::ContextoTeste(std::string ipServidor)
     : armazem(Cria(pasta.arquivo("config"))),
-      banco(eventos, [this] { return ctx.cfg.Driver; }, [this] { return ctx.cfg.IPServidor; }),
+      banco(eventos, [this] { return ctx.cfg.Driver; }, [this] { return ctx.cfg.IPServidor; },
+            [this] { return ctx.cfg.credenciais; }),
       impressao((Cria(pasta.arquivo("impressoras/default")), Cria(pasta.arquivo("impressoras/cozinha")),
                  Cria(pasta.arquivo("impressoras/bar")), pasta.arquivo("impressoras"))),
       ctx{relogio, arquivos, armazem, eventos, impressos, banco, mensagens,
