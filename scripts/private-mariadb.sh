@@ -4,6 +4,9 @@
 #   private-mariadb.sh start DIR PORT   fresh server on 127.0.0.1:PORT with the
 #                                       database varelo built from db/schema.sql
 #   private-mariadb.sh stop DIR         shut it down and remove its data
+#   private-mariadb.sh pause DIR        shut it down and keep its data
+#   private-mariadb.sh resume DIR       start a paused server again: same port,
+#                                       same data
 #   private-mariadb.sh reset DIR        drop and recreate every table
 #   private-mariadb.sh seed DIR         load db/seed.sql (demo data)
 #   private-mariadb.sh sql DIR [ARGS]   mariadb client on varelo (stdin or ARGS)
@@ -31,6 +34,8 @@ usage() {
   cat >&2 <<'EOF'
 usage: private-mariadb.sh start DIR PORT
        private-mariadb.sh stop DIR
+       private-mariadb.sh pause DIR
+       private-mariadb.sh resume DIR
        private-mariadb.sh reset DIR
        private-mariadb.sh seed DIR
        private-mariadb.sh sql DIR [mariadb client arguments]
@@ -80,7 +85,7 @@ server_pids() {
 
 owns_pid() {
   local args
-  args=$(tr '\0' '\n' <"/proc/$1/cmdline" 2>/dev/null) || return 1
+  args=$(tr '\0' '\n' 2>/dev/null <"/proc/$1/cmdline") || return 1
   grep -qxF -- "--defaults-file=$CNF" <<<"$args"
 }
 
@@ -190,6 +195,24 @@ CREATE DATABASE IF NOT EXISTS $DB_NAME CHARACTER SET utf8mb4 COLLATE utf8mb4_gen
 EOF
 }
 
+# Waits until the server just started as PID answers on PORT; dies when it
+# ends or stays silent for START_TIMEOUT seconds.
+wait_answer() {
+  local pid=$1 port=$2 i
+  for ((i = 0; i < START_TIMEOUT * 10; i++)); do
+    if client --connect-timeout=1 -e 'select 1' "$DB_NAME" >/dev/null 2>&1; then
+      return 0
+    fi
+    if ! kill -0 "$pid" 2>/dev/null; then
+      tail -n 20 "$ERRLOG" >&2
+      die "server ended during start-up (log: $ERRLOG)"
+    fi
+    sleep 0.1
+  done
+  tail -n 20 "$ERRLOG" >&2
+  die "server did not answer on 127.0.0.1:$port within ${START_TIMEOUT}s (log: $ERRLOG)"
+}
+
 cmd_start() {
   local port=${1:-} new i pid
   if ! [[ "$port" =~ ^[0-9]+$ ]] || [ "$port" -lt 1 ] || [ "$port" -gt 65535 ]; then
@@ -221,20 +244,7 @@ cmd_start() {
     </dev/null >>"$ERRLOG" 2>&1 &
   pid=$!
 
-  for ((i = 0; i < START_TIMEOUT * 10; i++)); do
-    if client --connect-timeout=1 -e 'select 1' "$DB_NAME" >/dev/null 2>&1; then
-      break
-    fi
-    if ! kill -0 "$pid" 2>/dev/null; then
-      tail -n 20 "$ERRLOG" >&2
-      die "server ended during start-up (log: $ERRLOG)"
-    fi
-    sleep 0.1
-  done
-  if [ "$i" -ge $((START_TIMEOUT * 10)) ]; then
-    tail -n 20 "$ERRLOG" >&2
-    die "server did not answer on 127.0.0.1:$port within ${START_TIMEOUT}s (log: $ERRLOG)"
-  fi
+  wait_answer "$pid" "$port"
   apply_sql "$SCHEMA"
 }
 
@@ -242,6 +252,30 @@ cmd_stop() {
   stop_server
   wipe_data
   rm -f "$DIR/init.sql"
+}
+
+# The server goes away as a crashed or rebooted one would for its clients,
+# but cleanly, so that everything committed is there when it comes back.
+cmd_pause() {
+  [ -f "$CNF" ] && [ -d "$DATA" ] || die "no server set up in $DIR (run start first)"
+  stop_server
+}
+
+cmd_resume() {
+  local port pid
+  [ -f "$CNF" ] && [ -d "$DATA" ] || die "no server set up in $DIR (run start first)"
+  port=$(sed -n 's/^port=\([0-9][0-9]*\)$/\1/p' "$CNF" | head -n 1)
+  [ -n "$port" ] || die "no port in $CNF"
+  if [ -n "$(server_pids)" ]; then
+    cmd_status && return 0
+    die "the server of $DIR runs but does not answer"
+  fi
+  rm -f "$SOCK" "$SOCK.lock" "$PIDFILE"
+  port_in_use "$port" && die "port $port on 127.0.0.1 is already taken by another program"
+  mkdir -p "$DIR/tmp"
+  setsid "$SERVER" --defaults-file="$CNF" </dev/null >>"$ERRLOG" 2>&1 &
+  pid=$!
+  wait_answer "$pid" "$port"
 }
 
 cmd_reset() {
@@ -277,6 +311,11 @@ case "$command" in
     INSTALL_DB=$(find_tool mariadb-install-db mysql_install_db)
     cmd_start "$1" ;;
   stop)   [ $# -eq 0 ] || usage; cmd_stop ;;
+  pause)  [ $# -eq 0 ] || usage; cmd_pause ;;
+  resume)
+    [ $# -eq 0 ] || usage
+    SERVER=$(find_tool mariadbd mysqld)
+    cmd_resume ;;
   reset)  [ $# -eq 0 ] || usage; cmd_reset ;;
   seed)   [ $# -eq 0 ] || usage; cmd_seed ;;
   sql)    cmd_sql "$@" ;;

@@ -8,6 +8,7 @@
 #include "app/activity_log.h"
 #include "app/context.h"
 #include "app/errors.h"
+#include "app/files.h"
 #include "app/regional.h"
 #include "db/banco.h"
 #include "db/sql.h"
@@ -192,14 +193,52 @@ Desfecho Aplica(Contexto& ctx, Campos& f) {
     return Desfecho::Incluido;
 }
 
+// The request whose item is committed but whose file is not yet removed:
+// its path and line, in a hidden file of the monitored folder (the scan
+// skips names beginning with "."). It is written right after the commit and
+// removed once the request file is gone, so when the program is killed in
+// the wait between the two, or the file could not be deleted, the request
+// found again later is answered without writing its item a second time.
+std::string CaminhoMarca(Contexto& ctx) { return Junta(ctx.cfg.txtPasta, ".inclusao-lancada"); }
+
+std::string TextoMarca(const std::string& ArqInc, const std::string& conteudo) {
+    return ArqInc + "\n" + conteudo;
+}
+
+bool JaLancada(Contexto& ctx, const std::string& ArqInc, const std::string& conteudo) {
+    try {
+        const std::string marca = CaminhoMarca(ctx);
+        return ctx.arquivos.podeLer(marca) && ctx.arquivos.le(marca) == TextoMarca(ArqInc, conteudo);
+    } catch (const Erro&) {
+        return false;
+    }
+}
+
+void MarcaLancada(Contexto& ctx, const std::string& ArqInc, const std::string& conteudo) {
+    try {
+        ctx.arquivos.gravaAtomico(CaminhoMarca(ctx), TextoMarca(ArqInc, conteudo));
+    } catch (const Erro& e) {
+        AdicionaEvento(ctx, e.what());
+    }
+}
+
+void DesmarcaSeApagada(Contexto& ctx, const std::string& ArqInc) {
+    try {
+        const std::string marca = CaminhoMarca(ctx);
+        if (!ArquivoExiste(ctx, ArqInc) && ctx.arquivos.podeLer(marca)) ctx.arquivos.apaga(marca);
+    } catch (const Erro&) {
+    }
+}
+
 }  // namespace
 
 void InclueItem(Contexto& ctx, const std::string& ArqInc) {
     AdicionaEvento(ctx, "incluindo " + ArqInc);
     const std::string comandaErro = std::to_string(ctx.ComandaAtual);
     Campos campos{};
+    std::string conteudo;
     try {
-        const std::string conteudo = LeArquivo(ctx.arquivos, ctx.relogio, ArqInc);
+        conteudo = LeArquivo(ctx.arquivos, ctx.relogio, ArqInc);
         if (conteudo.empty()) {
             AdicionaEvento(ctx, "Nao consegui ler conteudo do arquivo");
             GravaErro(ctx, comandaErro);
@@ -218,7 +257,17 @@ void InclueItem(Contexto& ctx, const std::string& ArqInc) {
             return;
         }
 
-        switch (Aplica(ctx, campos)) {
+        if (JaLancada(ctx, ArqInc, conteudo)) {
+            AdicionaEvento(ctx, "Item já lançado antes de uma interrupção: " + ArqInc);
+            ApagaArquivo(ctx, ArqInc);
+            DesmarcaSeApagada(ctx, ArqInc);
+            GravaOK(ctx, campos[2]);
+            return;
+        }
+
+        const Desfecho desfecho = Aplica(ctx, campos);
+        if (desfecho == Desfecho::Incluido) MarcaLancada(ctx, ArqInc, conteudo);
+        switch (desfecho) {
             case Desfecho::QuantidadeInvalida:
                 AdicionaEvento(ctx, "Limpando " + ArqInc);
                 Espera(ctx, 0.5f);
@@ -246,6 +295,7 @@ void InclueItem(Contexto& ctx, const std::string& ArqInc) {
     AdicionaEvento(ctx, "Esperando 1s antes de apagar inclusão!");
     Espera(ctx, 0.5f);
     ApagaArquivo(ctx, ArqInc);
+    DesmarcaSeApagada(ctx, ArqInc);
     GravaOK(ctx, campos[2]);
 }
 

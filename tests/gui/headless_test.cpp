@@ -1,113 +1,24 @@
 // The real program, started --headless against the private MariaDB with a
 // monitored folder: what it answers, prints and refuses.
-#include <fcntl.h>
-#include <signal.h>
-#include <spawn.h>
-#include <sys/wait.h>
-#include <unistd.h>
-
 #include <gtest/gtest.h>
 
-#include <algorithm>
 #include <chrono>
 #include <cstdlib>
 #include <filesystem>
-#include <fstream>
-#include <functional>
 #include <string>
-#include <thread>
 #include <vector>
 
 #include "app/encoding.h"
 #include "app/ini.h"
 #include "app/startup_settings.h"
+#include "tests/support/program_run.h"
 #include "tests/support/test_context.h"
-
-extern char** environ;
 
 namespace varelo {
 namespace {
 
 namespace fs = std::filesystem;
 using namespace std::chrono_literals;
-
-std::string Le(const fs::path& caminho) {
-    std::ifstream f(caminho, std::ios::binary);
-    return std::string(std::istreambuf_iterator<char>(f), {});
-}
-
-// Polls until the condition holds or the time is up: the program works on
-// its own clock, the test can only watch.
-bool Aguarda(const std::function<bool()>& condicao, std::chrono::seconds limite = 30s) {
-    const auto fim = std::chrono::steady_clock::now() + limite;
-    while (std::chrono::steady_clock::now() < fim) {
-        if (condicao()) return true;
-        std::this_thread::sleep_for(50ms);
-    }
-    return condicao();
-}
-
-std::vector<fs::path> Documentos(const fs::path& pasta) {
-    std::vector<fs::path> docs;
-    for (const auto& e : fs::directory_iterator(pasta))
-        if (e.path().extension() == ".txt") docs.push_back(e.path());
-    std::sort(docs.begin(), docs.end());
-    return docs;
-}
-
-// One run of varelosync with its standard output and error in files.
-class Execucao {
-public:
-    Execucao(const std::vector<std::string>& argumentos, const std::string& pasta,
-             const std::string& nome)
-        : saida_(pasta + "/" + nome + ".out"), erros_(pasta + "/" + nome + ".err") {
-        const char* binario = std::getenv("VARELO_BINARY");
-        if (!binario) throw std::runtime_error("VARELO_BINARY is not set; run through ctest");
-        std::vector<std::string> args{binario};
-        args.insert(args.end(), argumentos.begin(), argumentos.end());
-        std::vector<char*> argv;
-        for (std::string& a : args) argv.push_back(a.data());
-        argv.push_back(nullptr);
-        posix_spawn_file_actions_t acoes;
-        posix_spawn_file_actions_init(&acoes);
-        posix_spawn_file_actions_addopen(&acoes, 1, saida_.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
-        posix_spawn_file_actions_addopen(&acoes, 2, erros_.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
-        const int falha = posix_spawn(&pid_, binario, &acoes, nullptr, argv.data(), environ);
-        posix_spawn_file_actions_destroy(&acoes);
-        if (falha != 0) throw std::runtime_error("cannot start " + std::string(binario));
-    }
-    ~Execucao() {
-        if (pid_ > 0) {
-            kill(pid_, SIGKILL);
-            waitpid(pid_, nullptr, 0);
-        }
-    }
-
-    // The exit status, or -1 when it still runs after the limit.
-    int Termina(std::chrono::seconds limite = 60s) {
-        int estado = 0;
-        const bool terminou = Aguarda([&] { return waitpid(pid_, &estado, WNOHANG) == pid_; }, limite);
-        if (!terminou) return -1;
-        pid_ = 0;
-        return WIFEXITED(estado) ? WEXITSTATUS(estado) : 128 + WTERMSIG(estado);
-    }
-    void Para() {
-        kill(pid_, SIGTERM);
-        Termina();
-    }
-    std::string Saida() const { return Le(saida_); }
-    std::string Erros() const { return Le(erros_); }
-
-private:
-    std::string saida_, erros_;
-    pid_t pid_ = 0;
-};
-
-std::size_t Conta(const std::string& texto, const std::string& trecho) {
-    std::size_t n = 0;
-    for (auto p = texto.find(trecho); p != std::string::npos; p = texto.find(trecho, p + 1)) ++n;
-    return n;
-}
 
 class ProgramaHeadless : public ::testing::Test {
 protected:
