@@ -3,6 +3,7 @@
 #include <sql.h>
 #include <sqlext.h>
 
+#include <algorithm>
 #include <cstring>
 
 #include "app/errors.h"
@@ -12,18 +13,34 @@ namespace {
 
 constexpr long kErroGenerico = -2147467259;  // what a driver-less failure reports
 
+// UTF-8 to UTF-16. A byte that does not start a well-formed sequence (a
+// stray continuation byte, a truncated or overlong sequence, an encoded
+// surrogate or a value beyond U+10FFFF) becomes one U+FFFD, so the result is
+// always valid UTF-16: a lone surrogate makes the server refuse the whole
+// statement.
 std::u16string ParaUtf16(const std::string& s) {
     std::u16string out;
+    auto byte = [&](std::size_t i) { return static_cast<unsigned char>(s[i]); };
     for (std::size_t i = 0; i < s.size();) {
-        unsigned char c = static_cast<unsigned char>(s[i]);
+        const unsigned char c = byte(i);
         char32_t cp;
         std::size_t n;
         if (c < 0x80) { cp = c; n = 1; }
-        else if ((c >> 5) == 6 && i + 1 < s.size()) { cp = c & 0x1F; n = 2; }
-        else if ((c >> 4) == 14 && i + 2 < s.size()) { cp = c & 0x0F; n = 3; }
-        else if ((c >> 3) == 30 && i + 3 < s.size()) { cp = c & 0x07; n = 4; }
+        else if (c >= 0xC2 && c <= 0xDF) { cp = c & 0x1F; n = 2; }
+        else if (c >= 0xE0 && c <= 0xEF) { cp = c & 0x0F; n = 3; }
+        else if (c >= 0xF0 && c <= 0xF4) { cp = c & 0x07; n = 4; }
         else { out.push_back(u'\uFFFD'); ++i; continue; }
-        for (std::size_t k = 1; k < n; ++k) cp = (cp << 6) | (static_cast<unsigned char>(s[i + k]) & 0x3F);
+        bool valido = i + n <= s.size();
+        for (std::size_t k = 1; valido && k < n; ++k) {
+            valido = (byte(i + k) & 0xC0) == 0x80;
+            cp = (cp << 6) | (byte(i + k) & 0x3F);
+        }
+        const char32_t minimo = n == 3 ? 0x800 : n == 4 ? 0x10000 : 0;
+        if (!valido || cp < minimo || cp > 0x10FFFF || (cp >= 0xD800 && cp < 0xE000)) {
+            out.push_back(u'\uFFFD');
+            ++i;
+            continue;
+        }
         i += n;
         if (cp >= 0x10000) {
             cp -= 0x10000;
@@ -113,6 +130,15 @@ Valor LeColuna(SQLHSTMT stmt, SQLUSMALLINT coluna) {
         std::size_t n = capacidade;
         if (indicador != SQL_NO_TOTAL && static_cast<std::size_t>(indicador) / sizeof(char16_t) < capacidade)
             n = static_cast<std::size_t>(indicador) / sizeof(char16_t);
+        // The MariaDB driver (3.1) undercounts the length by one unit for
+        // every character from U+xxD8 to U+xxDB ("Ø", "Ù", "Ú", "Û", ...),
+        // taking it for the first half of a surrogate pair, though the text
+        // it writes is whole and terminated. The terminator, when it stands
+        // beyond the reported length, gives the real one; a text holding
+        // U+0000 keeps the reported length.
+        std::size_t terminador = 0;
+        while (terminador < capacidade && pedaco[terminador] != u'\0') ++terminador;
+        n = std::max(n, terminador);
         texto.append(pedaco, n);
         if (r == SQL_SUCCESS) break;  // SQL_SUCCESS_WITH_INFO means more to read
     }

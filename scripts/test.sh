@@ -40,3 +40,6 @@ cmake --build "$BUILD" -j"$JOBS"
 # No display in CI: Qt renders off screen.
 export QT_QPA_PLATFORM=offscreen
 ctest --test-dir "$BUILD" --output-on-failure
+
+# The bad-input suite under the sanitizers, in its own build folder.
+"$REPO/scripts/fuzz.sh" "$BUILD"

@@ -1,0 +1,394 @@
+// Whole requests through the folder scan against the private MariaDB server,
+// with every real procedure wired: random and hostile INCLUSAO, FECHACONTA
+// and IMP files. Each request file must be gone after the scan, the scan
+// must not end on a database error, an INCLUSAO must either store its text
+// exactly as typed or be answered with erro<n>.txt and leave no row behind,
+// and every table must still exist at the end.
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <cstdint>
+#include <exception>
+#include <filesystem>
+#include <map>
+#include <string>
+#include <vector>
+
+#include "app/encoding.h"
+#include "app/errors.h"
+#include "app/wiring.h"
+#include "checks/delivery_check.h"
+#include "db/banco.h"
+#include "export/text_columns.h"
+#include "printing/bill.h"
+#include "tests/fuzz/bad_input.h"
+#include "tests/support/test_context.h"
+#include "transactions/scan.h"
+
+namespace varelo {
+namespace {
+
+namespace fs = std::filesystem;
+using ruim::Gerador;
+using ruim::Origem;
+using Linhas = std::vector<std::string>;
+
+// What the request line may not hold: control characters other than the
+// tab, DEL and the five bytes that Windows-1252 leaves undefined.
+bool TemByteProibido(const std::string& bytes) {
+    for (unsigned char c : bytes)
+        if ((c < 0x20 && c != '\t') || c == 0x7F || c == 0x81 || c == 0x8D || c == 0x8F ||
+            c == 0x90 || c == 0x9D)
+            return true;
+    return false;
+}
+
+// A field as a handheld writes it: plain, or enclosed in apostrophes when
+// the text holds an apostrophe or ";". A text cannot hold both, so ";"
+// becomes "," when it also has an apostrophe.
+std::string Escreve(std::string& texto) {
+    const bool apostrofo = texto.find('\'') != std::string::npos;
+    if (apostrofo) std::replace(texto.begin(), texto.end(), ';', ',');
+    if (apostrofo || texto.find(';') != std::string::npos) return "'" + texto + "'";
+    return texto;
+}
+
+struct Produto {
+    std::string codigo;
+    std::string descricao2;  // what the Logs row names
+};
+const std::vector<Produto> kProdutos = {
+    {"15", "Feijoada Ção"}, {"40", "Bolo Cenoura"}, {"50", "Avulso"}, {"60", "Pão d'Alho"}};
+
+class VarreduraRuim : public ::testing::Test {
+protected:
+    void SetUp() override {
+        ContextoTeste::LimpaBanco();
+        Executa("Insert into Grupos (idgrupo, nome, Impressora) values (1,'Pratos','cozinha'),"
+                "(5,'Bolos','Etiqueta')");
+        Executa("Insert into Produtos (codigo, descricao, descricao2, idgrupo, preco_v, Unidade, "
+                "monitorado, tempopreparo) values "
+                "(15,'Feijoada Ção',NULL,1,59.9,'PT',1,25),"
+                "(40,'Bolo de Cenoura','Bolo Cenoura',5,9,'FT',0,NULL),"
+                "(50,'Avulso','   ',NULL,3.5,'UN',NULL,0),"
+                "(60,'Pão d\\'Alho',NULL,1,7,'UN',0,5)");
+        Executa("Insert into Cadqtde (codigo, Descricao, Qtde) values (15,'Meia',0.5)");
+        Executa("Insert into sequencias (seqcomanda) values (41)");
+        Executa("Insert into cadcomanda (Numero, TaxaServico) values (42,'S')");
+        Executa("Insert into Comanda (Comanda, idpedido, Garcon, Ocupantes, Inicio, Mesa) values "
+                "(42, 41, 'Ana', 2, '2024-03-05 18:02:09', 7)");
+        Executa("Insert into ItemComanda (Comanda, idProduto, qtde, valor, impresso) values "
+                "(42,15,1,59.9,1),(42,60,2,7,1)");
+        t.armazem.grava("Varelo", "Config", "ImpCupom", "bar");
+        t.relogio.define({2024, 3, 5, 9, 5, 7});
+        // Every real procedure; the bill is wired here as the program's window does.
+        LigaProcedimentos(t.ctx, avisos);
+        t.ctx.procs.FechaConta = [this](std::int32_t comanda, const std::string& caminho) {
+            FechaConta(t.ctx, comanda, caminho);
+        };
+        tabelas = Tabelas();
+        ASSERT_GE(tabelas.size(), 20u);
+    }
+
+    void TearDown() override { EXPECT_EQ(Tabelas(), tabelas) << "a table was dropped or created"; }
+
+    void Executa(const std::string& sql) {
+        t.banco.AbreBanco(sql);
+        t.banco.FechaBanco();
+    }
+
+    Linhas Tabelas() {
+        Linhas l = t.consulta(
+            "Select table_name as t from information_schema.tables where table_schema = database()", "t");
+        std::sort(l.begin(), l.end());
+        return l;
+    }
+
+    long Numero(const std::string& sql) {
+        const Linhas l = t.consulta(sql, "n");
+        return l.empty() || l[0] == "NULL" ? 0 : std::stol(l[0]);
+    }
+
+    // The row counts a refused request must leave as they were.
+    std::map<std::string, long> Contagens() {
+        std::map<std::string, long> c;
+        for (const char* tabela : {"ItemComanda", "Comanda", "Logs", "sequencias", "LogImp"})
+            c[tabela] = Numero(std::string("Select count(*) as n from ") + tabela);
+        c["seq"] = Numero("Select max(seqcomanda) as n from sequencias");
+        return c;
+    }
+
+    // Empties the monitored folder: replies and exports of the last scan.
+    void EsvaziaPasta() {
+        for (const auto& e : fs::directory_iterator(t.pastaComandas())) fs::remove_all(e.path());
+    }
+    Linhas Pasta() {
+        Linhas nomes;
+        for (const auto& e : fs::directory_iterator(t.pastaComandas()))
+            nomes.push_back(e.path().filename().string());
+        std::sort(nomes.begin(), nomes.end());
+        return nomes;
+    }
+    bool Existe(const std::string& nome) { return fs::exists(fs::path(t.pastaComandas()) / nome); }
+
+    // The documents of one printer, by file name.
+    Linhas Documentos(const std::string& impressora) {
+        Linhas nomes;
+        for (const auto& e : fs::directory_iterator(t.pasta.arquivo("impressoras/" + impressora)))
+            if (e.path().extension() == ".txt" && e.path().filename() != "fonts.txt")
+                nomes.push_back(e.path().filename().string());
+        std::sort(nomes.begin(), nomes.end());
+        return nomes;
+    }
+    std::size_t TotalDocumentos() {
+        return Documentos("default").size() + Documentos("cozinha").size() + Documentos("bar").size();
+    }
+
+    // Drops the request file in raw bytes and runs one scan. The scan must
+    // not end on an exception: a database error there would leave the
+    // request in the folder, to fail again at every scan.
+    void Varre(const std::string& nome, const std::string& bytes, const std::string& origem) {
+        EsvaziaPasta();
+        t.arquivos.grava(t.comanda(nome), bytes);
+        try {
+            VarreDirs(t.ctx);
+        } catch (const std::exception& e) {
+            FAIL() << origem << ": the scan ended on " << e.what() << "\nrequest " << nome << ": "
+                   << bytes << "\nevents:\n" << Eventos();
+        }
+        ASSERT_FALSE(Existe(nome)) << origem << ": request file left behind\n" << Eventos();
+    }
+
+    std::string Eventos() {
+        std::string s;
+        for (const auto& l : t.novosEventos()) s += "  " + l + "\n";
+        return s;
+    }
+
+    // Text for a field that should be stored as typed: hostile texts,
+    // random printable Windows-1252 text, or both, without CR (a CR ends the
+    // line and the rest of the file is not read).
+    std::string TextoLivre(Gerador& g) {
+        std::string s;
+        switch (g.entre(0, 4)) {
+            case 0: s = g.um(ruim::TextosHostis()); break;
+            case 1: s = g.textoCp1252(g.entre(0, 40)); break;
+            case 2: s = g.um(ruim::TextosHostis()) + g.textoCp1252(g.entre(0, 10)) + g.um(ruim::TextosHostis()); break;
+            case 3: s = g.textoCp1252(g.chance(50) ? 255 : 256); break;
+            default: s = g.chance(50) ? "" : g.textoCp1252(g.entre(55, 65)); break;
+        }
+        std::replace(s.begin(), s.end(), '\r', '\n');
+        return s;
+    }
+
+    ContextoTeste t;
+    AvisosDelivery avisos;
+    Linhas tabelas;
+};
+
+// Requests whose number fields are valid and whose text fields are hostile:
+// accepted exactly when the texts fit their columns and are text, and then
+// stored literally.
+TEST_F(VarreduraRuim, InclusaoDigitadaGuardaOTextoComoFoiEnviado) {
+    Gerador g(5001);
+    std::size_t aceitos = 0, recusados = 0;
+    for (std::size_t it = 0; it < 250; ++it) {
+        const std::string origem = Origem(g, it);
+        const Produto& produto = g.um(kProdutos);
+        const std::string comanda = std::to_string(g.entre(1, 999));
+        std::string obs = TextoLivre(g);
+        std::string atendente = TextoLivre(g);
+        const std::string quantidade =
+            produto.codigo == "15" && g.chance(30) ? "Meia" : g.um(Linhas{"1", "2", "0,5", "3"});
+        const std::string mesa = g.um(Linhas{"", "7", "12", "301"});
+        const std::string preco = g.um(Linhas{"0", "12.5", "-1", " 3.25 "});
+        const std::string linha = produto.codigo + ";" + quantidade + ";" + comanda + ";" +
+                                  Escreve(obs) + ";" + mesa + ";" + Escreve(atendente) + ";x;" + preco;
+        const std::string obsUtf8 = DeCp1252(obs);
+        const std::string atendenteUtf8 = atendente.empty() ? "Palm" : DeCp1252(atendente);
+        const bool cabe = !TemByteProibido(linha) && linha.size() <= 1000 && Largura(obsUtf8) <= 255 &&
+                          Largura(atendenteUtf8) <= 60;
+
+        const auto antes = Contagens();
+        const long ultimoItem = Numero("Select max(idlanc) as n from ItemComanda");
+        const long ultimoLog = Numero("Select max(idlog) as n from Logs");
+        const std::string nome = "INCLUSAO" + comanda + ".txt";
+        Varre(nome, linha, origem);
+        if (HasFatalFailure()) return;
+        const auto depois = Contagens();
+        const std::string contexto = origem + "\nrequest: " + linha + "\nevents:\n" + Eventos();
+
+        if (!cabe) {
+            ++recusados;
+            ASSERT_TRUE(Existe("erro" + comanda + ".txt")) << contexto;
+            ASSERT_FALSE(Existe("okComanda" + comanda + ".txt")) << contexto;
+            ASSERT_EQ(depois, antes) << "a refused request wrote rows\n" << contexto;
+            continue;
+        }
+        ++aceitos;
+        ASSERT_TRUE(Existe("okComanda" + comanda + ".txt")) << contexto;
+        ASSERT_FALSE(Existe("erro" + comanda + ".txt")) << contexto;
+        ASSERT_EQ(depois.at("ItemComanda"), antes.at("ItemComanda") + 1) << contexto;
+        const std::string item = " from ItemComanda where idlanc > " + std::to_string(ultimoItem);
+        ASSERT_EQ(t.consulta("Select Obs" + item, "Obs"), Linhas{obsUtf8}) << contexto;
+        ASSERT_EQ(t.consulta("Select Lancado" + item, "Lancado"), Linhas{atendenteUtf8}) << contexto;
+        ASSERT_EQ(t.consulta("Select Comanda" + item, "Comanda"), Linhas{comanda}) << contexto;
+        ASSERT_EQ(t.consulta("Select idProduto" + item, "idProduto"), Linhas{produto.codigo}) << contexto;
+        const std::string log = " from Logs where idlog > " + std::to_string(ultimoLog) +
+                                " and Tipo = 'OPERACAO'";
+        ASSERT_EQ(t.consulta("Select log" + log, "log"), Linhas{"PALM Incluido item: " + produto.descricao2})
+            << contexto;
+        ASSERT_EQ(t.consulta("Select Usuario" + log, "Usuario"), Linhas{atendenteUtf8}) << contexto;
+        ASSERT_EQ(Numero("Select count(*) as n from Comanda where Comanda = " + comanda), 1) << contexto;
+    }
+    // Both outcomes were exercised.
+    EXPECT_GT(aceitos, 50u);
+    EXPECT_GT(recusados, 20u);
+}
+
+// Any field may be anything: hostile texts, random bytes, NUL, unclosed
+// apostrophes, too many fields. Whatever the outcome, exactly one reply is
+// written, and a refusal leaves every count as it was.
+TEST_F(VarreduraRuim, InclusaoHostilEmTodosOsCampos) {
+    Gerador g(6002);
+    const Linhas validos[8] = {{"15", "40", "015", "60"}, {"1", "Meia", "2"}, {"5", "77"}, {"obs"},
+                               {"7", ""},                 {"Ana"},           {"x"},       {"0", "4.5"}};
+    std::size_t aceitos = 0;
+    for (std::size_t it = 0; it < 300; ++it) {
+        const std::string origem = Origem(g, it);
+        const std::size_t campos = g.chance(90) ? 8 : g.entre(1, 12);
+        std::string linha;
+        for (std::size_t i = 0; i < campos; ++i) {
+            std::string campo;
+            switch (g.entre(0, 3)) {
+                case 0: campo = g.um(ruim::TextosHostis()); break;
+                case 1: campo = g.bytesDeRegistro(g.entre(0, 12)); break;
+                case 2: campo = g.bytes(g.entre(0, 6)); break;
+                default: campo = g.um(validos[i % 8]); break;
+            }
+            linha += (i ? ";" : "") + campo;
+        }
+        const std::string comanda = std::to_string(g.entre(1, 999));
+        const std::string nome = "INCLUSAO" + comanda + ".txt";
+        const auto antes = Contagens();
+        const long ultimoItem = Numero("Select max(idlanc) as n from ItemComanda");
+        Varre(nome, linha, origem);
+        if (HasFatalFailure()) return;
+        const auto depois = Contagens();
+        const Linhas pasta = Pasta();
+        std::string contexto = origem + "\nrequest: " + linha + "\nfolder:";
+        for (const auto& n : pasta) contexto += " " + n;
+        contexto += "\nevents:\n" + Eventos();
+
+        Linhas respostas;
+        for (const auto& n : pasta)
+            if (n.rfind("okComanda", 0) == 0 || n.rfind("erro", 0) == 0) respostas.push_back(n);
+        ASSERT_EQ(respostas.size(), 1u) << contexto;
+        if (respostas[0] == "erro" + comanda + ".txt") {
+            ASSERT_EQ(depois, antes) << "a refused request wrote rows\n" << contexto;
+        } else {
+            ++aceitos;
+            ASSERT_EQ(respostas[0].rfind("okComanda", 0), 0u) << contexto;
+            ASSERT_EQ(depois.at("ItemComanda"), antes.at("ItemComanda") + 1) << contexto;
+            const Linhas doItem = t.consulta(
+                "Select Comanda from ItemComanda where idlanc > " + std::to_string(ultimoItem), "Comanda");
+            ASSERT_EQ(doItem.size(), 1u) << contexto;
+            ASSERT_EQ(respostas[0], "okComanda" + doItem[0] + ".txt") << contexto;
+        }
+    }
+    EXPECT_GT(aceitos, 0u);
+}
+
+// File names of every kind followed by random bytes: the number text after
+// the kind word is whatever the name holds.
+TEST_F(VarreduraRuim, NomesDeArquivoAleatorios) {
+    Gerador g(7003);
+    const Linhas tipos = {"INCLUSAO", "inclusao", "EXCLUSAO", "PRINTM", "PRINTD", "FECHACONTA",
+                          "FECHACOMANDA", "ATUALIZA", "ATUCOM", "IMP"};
+    for (std::size_t it = 0; it < 150; ++it) {
+        const std::string origem = Origem(g, it);
+        std::string meio = g.chance(30) ? g.um(ruim::TextosHostis()) : g.bytesDeRegistro(g.entre(0, 12));
+        for (char& c : meio)
+            if (c == '/' || c == '\0') c = '_';
+        if (meio.size() > 200) meio.resize(200);
+        const std::string nome = g.um(tipos) + meio + ".txt";
+        const std::string conteudo =
+            g.chance(50) ? "15;1;" + std::to_string(g.entre(1, 99)) + ";;;Ana;;0" : g.bytesDeRegistro(g.entre(0, 60));
+        Varre(nome, conteudo, origem + " name " + nome);
+        if (HasFatalFailure()) return;
+        Eventos();
+    }
+}
+
+// Bill requests with random content: the first line names who asked and is
+// printed on the bill; the comanda is marked as closing.
+TEST_F(VarreduraRuim, FechaContaComConteudoAleatorio) {
+    Gerador g(8004);
+    for (std::size_t it = 0; it < 120; ++it) {
+        const std::string origem = Origem(g, it);
+        std::string conteudo;
+        switch (g.entre(0, 3)) {
+            case 0: conteudo = g.bytes(g.entre(0, 200)); break;
+            case 1: conteudo = g.bytesDeRegistro(g.entre(0, 200)); break;
+            case 2: conteudo = g.um(ruim::TextosHostis()); break;
+            default: conteudo = g.bytes(g.entre(100000, 300000)); break;
+        }
+        const bool existente = g.chance(70);
+        const std::string comanda = existente ? "42" : std::to_string(g.entre(43, 30000));
+        Executa("Update Comanda set Status = 0");
+        const std::size_t contas = Documentos("bar").size();
+        const long ultimoLog = Numero("Select max(idlog) as n from Logs");
+        Varre("FECHACONTA" + comanda + ".txt", conteudo, origem);
+        if (HasFatalFailure()) return;
+        const std::string contexto = origem + "\nevents:\n" + Eventos();
+        ASSERT_EQ(t.consulta("Select log from Logs where idlog > " + std::to_string(ultimoLog) +
+                                 " and Tipo = 'OPERACAO'",
+                             "log"),
+                  Linhas{"PALM Fecha Conta " + comanda})
+            << contexto;
+        if (!existente) continue;
+        ASSERT_EQ(t.consulta("Select Status from Comanda where Comanda = 42", "Status"), Linhas{"1"}) << contexto;
+        const Linhas docs = Documentos("bar");
+        ASSERT_EQ(docs.size(), contas + 1) << contexto;
+        const std::string quem = DeCp1252(conteudo.substr(0, conteudo.find('\r')));
+        if (!quem.empty()) {
+            const std::string impresso = t.pasta.le("impressoras/bar/" + docs.back());
+            ASSERT_NE(impresso.find("Garcon   : " + quem + "\n"), std::string::npos) << contexto;
+        }
+    }
+}
+
+// Print files with random content: the first line names the printer, the
+// others are printed as they stand; the file goes whatever it holds.
+TEST_F(VarreduraRuim, ImpressaoComConteudoAleatorio) {
+    Gerador g(9005);
+    const Linhas impressoras = {"cozinha", "bar", "default", "inexistente", "", "cozinha\r", "COZINHA"};
+    for (std::size_t it = 0; it < 150; ++it) {
+        const std::string origem = Origem(g, it);
+        std::string corpo;
+        switch (g.entre(0, 3)) {
+            case 0: corpo = g.bytes(g.entre(0, 300)); break;
+            case 1: corpo = g.bytesDeRegistro(g.entre(0, 300)); break;
+            case 2: corpo = g.um(ruim::TextosHostis()) + "\r\n" + g.um(ruim::TextosHostis()); break;
+            default: corpo = g.bytesDeRegistro(g.entre(100000, 400000)); break;
+        }
+        const bool comImpressora = g.chance(70);
+        const std::string impressora = g.um(impressoras);
+        const std::string conteudo = comImpressora ? impressora + "\n" + corpo : corpo;
+        const std::size_t antes = TotalDocumentos();
+        const std::size_t naCozinha = Documentos("cozinha").size();
+        Varre("IMP" + std::to_string(it) + ".txt", conteudo, origem);
+        if (HasFatalFailure()) return;
+        const std::string contexto = origem + "\nevents:\n" + Eventos();
+        // At most one document, and none for a file of ten bytes or less.
+        ASSERT_LE(TotalDocumentos(), antes + (conteudo.size() > 10 ? 1 : 0)) << contexto;
+        // Named exactly, the kitchen printer gets the document.
+        if (comImpressora && impressora == "cozinha" && conteudo.size() > 10 &&
+            corpo.find_first_not_of("\r\n") != std::string::npos) {
+            ASSERT_EQ(Documentos("cozinha").size(), naCozinha + 1) << contexto;
+        }
+    }
+}
+
+}  // namespace
+}  // namespace varelo
