@@ -16,6 +16,7 @@ PACKAGES=(
   qt6-base-dev qt6-qpa-plugins libqt6printsupport6
   cups cups-client cups-bsd
   fonts-dejavu-core
+  poppler-utils
 )
 ODBC_DRIVER="MariaDB Unicode"
 ODBC_TEMPLATE=/usr/share/odbc-mariadb/odbcinst.ini.template

@@ -289,10 +289,19 @@ cmd_start() {
   fi
 
   write_ppd
-  local out
-  if ! out=$("$LPADMIN" -h "127.0.0.1:$port" -p "$QUEUE" -E \
-      -v "file://$DIR/out/job.prn" -P "$DIR/tmp/$QUEUE.ppd" \
-      -D "VareloSync test queue" 2>&1); then
+  local out ok=0
+  # A scheduler that has just started to answer may still drop the first
+  # administrative connection ("Bad file descriptor"): try a few times.
+  for ((i = 0; i < 10; i++)); do
+    if out=$("$LPADMIN" -h "127.0.0.1:$port" -p "$QUEUE" -E \
+        -v "file://$DIR/out/job.prn" -P "$DIR/tmp/$QUEUE.ppd" \
+        -D "VareloSync test queue" 2>&1); then
+      ok=1
+      break
+    fi
+    sleep 0.5
+  done
+  if [ "$ok" != 1 ]; then
     printf '%s\n' "$out" >&2
     stop_server
     die "lpadmin could not create the queue $QUEUE"

@@ -25,8 +25,11 @@
 #include <gtest/gtest.h>
 
 #include "app/errors.h"
+#include "db/banco.h"
+#include "printing/bill.h"
 #include "printing/qt/qt_printer.h"
 #include "tests/support/scratch_dir.h"
+#include "tests/support/test_context.h"
 
 namespace varelo {
 namespace {
@@ -369,6 +372,75 @@ TEST(ImpressoraQtCups, ImprimeNumaFilaDeUmCupsdPrivado) {
     impressora.imprime("Mesa 5");
     EXPECT_FALSE(impressora.terminaDocumento());
     EXPECT_NE(impressora.ultimoErro().find("varelo-teste"), std::string::npos) << impressora.ultimoErro();
+}
+
+// The scheduler writes a job to the queue's file in its own time: the
+// whole PDF once it has ended.
+std::string AguardaTrabalho(const CupsPrivado& cups) {
+    std::string job;
+    for (int i = 0; i < 300; ++i) {
+        job = Le(cups.saidaDaFila());
+        if (job.size() > 5 && job.find("%%EOF", job.size() - 8) != std::string::npos) break;
+        std::this_thread::sleep_for(std::chrono::milliseconds(100));
+    }
+    return job;
+}
+
+// A bill of the database, printed through Qt to the private scheduler's
+// queue: the text of the PDF that arrives holds the bill's lines.
+TEST(ImpressoraQtCups, ContaChegaAFilaComOTextoDaConta) {
+    std::string onde;
+    if (Executa("command -v cupsd || test -x /usr/sbin/cupsd", onde) != 0)
+        GTEST_SKIP() << "cupsd não está instalado (pacote cups; scripts/install-deps.sh)";
+    ASSERT_EQ(Executa("command -v pdftotext", onde), 0) << "pdftotext (poppler-utils) is missing";
+
+    ContextoTeste::LimpaBanco();
+    ContextoTeste t;
+    ASSERT_EQ(::chmod(t.pasta.caminho().c_str(), 0755), 0);
+    const int porta = PortaLivre();
+    ASSERT_NE(porta, 0);
+    CupsPrivado cups(t.pasta.arquivo("cups"), porta);
+    ASSERT_TRUE(cups.iniciado()) << cups.saidaInicio();
+    ServidorCups servidor(cups.endereco());
+    ASSERT_TRUE(servidor.ativo());
+
+    ImpressoraQt impressora;
+    Contexto ctx{t.relogio, t.arquivos, t.armazem, t.eventos, t.impressos, t.banco,
+                 t.mensagens, t.timer1, t.processos, t.executor, impressora};
+    ctx.pastaPrograma = t.ctx.pastaPrograma;
+    ctx.cfg = t.ctx.cfg;
+    ctx.cfg.LinhaFim = 1;
+    ctx.cfg.empresa = {"Restaurante Sabor", "Rua das Palmeiras, 10", "Recife", "PE"};
+    t.armazem.grava("Varelo", "Config", "ImpCupom", "varelo-teste");
+    for (const char* sql :
+         {"Insert into Produtos (codigo, descricao, servico) values (7,'Filé à parmegiana',0)",
+          "Insert into cadcomanda (Numero, TaxaServico) values (42,'S')",
+          "Insert into Comanda (Comanda, idpedido, Garcon, Ocupantes, Inicio, Mesa) values "
+          "(42, 314, 'Ana', 2, '2024-03-05 18:02:09', 7)",
+          "Insert into ItemComanda (Comanda, idProduto, qtde, valor) values (42,7,3,10.00)"}) {
+        t.banco.AbreBanco(sql);
+        t.banco.FechaBanco();
+    }
+
+    FechaConta(ctx, 42, "");
+    const std::string job = AguardaTrabalho(cups);
+    ASSERT_EQ(job.rfind("%PDF-", 0), 0u) << "no job reached the queue\n" << cups.registro();
+
+    std::string texto;
+    ASSERT_EQ(Executa("pdftotext -layout " + Aspas(cups.saidaDaFila()) + " -", texto), 0);
+    // pdftotext guesses the spaces between words from their positions, so
+    // runs of spaces are compared as one.
+    auto juntaEspacos = [](std::string s) {
+        std::string r;
+        for (char c : s)
+            if (c != ' ' || r.empty() || r.back() != ' ') r += c;
+        return r;
+    };
+    texto = juntaEspacos(texto);
+    for (std::string linha : {"Restaurante Sabor", "Recife - PE", "Comanda:  42",
+                              "Filé à parmegiana           3x  10,00    30,00",
+                              "Este cupom não tem valor fiscal", "Volte sempre"})
+        EXPECT_NE(texto.find(juntaEspacos(linha)), std::string::npos) << linha << "\n" << texto;
 }
 
 }  // namespace
