@@ -59,6 +59,9 @@ TEST_F(TextoDoBanco, CaracteresQueODriverContaMal) {
     EXPECT_EQ(IdaEVolta("ØG"), "ØG");
     EXPECT_EQ(IdaEVolta("ÙÚ fim"), "ÙÚ fim");
     EXPECT_EQ(IdaEVolta("Ú"), "Ú");
+    // Runs of them, at the end of a statement too.
+    EXPECT_EQ(IdaEVolta("ÙÚÛØ fim"), "ÙÚÛØ fim");
+    EXPECT_EQ(IdaEVolta("fim ØØØØØØØØ"), "fim ØØØØØØØØ");
 }
 
 TEST_F(TextoDoBanco, BytesQueNaoSaoUtf8ViramSubstituto) {
