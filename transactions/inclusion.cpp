@@ -222,15 +222,18 @@ void MarcaLancada(Contexto& ctx, const std::string& ArqInc, const std::string& c
     }
 }
 
-void DesmarcaSeApagada(Contexto& ctx, const std::string& ArqInc) {
+}  // namespace
+
+void EsqueceInclusaoApagada(Contexto& ctx, const std::string& ArqInc) {
     try {
         const std::string marca = CaminhoMarca(ctx);
-        if (!ArquivoExiste(ctx, ArqInc) && ctx.arquivos.podeLer(marca)) ctx.arquivos.apaga(marca);
+        // Only the note of this request: another one may still wait for its file.
+        if (!ArquivoExiste(ctx, ArqInc) && ctx.arquivos.podeLer(marca) &&
+            ctx.arquivos.le(marca).rfind(ArqInc + "\n", 0) == 0)
+            ctx.arquivos.apaga(marca);
     } catch (const Erro&) {
     }
 }
-
-}  // namespace
 
 void InclueItem(Contexto& ctx, const std::string& ArqInc) {
     AdicionaEvento(ctx, "incluindo " + ArqInc);
@@ -260,7 +263,7 @@ void InclueItem(Contexto& ctx, const std::string& ArqInc) {
         if (JaLancada(ctx, ArqInc, conteudo)) {
             AdicionaEvento(ctx, "Item já lançado antes de uma interrupção: " + ArqInc);
             ApagaArquivo(ctx, ArqInc);
-            DesmarcaSeApagada(ctx, ArqInc);
+            EsqueceInclusaoApagada(ctx, ArqInc);
             GravaOK(ctx, campos[2]);
             return;
         }
@@ -295,7 +298,7 @@ void InclueItem(Contexto& ctx, const std::string& ArqInc) {
     AdicionaEvento(ctx, "Esperando 1s antes de apagar inclusão!");
     Espera(ctx, 0.5f);
     ApagaArquivo(ctx, ArqInc);
-    DesmarcaSeApagada(ctx, ArqInc);
+    EsqueceInclusaoApagada(ctx, ArqInc);
     GravaOK(ctx, campos[2]);
 }
 

@@ -17,4 +17,9 @@ struct Contexto;
 // A database failure is not handled here; the request file then stays.
 void InclueItem(Contexto& ctx, const std::string& ArqInc);
 
+// Forgets the note of a committed inclusion once its request file is gone,
+// however it went (the scan retries a deletion that failed here), so that a
+// later request of the same name and line is applied again.
+void EsqueceInclusaoApagada(Contexto& ctx, const std::string& ArqInc);
+
 }  // namespace varelo

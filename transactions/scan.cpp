@@ -11,6 +11,7 @@
 #include "app/file_patterns.h"
 #include "app/platform.h"
 #include "app/regional.h"
+#include "transactions/inclusion.h"
 #include "transactions/replies.h"
 
 namespace varelo {
@@ -85,6 +86,7 @@ void Inclusao(Contexto& ctx, const Pedido& p) {
             ApagaArquivo(ctx, caminho);
         }
     });
+    Passo(ctx, p.nome, [&] { EsqueceInclusaoApagada(ctx, caminho); });
     Passo(ctx, p.nome, [&] { Chama(ctx.procs.ExportaConsumos, ctx.PastaMonitor, p.numero); });
 }
 

@@ -390,3 +390,46 @@ TEST_F(Inclusao, PelaVarreduraRespondeEExportaOExtrato) {
 
 }  // namespace
 }  // namespace varelo
+
+namespace varelo {
+namespace {
+
+// A request whose item is committed but whose file outlives the inclusion.
+TEST_F(Inclusao, ArquivoQueFicaNaoLancaOItemDuasVezes) {
+    t.pedido("INCLUSAO42.txt", "15;Meia;42;;7;Ana;;0");
+    t.arquivos.falhasApaga = 1000;  // the file stays, as when the program dies before deleting it
+    InclueItem(t.ctx, caminho);
+    ASSERT_EQ(Itens().size(), 1u);
+    ASSERT_TRUE(t.arquivos.podeLer(caminho));
+
+    t.arquivos.falhasApaga = 0;
+    InclueGravando();
+    EXPECT_EQ(Itens().size(), 1u);
+    const auto eventos = t.novosEventos();
+    EXPECT_NE(std::find(eventos.begin(), eventos.end(), "Item já lançado antes de uma interrupção: " + caminho),
+              eventos.end());
+    EXPECT_FALSE(t.arquivos.podeLer(caminho));
+    EXPECT_EQ(t.arquivos.le(t.comanda("okComanda42.txt")), "ok\r\n");
+
+    // The same order sent again afterwards is a new item.
+    Inclui("15;Meia;42;;7;Ana;;0");
+    EXPECT_EQ(Itens().size(), 2u);
+}
+
+// The scan's own retry removes the file that the inclusion could not: the
+// note goes with it, so the same order sent again is applied.
+TEST_F(Inclusao, NotaSaiComOArquivoApagadoPelaVarredura) {
+    t.ctx.procs.InclueItem = [this](const std::string& c) { InclueItem(t.ctx, c); };
+    t.pedido("INCLUSAO42.txt", "15;Meia;42;;7;Ana;;0");
+    t.arquivos.falhasApaga = 1;  // the inclusion's deletion fails (no list of open files)
+    VarreDirs(t.ctx);
+    ASSERT_FALSE(t.arquivos.podeLer(caminho));
+    ASSERT_EQ(Itens().size(), 1u);
+
+    t.pedido("INCLUSAO42.txt", "15;Meia;42;;7;Ana;;0");
+    VarreDirs(t.ctx);
+    EXPECT_EQ(Itens().size(), 2u);
+}
+
+}  // namespace
+}  // namespace varelo
