@@ -3,6 +3,7 @@
 
 #include "app/clock.h"
 #include "app/context.h"
+#include "app/daily_log.h"
 #include "app/event_list.h"
 #include "app/files.h"
 #include "app/monitor.h"
@@ -47,6 +48,7 @@ private:
     ProcessosProc processos_;
     ExecutorPosix executor_;
     AvisosDelivery avisos_;
+    RegistroDiario registro_;
     Contexto ctx_;
     Monitor monitor_;
 };
