@@ -45,4 +45,38 @@ std::string LinhaAlinhada(const std::string& rotulo, const std::string& valor, s
     return rotulo + Pad(valor, n >= largura ? 0 : largura - n);
 }
 
+std::string Maiusculas(const std::string& texto) {
+    std::string saida;
+    saida.reserve(texto.size());
+    for (std::size_t i = 0; i < texto.size(); ++i) {
+        const auto c = static_cast<unsigned char>(texto[i]);
+        if (c >= 'a' && c <= 'z') {
+            saida += static_cast<char>(c - 'a' + 'A');
+            continue;
+        }
+        if (i + 1 < texto.size() && (c == 0xC3 || c == 0xC5)) {
+            const auto d = static_cast<unsigned char>(texto[i + 1]);
+            if (c == 0xC3 && d >= 0xA0 && d <= 0xBE && d != 0xB7) {
+                saida += static_cast<char>(0xC3);
+                saida += static_cast<char>(d - 0x20);
+                ++i;
+                continue;
+            }
+            if (c == 0xC3 && d == 0xBF) {  // ÿ -> Ÿ
+                saida += "\xC5\xB8";
+                ++i;
+                continue;
+            }
+            if (c == 0xC5 && (d == 0xA1 || d == 0x93 || d == 0xBE)) {  // š œ ž
+                saida += static_cast<char>(0xC5);
+                saida += static_cast<char>(d - 1);
+                ++i;
+                continue;
+            }
+        }
+        saida += static_cast<char>(c);
+    }
+    return saida;
+}
+
 }  // namespace varelo

@@ -12,6 +12,10 @@ namespace varelo {
 std::size_t Largura(const std::string& texto);
 // The first `n` characters.
 std::string Esquerda(const std::string& texto, std::size_t n);
+// Upper case as the desktop does it for the Western code page: the ASCII
+// letters, the accented Latin-1 letters (à..þ, ÿ) and š, œ, ž; everything
+// else stays as it is.
+std::string Maiusculas(const std::string& texto);
 // Leading and trailing spaces removed (spaces only, as the record format trims).
 std::string Apara(const std::string& texto);
 // `texto` followed by spaces up to `largura` characters; a longer text stays whole.

@@ -9,6 +9,7 @@
 #include "app/money.h"
 #include "app/regional.h"
 #include "db/banco.h"
+#include "export/text_columns.h"
 #include "printing/layout.h"
 #include "printing/printing_system.h"
 #include "transactions/record.h"
@@ -19,53 +20,11 @@ namespace {
 const std::string kTracos(48, '-');
 const std::string kCrLf = "\r\n";
 
-std::string SemEspacos(const std::string& texto) {
-    const auto inicio = texto.find_first_not_of(' ');
-    if (inicio == std::string::npos) return "";
-    const auto fim = texto.find_last_not_of(' ');
-    return texto.substr(inicio, fim - inicio + 1);
-}
 
-// Upper case as the desktop does it for the Western code page: the ASCII
-// letters, the accented Latin-1 letters (à..þ, ÿ) and š, œ, ž. Everything
-// else is kept as it is.
-std::string Maiusculas(const std::string& texto) {
-    std::string saida;
-    saida.reserve(texto.size());
-    for (std::size_t i = 0; i < texto.size(); ++i) {
-        const auto c = static_cast<unsigned char>(texto[i]);
-        if (c >= 'a' && c <= 'z') {
-            saida += static_cast<char>(c - 'a' + 'A');
-            continue;
-        }
-        if (i + 1 < texto.size() && (c == 0xC3 || c == 0xC5)) {
-            const auto d = static_cast<unsigned char>(texto[i + 1]);
-            if (c == 0xC3 && d >= 0xA0 && d <= 0xBE && d != 0xB7) {
-                saida += static_cast<char>(0xC3);
-                saida += static_cast<char>(d - 0x20);
-                ++i;
-                continue;
-            }
-            if (c == 0xC3 && d == 0xBF) {  // ÿ -> Ÿ
-                saida += "\xC5\xB8";
-                ++i;
-                continue;
-            }
-            if (c == 0xC5 && (d == 0xA1 || d == 0x93 || d == 0xBE)) {  // š œ ž
-                saida += static_cast<char>(0xC5);
-                saida += static_cast<char>(d - 1);
-                ++i;
-                continue;
-            }
-        }
-        saida += static_cast<char>(c);
-    }
-    return saida;
-}
 
 // A decimal column as the server sends it ("2.5000"); a null is 0.
 Dinheiro NumeroDoBanco(const std::optional<std::string>& valor) {
-    if (!valor || SemEspacos(*valor).empty()) return Dinheiro();
+    if (!valor || Apara(*valor).empty()) return Dinheiro();
     return LeDinheiro(PontoParaVirgula(*valor));
 }
 
@@ -82,7 +41,7 @@ std::string LinhasObs(const std::string& obs) {
         const auto barra = obs.find('/', inicio);
         const std::string parte =
             obs.substr(inicio, barra == std::string::npos ? std::string::npos : barra - inicio);
-        if (!SemEspacos(parte).empty()) {
+        if (!Apara(parte).empty()) {
             const auto seta = parte.find("->");
             if (seta != std::string::npos) {
                 linhas += kCrLf + " ";
@@ -202,7 +161,7 @@ void ImprimeDelivery(Contexto& ctx, std::int32_t pedido) {
 
             if (atendentePendente && !pula) {
                 atendentePendente = false;
-                const std::string atendente = SemEspacos(rs.textoOuVazio("lancado"));
+                const std::string atendente = Apara(rs.textoOuVazio("lancado"));
                 if (!atendente.empty()) {
                     bilhete.imprime("ATENDENTE:   " + atendente);
                     bilhete.imprime(kTracos);

@@ -14,6 +14,7 @@
 #include "app/regional.h"
 #include "db/banco.h"
 #include "db/sql.h"
+#include "export/text_columns.h"
 #include "printing/labels.h"
 #include "printing/layout.h"
 #include "printing/printing_system.h"
@@ -28,53 +29,11 @@ const std::string kTracos(48, '-');
 const std::string kNaoImprimir = "Não Imprimir";
 const std::string kEtiqueta = "Etiqueta";
 
-std::string SemEspacos(const std::string& texto) {
-    const auto inicio = texto.find_first_not_of(' ');
-    if (inicio == std::string::npos) return "";
-    const auto fim = texto.find_last_not_of(' ');
-    return texto.substr(inicio, fim - inicio + 1);
-}
 
-// Upper case as the desktop does it for the Western code page: the ASCII
-// letters, the accented Latin-1 letters (à..þ, ÿ) and š, œ, ž; everything
-// else stays as it is.
-std::string Maiusculas(const std::string& texto) {
-    std::string saida;
-    saida.reserve(texto.size());
-    for (std::size_t i = 0; i < texto.size(); ++i) {
-        const auto c = static_cast<unsigned char>(texto[i]);
-        if (c >= 'a' && c <= 'z') {
-            saida += static_cast<char>(c - 'a' + 'A');
-            continue;
-        }
-        if (i + 1 < texto.size() && (c == 0xC3 || c == 0xC5)) {
-            const auto d = static_cast<unsigned char>(texto[i + 1]);
-            if (c == 0xC3 && d >= 0xA0 && d <= 0xBE && d != 0xB7) {
-                saida += static_cast<char>(0xC3);
-                saida += static_cast<char>(d - 0x20);
-                ++i;
-                continue;
-            }
-            if (c == 0xC3 && d == 0xBF) {
-                saida += "\xC5\xB8";
-                ++i;
-                continue;
-            }
-            if (c == 0xC5 && (d == 0xA1 || d == 0x93 || d == 0xBE)) {
-                saida += static_cast<char>(0xC5);
-                saida += static_cast<char>(d - 1);
-                ++i;
-                continue;
-            }
-        }
-        saida += static_cast<char>(c);
-    }
-    return saida;
-}
 
 // A decimal column as the server sends it ("0.5000"); a null is 0.
 Dinheiro Quantidade(const std::optional<std::string>& valor) {
-    if (!valor || SemEspacos(*valor).empty()) return Dinheiro();
+    if (!valor || Apara(*valor).empty()) return Dinheiro();
     return LeDinheiro(PontoParaVirgula(*valor));
 }
 
@@ -253,9 +212,9 @@ void CupomMesa::item(Registros& rs) {
     quantidade_ = Quantidade(rs.campo("Qtde"));
     const auto meia = rs.campo("idmeia");
     meia_ = meia ? ParaInteiro32(*meia) : 0;
-    obs_ = SemEspacos(rs.textoOuVazio("Obs"));
+    obs_ = Apara(rs.textoOuVazio("Obs"));
     descricao_ = rs.textoOuVazio("Descricao");
-    if (const auto d2 = rs.campo("Descricao2"); d2 && !d2->empty()) descricao_ = SemEspacos(*d2);
+    if (const auto d2 = rs.campo("Descricao2"); d2 && !d2->empty()) descricao_ = Apara(*d2);
 
     if (!pula_) {
         linhasItem(rs);
@@ -314,9 +273,9 @@ void CupomMesa::cabecalhoB(Registros& rs) {
 
 void CupomMesa::linhasComuns(Registros& rs) {
     const std::string nome = dados(comandaItem_, rs.campo("idpedido")).nome;
-    if (!SemEspacos(nome).empty()) linha(Maiusculas(nome));
-    const std::string mesa = SemEspacos(rs.textoOuVazio("mesa"));
-    const std::string comanda = SemEspacos(rs.texto("comanda"));
+    if (!Apara(nome).empty()) linha(Maiusculas(nome));
+    const std::string mesa = Apara(rs.textoOuVazio("mesa"));
+    const std::string comanda = Apara(rs.texto("comanda"));
     if (rs.campo("mesa") && ParaInteiro32(mesa) == comandaItem_) {
         linha("MESA/COMANDA    ( " + mesa + " )");
     } else {
@@ -325,7 +284,7 @@ void CupomMesa::linhasComuns(Registros& rs) {
         linha("COMANDA      " + comanda);
     }
     linha(kTracos);
-    if (const auto lancado = rs.campo("lancado")) linha("ATENDENTE:   " + SemEspacos(*lancado));
+    if (const auto lancado = rs.campo("lancado")) linha("ATENDENTE:   " + Apara(*lancado));
     else linha("ATENDENTE:");
     linha(kTracos);
 }
@@ -337,7 +296,7 @@ void CupomMesa::linhasItem(Registros& rs) {
     }
     if (meia_ > 0) linha("MEIA " + descricao_);
     else if (quantidade_ != ctx_.cfg.qtdMinimo || quantidade_ == Dinheiro::deUnidades(1))
-        linha(SemEspacos(qtde_) + " x " + descricao_);
+        linha(Apara(qtde_) + " x " + descricao_);
     else linha("MEIA " + descricao_);
 
     if (!obs_.empty()) {
@@ -349,7 +308,7 @@ void CupomMesa::linhasItem(Registros& rs) {
                 const auto barra = obs_.find('/', de);
                 const std::string parte =
                     obs_.substr(de, barra == std::string::npos ? std::string::npos : barra - de);
-                if (!SemEspacos(parte).empty()) {
+                if (!Apara(parte).empty()) {
                     const auto seta = parte.find("->");
                     if (seta != std::string::npos) {
                         linha(" ");
@@ -429,7 +388,7 @@ std::string ConsultaNomeComanda(Contexto& ctx, std::int32_t comanda) {
             banco.FechaBanco2();
             return "";
         }
-        std::string nome = SemEspacos(banco.rs2().textoOuVazio("Obs"));
+        std::string nome = Apara(banco.rs2().textoOuVazio("Obs"));
         banco.FechaBanco2();
         banco.AbreBanco2("Select Nome, Veiculos from Clientes where Veiculos='" + numero +
                          "' or idCond=" + numero);
