@@ -1,5 +1,7 @@
 // The real program, started --headless against the private MariaDB with a
 // monitored folder: what it answers, prints and refuses.
+#include <sys/wait.h>
+
 #include <gtest/gtest.h>
 
 #include <chrono>
@@ -81,6 +83,15 @@ TEST_F(ProgramaHeadless, AtendeOPalmImprimeERecusaUmaSegundaCopia) {
     // The first copy goes on serving.
     t.pedido("INCLUSAO6.txt", "10;Dose;6;;6;Maria;;0\r\n");
     EXPECT_TRUE(Aguarda([&] { return fs::exists(pasta / "okComanda6.txt"); })) << programa.Saida();
+
+    // The handheld simulator gets its answer; an unknown product gets erro.
+    const std::string palm = std::string(std::getenv("VARELO_SOURCE_DIR")) + "/scripts/palm.sh '" +
+                             pasta.string() + "' INCLUSAO ";
+    EXPECT_EQ(std::system((palm + "7 '10;Dose;7;sem açúcar;7;Ana;;0' >/dev/null").c_str()), 0);
+    EXPECT_FALSE(fs::exists(pasta / "okComanda7.txt"));
+    EXPECT_EQ(t.consulta("Select Obs from ItemComanda where Comanda=7", "Obs"),
+              std::vector<std::string>{"sem açúcar"});
+    EXPECT_EQ(WEXITSTATUS(std::system((palm + "8 '999;Dose;8;;8;Ana;;0' >/dev/null").c_str())), 1);
     programa.Para();
 }
 
