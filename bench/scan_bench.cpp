@@ -6,6 +6,7 @@
 #include <string>
 
 #include "app/clock.h"
+#include "bench/bench_support.h"
 #include "app/context.h"
 #include "app/encoding.h"
 #include "app/event_list.h"
@@ -20,34 +21,7 @@
 
 namespace fs = std::filesystem;
 using namespace varelo;
-
-namespace {
-
-struct SemEspera final : Relogio {
-    DataHora agora() const override { return {}; }
-    void espera(std::chrono::milliseconds) override {}
-};
-struct SemMensagens final : Mensagens {
-    void informa(const std::string&, const std::string&) override {}
-};
-struct Timer final : ControleTimer {
-    bool on = false;
-    void liga() override { on = true; }
-    void desliga() override { on = false; }
-    bool ligado() const override { return on; }
-};
-struct SemProcessos final : ListaProcessos {
-    std::vector<std::string> nomes() override { return {}; }
-};
-struct SemComandos final : Executor {
-    bool executaEEspera(const std::string&) override { return true; }
-};
-
-double Segundos(std::chrono::steady_clock::time_point inicio) {
-    return std::chrono::duration<double>(std::chrono::steady_clock::now() - inicio).count();
-}
-
-}  // namespace
+using namespace varelo::bench;
 
 int main(int argc, char** argv) {
     const int arquivos = argc > 1 ? std::atoi(argv[1]) : 10000;

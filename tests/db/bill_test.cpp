@@ -12,6 +12,7 @@
 #include "db/banco.h"
 #include "printing/bill.h"
 #include "printing/printing_system.h"
+#include "tests/support/delegating_printer.h"
 #include "tests/support/test_context.h"
 
 namespace varelo {
@@ -76,22 +77,11 @@ const Linhas kRodape = {"",
 
 // A printing system that throws while printing the line that starts with
 // `falhaEm`, as a printer that went offline mid-page would.
-class ImpressaoQueFalha final : public SistemaImpressao {
+class ImpressaoQueFalha final : public ImpressaoDelegada {
 public:
-    explicit ImpressaoQueFalha(SistemaImpressao& real) : real_(real) {}
+    using ImpressaoDelegada::ImpressaoDelegada;
     std::string falhaEm;
 
-    std::vector<std::string> impressoras() override { return real_.impressoras(); }
-    std::string impressoraAtual() const override { return real_.impressoraAtual(); }
-    void selecionaImpressora(const std::string& nome) override { real_.selecionaImpressora(nome); }
-    int quantidadeFontes() override { return real_.quantidadeFontes(); }
-    std::string fonte(int i) override { return real_.fonte(i); }
-    std::string nomeFonte() const override { return real_.nomeFonte(); }
-    void defineNomeFonte(const std::string& n) override { real_.defineNomeFonte(n); }
-    float tamanhoFonte() const override { return real_.tamanhoFonte(); }
-    void defineTamanhoFonte(float p) override { real_.defineTamanhoFonte(p); }
-    bool negrito() const override { return real_.negrito(); }
-    void defineNegrito(bool b) override { real_.defineNegrito(b); }
     void imprime(const std::string& texto) override {
         if (!falhaEm.empty() && texto.rfind(falhaEm, 0) == 0) throw Erro("Impressora desligada");
         real_.imprime(texto);
@@ -99,9 +89,6 @@ public:
     bool terminaDocumento() override { return recusa ? false : real_.terminaDocumento(); }
     std::string ultimoErro() const override { return recusa ? "fila parada" : real_.ultimoErro(); }
     bool recusa = false;
-
-private:
-    SistemaImpressao& real_;
 };
 
 class Conta : public ::testing::Test {
@@ -146,13 +133,8 @@ protected:
 
     // The documents ended on one printer, oldest first, as lines.
     std::vector<Linhas> Documentos(const std::string& impressora) {
-        std::vector<std::string> nomes;
-        for (const auto& e : fs::directory_iterator(t.pasta.arquivo("impressoras/" + impressora)))
-            if (e.path().extension() == ".txt" && e.path().filename() != "fonts.txt")
-                nomes.push_back(e.path().filename().string());
-        std::sort(nomes.begin(), nomes.end());
         std::vector<Linhas> docs;
-        for (const auto& nome : nomes) docs.push_back(Separa(t.pasta.le("impressoras/" + impressora + "/" + nome)));
+        for (const auto& texto : t.documentos(impressora)) docs.push_back(Separa(texto));
         return docs;
     }
     // The one bill printed on the bill printer.

@@ -98,15 +98,7 @@ protected:
     }
 
     // The documents ended on one printer, oldest first.
-    std::vector<std::string> Documentos(const std::string& impressora) {
-        std::vector<std::string> nomes;
-        for (const auto& e : fs::directory_iterator(t.pasta.arquivo("impressoras/" + impressora)))
-            if (e.path().extension() == ".txt") nomes.push_back(e.path().filename().string());
-        std::sort(nomes.begin(), nomes.end());
-        std::vector<std::string> textos;
-        for (const auto& nome : nomes) textos.push_back(t.pasta.le("impressoras/" + impressora + "/" + nome));
-        return textos;
-    }
+    std::vector<std::string> Documentos(const std::string& impressora) { return t.documentos(impressora); }
 
     std::vector<std::string> NaoImpressos(int pedido) {
         return t.consulta("Select idlanc from iDelivery where impresso=0 and idpedido=" +

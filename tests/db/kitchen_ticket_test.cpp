@@ -15,6 +15,7 @@
 #include "db/banco.h"
 #include "printing/kitchen_ticket.h"
 #include "printing/printing_system.h"
+#include "tests/support/delegating_printer.h"
 #include "tests/support/test_context.h"
 
 namespace varelo {
@@ -52,22 +53,11 @@ std::vector<std::string> Rodape(const std::string& pedido, int idlanc) {
 
 // The printing system of the test, refusing every document of the printers
 // named in `recusa` as a stopped queue would.
-class ImpressaoQueRecusa final : public SistemaImpressao {
+class ImpressaoQueRecusa final : public ImpressaoDelegada {
 public:
-    explicit ImpressaoQueRecusa(SistemaImpressao& real) : real_(real) {}
+    using ImpressaoDelegada::ImpressaoDelegada;
     std::set<std::string> recusa;
 
-    std::vector<std::string> impressoras() override { return real_.impressoras(); }
-    std::string impressoraAtual() const override { return real_.impressoraAtual(); }
-    void selecionaImpressora(const std::string& nome) override { real_.selecionaImpressora(nome); }
-    int quantidadeFontes() override { return real_.quantidadeFontes(); }
-    std::string fonte(int i) override { return real_.fonte(i); }
-    std::string nomeFonte() const override { return real_.nomeFonte(); }
-    void defineNomeFonte(const std::string& n) override { real_.defineNomeFonte(n); }
-    float tamanhoFonte() const override { return real_.tamanhoFonte(); }
-    void defineTamanhoFonte(float p) override { real_.defineTamanhoFonte(p); }
-    bool negrito() const override { return real_.negrito(); }
-    void defineNegrito(bool b) override { real_.defineNegrito(b); }
     void imprime(const std::string& texto) override {
         if (recusa.count(impressoraAtual())) recusado_ = true;
         else real_.imprime(texto);
@@ -80,7 +70,6 @@ public:
     std::string ultimoErro() const override { return "fila parada"; }
 
 private:
-    SistemaImpressao& real_;
     bool recusado_ = false;
 };
 
@@ -147,15 +136,7 @@ protected:
                         {},         {},          0};
     }
     // The documents a printer received, in print order.
-    std::vector<std::string> Documentos(const std::string& impressora) {
-        std::vector<std::string> nomes;
-        for (const auto& e : fs::directory_iterator(t.pasta.arquivo("impressoras/" + impressora)))
-            if (e.path().extension() == ".txt") nomes.push_back(e.path().filename().string());
-        std::sort(nomes.begin(), nomes.end());
-        std::vector<std::string> textos;
-        for (const auto& n : nomes) textos.push_back(t.pasta.le("impressoras/" + impressora + "/" + n));
-        return textos;
-    }
+    std::vector<std::string> Documentos(const std::string& impressora) { return t.documentos(impressora); }
     std::vector<std::string> Marcas() {
         return t.consulta("Select concat(idlanc,':',impresso,':',coalesce(impressora,'-')) as m "
                           "from ItemComanda order by idlanc", "m");

@@ -37,7 +37,7 @@ bool Aguarda(const std::function<bool()>& condicao, std::chrono::milliseconds li
 std::vector<fs::path> Documentos(const fs::path& pasta) {
     std::vector<fs::path> docs;
     for (const auto& e : fs::directory_iterator(pasta))
-        if (e.path().extension() == ".txt") docs.push_back(e.path());
+        if (e.path().extension() == ".txt" && e.path().filename() != "fonts.txt") docs.push_back(e.path());
     std::sort(docs.begin(), docs.end());
     return docs;
 }

@@ -7,6 +7,7 @@
 
 #include "app/encoding.h"
 #include "app/errors.h"
+#include "tests/support/program_run.h"
 
 namespace varelo {
 namespace {
@@ -75,6 +76,13 @@ std::vector<std::string> ContextoTeste::novosEventos() {
                                    eventos.linhas().end());
     lidos_ = eventos.linhas().size();
     return novos;
+}
+
+std::vector<std::string> ContextoTeste::documentos(const std::string& impressora) const {
+    std::vector<std::string> textos;
+    for (const auto& caminho : Documentos(pasta.arquivo("impressoras/" + impressora)))
+        textos.push_back(Le(caminho));
+    return textos;
 }
 
 }  // namespace varelo

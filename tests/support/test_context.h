@@ -107,6 +107,8 @@ struct ContextoTeste {
     static void LimpaBanco();
     // The values of one column over the rows of a query, "NULL" for a null.
     std::vector<std::string> consulta(const std::string& sql, const std::string& coluna);
+    // The documents that spool printer received, oldest first.
+    std::vector<std::string> documentos(const std::string& impressora) const;
     // The event-list lines added since the last call.
     std::vector<std::string> novosEventos();
 

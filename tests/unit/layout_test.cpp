@@ -16,17 +16,8 @@ namespace {
 
 namespace fs = std::filesystem;
 
-std::string Le(const fs::path& p) {
-    std::ifstream f(p, std::ios::binary);
-    return std::string(std::istreambuf_iterator<char>(f), {});
-}
-
 std::vector<std::string> Documentos(ContextoTeste& t, const std::string& impressora) {
-    std::vector<std::string> docs;
-    for (const auto& e : fs::directory_iterator(t.pasta.arquivo("impressoras/" + impressora)))
-        if (e.path().extension() == ".txt" && e.path().filename() != "fonts.txt")
-            docs.push_back(Le(e.path()));
-    return docs;
+    return t.documentos(impressora);
 }
 
 void Fontes(ContextoTeste& t, const std::string& impressora, const std::string& linhas) {
