@@ -14,7 +14,7 @@ PACKAGES=(
   unixodbc unixodbc-dev odbcinst odbc-mariadb
   mariadb-server mariadb-client
   qt6-base-dev qt6-qpa-plugins libqt6printsupport6
-  cups cups-client cups-bsd
+  cups cups-client cups-bsd libcups2-dev
   fonts-dejavu-core
   poppler-utils
 )

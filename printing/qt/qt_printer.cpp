@@ -1,5 +1,7 @@
 #include "printing/qt/qt_printer.h"
 
+#include <QDir>
+#include <QFile>
 #include <QFont>
 #include <QFontDatabase>
 #include <QFontMetricsF>
@@ -9,6 +11,9 @@
 #include <QPrinterInfo>
 #include <QString>
 #include <QStringList>
+#include <QTemporaryFile>
+
+#include <cups/cups.h>
 
 #include <algorithm>
 
@@ -74,6 +79,45 @@ bool Pinta(QPrinter& impressora, const Fonte& fonte, const std::vector<std::stri
     const QPrinter::PrinterState estado = impressora.printerState();
     if (!terminou || estado == QPrinter::Error || estado == QPrinter::Aborted) {
         erro = "O sistema de impressão não aceitou o documento " + destino;
+        return false;
+    }
+    return true;
+}
+
+// Paints the lines into a PDF laid out for the CUPS queue `fila` and hands
+// it to the queue through libcups, as Qt's own CUPS engine would, but
+// keeping the scheduler's answer: a queue that refuses jobs, a queue gone
+// or a scheduler that does not answer is a failure, with its reason.
+bool ImprimeNaFila(const std::string& fila, const Fonte& fonte,
+                   const std::vector<std::string>& linhas, std::string& erro) {
+    QPrinter nativa(QPrinter::HighResolution);
+    nativa.setPrinterName(Q(fila));
+    // QPrinter falls back to writing a PDF file, or keeps another printer,
+    // when it cannot use the one named; neither may happen here.
+    if (nativa.outputFormat() != QPrinter::NativeFormat || nativa.printerName() != Q(fila)) {
+        erro = "Não foi possível usar a impressora " + fila;
+        return false;
+    }
+    QTemporaryFile arquivo(QDir::tempPath() + QStringLiteral("/varelosync-XXXXXX.pdf"));
+    if (!arquivo.open()) {
+        erro = "Não foi possível criar o arquivo temporário da impressão na impressora " + fila;
+        return false;
+    }
+    arquivo.close();
+    const std::string destino = "na impressora " + fila;
+    {
+        QPrinter pdf(QPrinter::HighResolution);
+        pdf.setOutputFormat(QPrinter::PdfFormat);
+        pdf.setOutputFileName(arquivo.fileName());
+        pdf.setPageLayout(nativa.pageLayout());
+        if (!Pinta(pdf, fonte, linhas, destino, erro)) return false;
+    }
+    const QByteArray caminho = QFile::encodeName(arquivo.fileName());
+    const int trabalho = cupsPrintFile2(CUPS_HTTP_DEFAULT, fila.c_str(), caminho.constData(),
+                                        "VareloSync", 0, nullptr);
+    if (trabalho <= 0) {
+        erro = "O sistema de impressão não aceitou o documento " + destino + ": " +
+               cupsLastErrorString();
         return false;
     }
     return true;
@@ -157,15 +201,7 @@ bool ImpressoraQt::terminaDocumento() {
     } else if (!QPrinterInfo::availablePrinterNames().contains(Q(atual_))) {
         erro = "A impressora " + atual_ + " não existe mais";
     } else {
-        QPrinter impressora(QPrinter::HighResolution);
-        impressora.setPrinterName(Q(atual_));
-        // QPrinter falls back to writing a PDF file, or keeps another
-        // printer, when it cannot use the one named; neither may happen here.
-        if (impressora.outputFormat() != QPrinter::NativeFormat ||
-            impressora.printerName() != Q(atual_))
-            erro = "Não foi possível usar a impressora " + atual_;
-        else
-            impresso = Pinta(impressora, fonte, linhas, "na impressora " + atual_, erro);
+        impresso = ImprimeNaFila(atual_, fonte, linhas, erro);
     }
     erro_ = impresso ? std::string() : erro;
     return impresso;

@@ -11,7 +11,9 @@ namespace varelo {
 // families, and each ended document is painted with QPainter on a
 // high-resolution QPrinter in the current font, one text line per baseline
 // from the top of the printable area, starting a new page when the next line
-// would not fit. Lines wider than the page are cut at its edge.
+// would not fit. Lines wider than the page are cut at its edge. The page
+// is painted as PDF in the queue's page layout and submitted with libcups,
+// so that a job the scheduler refuses is reported as not printed.
 //
 // For tests and dry runs it can instead be a printing system with a single
 // printer, kImpressoraPdf, that writes each ended document to a PDF file.

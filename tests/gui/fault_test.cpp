@@ -1,9 +1,11 @@
 // The real program, started --headless against the private MariaDB, under
 // faults: the server going away and coming back in the middle of a stream of
-// requests, the monitored folder vanishing, the program killed in the middle
-// of a scan, and a folder flooded with requests. Whatever happens, every
+// requests, a printer queue refusing jobs, the monitored folder vanishing,
+// the program killed in the middle of a scan, and a folder flooded with
+// requests. Whatever happens, every
 // request is answered once, nothing is written twice and the program goes on.
 #include <gtest/gtest.h>
+#include <sys/stat.h>
 
 #include <atomic>
 #include <chrono>
@@ -17,6 +19,7 @@
 
 #include "app/ini.h"
 #include "app/startup_settings.h"
+#include "tests/support/private_cups.h"
 #include "tests/support/program_run.h"
 #include "tests/support/test_context.h"
 
@@ -206,6 +209,66 @@ TEST_F(Falhas, ServidorCaiEVoltaDuranteUmaSequenciaDePedidos) {
     EXPECT_EQ(Inclusoes(), 0u);
     TodosUmaVez(kPrimeiro, kPrimeiro + kTotal - 1);
     AindaAtende(programa, kPrimeiro + kTotal);
+    programa.Para();
+}
+
+// The kitchen printer is a CUPS queue that refuses jobs when the table's
+// tickets are asked for: the item stays unprinted, and is printed once, by
+// the next request after the queue takes jobs again.
+TEST_F(Falhas, FilaDoCupsRecusaOCupomEDepoisAceita) {
+    if (!TemCupsd()) GTEST_SKIP() << "cupsd não está instalado (pacote cups; scripts/install-deps.sh)";
+    // The scheduler's filters run as lp, which must reach the spool inside.
+    ASSERT_EQ(::chmod(t.pasta.caminho().c_str(), 0755), 0);
+    CupsPrivado cups(t.pasta.arquivo("cups"), PortaLivre());
+    ASSERT_TRUE(cups.iniciado()) << cups.saidaInicio();
+    ASSERT_TRUE(cups.recusa());
+    t.banco.AbreBanco("Update Grupos set Impressora='varelo-teste', Impressora2='' where idgrupo=1");
+    t.banco.FechaBanco();
+
+    // The desktop's printing system, which is the private scheduler only.
+    ::setenv("CUPS_SERVER", cups.endereco().c_str(), 1);
+    Execucao programa({"--home", t.pasta.caminho(), "--headless"}, t.pasta.caminho(), "cups");
+    ::unsetenv("CUPS_SERVER");
+    ASSERT_TRUE(Aguarda([&] { return Pronto(); })) << programa.Saida() << programa.Erros();
+
+    constexpr int kComanda = 4007, kMesa = kComanda % 50 + 1;
+    const std::string pedidoMesa = "PRINTM" + std::to_string(kMesa) + ".txt";
+    PedeInclusao(kComanda);
+    ASSERT_TRUE(Aguarda([&] {
+        Colhe();
+        return oks.count(kComanda) > 0;
+    })) << programa.Saida();
+    const auto impressos = [&] { return Quantos("Select count(*) as n from ItemComanda where Impresso=1"); };
+    const auto pedidosDaMesa = [&] {
+        return fs::exists(pasta / pedidoMesa) ? -1 : Quantos("Select count(*) as n from Logs where log like 'PALM Imprimiu%'");
+    };
+
+    Pede(pedidoMesa, "\r\n");
+    ASSERT_TRUE(Aguarda([&] { return pedidosDaMesa() == 1; }))
+        << programa.Saida();
+    EXPECT_NE(programa.Saida().find("Cupom não aceito pela impressora varelo-teste"), std::string::npos)
+        << programa.Saida();
+    EXPECT_EQ(impressos(), 0);
+    EXPECT_EQ(Quantos("Select count(*) as n from LogImp"), 0);
+    EXPECT_EQ(cups.trabalhos(), 0) << cups.lpstat("-W all -o varelo-teste");
+
+    ASSERT_TRUE(cups.aceita());
+    Pede(pedidoMesa, "\r\n");
+    ASSERT_TRUE(Aguarda([&] { return impressos() == 1; })) << programa.Saida();
+    const std::string job = cups.aguardaTrabalho();
+    ASSERT_EQ(job.rfind("%PDF-", 0), 0u) << "no job reached the queue\n" << cups.registro();
+    std::string texto;
+    ASSERT_EQ(Executa("pdftotext -layout " + Aspas(cups.saidaDaFila()) + " -", texto), 0) << texto;
+    for (const char* linha : {"MESA         8", "COMANDA      4007", "1 x Feijoada"})
+        EXPECT_NE(texto.find(linha), std::string::npos) << linha << "\n" << texto;
+
+    // Asked again, nothing is left to print: one job, one trace row.
+    Pede(pedidoMesa, "\r\n");
+    ASSERT_TRUE(Aguarda([&] { return pedidosDaMesa() == 3; }))
+        << programa.Saida();
+    EXPECT_EQ(cups.trabalhos(), 1) << cups.lpstat("-W all -o varelo-teste");
+    EXPECT_EQ(Quantos("Select count(*) as n from LogImp"), 1);
+    EXPECT_TRUE(programa.Rodando());
     programa.Para();
 }
 

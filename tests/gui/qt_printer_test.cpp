@@ -5,18 +5,11 @@
 #include <QString>
 
 #include <dlfcn.h>
-#include <netinet/in.h>
-#include <sys/socket.h>
 #include <sys/stat.h>
-#include <unistd.h>
 
-#include <array>
 #include <chrono>
-#include <cstdio>
 #include <cstdlib>
 #include <filesystem>
-#include <fstream>
-#include <iterator>
 #include <optional>
 #include <string>
 #include <thread>
@@ -28,6 +21,8 @@
 #include "db/banco.h"
 #include "printing/bill.h"
 #include "printing/qt/qt_printer.h"
+#include "tests/support/private_cups.h"
+#include "tests/support/program_run.h"
 #include "tests/support/scratch_dir.h"
 #include "tests/support/test_context.h"
 
@@ -35,11 +30,6 @@ namespace varelo {
 namespace {
 
 namespace fs = std::filesystem;
-
-std::string Le(const std::string& caminho) {
-    std::ifstream f(caminho, std::ios::binary);
-    return {std::istreambuf_iterator<char>(f), std::istreambuf_iterator<char>()};
-}
 
 // Pages of a PDF as Qt writes it: one "/Type /Page" dictionary per page,
 // beside the single "/Type /Pages" of the page tree.
@@ -60,44 +50,6 @@ std::string DocumentoPdf(const PastaTemporaria& pasta, const std::string& nome, 
     for (int i = 1; i <= linhas; ++i) impressora.imprime("Linha " + std::to_string(i));
     EXPECT_TRUE(impressora.terminaDocumento()) << impressora.ultimoErro();
     return Le(pasta.arquivo(nome));
-}
-
-// Runs a shell command line and returns its exit status, with its standard
-// output and error in `saida`.
-int Executa(const std::string& linha, std::string& saida) {
-    saida.clear();
-    FILE* f = ::popen((linha + " 2>&1").c_str(), "r");
-    if (f == nullptr) return -1;
-    std::array<char, 4096> bloco;
-    for (std::size_t n; (n = std::fread(bloco.data(), 1, bloco.size(), f)) > 0;)
-        saida.append(bloco.data(), n);
-    const int estado = ::pclose(f);
-    return WIFEXITED(estado) ? WEXITSTATUS(estado) : -1;
-}
-
-// Paths here are made by mkdtemp and never hold a quote.
-std::string Aspas(const std::string& texto) { return "'" + texto + "'"; }
-
-// A TCP port on 127.0.0.1 that nothing listens on right now.
-int PortaLivre() {
-    const int s = ::socket(AF_INET, SOCK_STREAM, 0);
-    sockaddr_in endereco{};
-    endereco.sin_family = AF_INET;
-    endereco.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
-    socklen_t tamanho = sizeof endereco;
-    int porta = 0;
-    if (s >= 0 && ::bind(s, reinterpret_cast<sockaddr*>(&endereco), sizeof endereco) == 0 &&
-        ::getsockname(s, reinterpret_cast<sockaddr*>(&endereco), &tamanho) == 0)
-        porta = ntohs(endereco.sin_port);
-    if (s >= 0) ::close(s);
-    return porta;
-}
-
-std::string Script() {
-    const char* fonte = std::getenv("VARELO_SOURCE_DIR");
-    // Run by hand, outside ctest: the checkout this file was built from.
-    const fs::path raiz = fonte && *fonte ? fs::path(fonte) : fs::path(__FILE__).parent_path() / ".." / "..";
-    return (raiz / "scripts" / "private-cups.sh").string();
 }
 
 // Makes libcups, and Qt's printing through it, talk to `endereco` until the
@@ -133,50 +85,6 @@ public:
 private:
     std::optional<std::string> anterior_;
     void (*defineServidor_)(const char*) = nullptr;
-};
-
-// A private cupsd, started by scripts/private-cups.sh in `pasta`, stopped
-// (the script waits until its process has ended) and its files removed when
-// the object goes, whatever the test did.
-class CupsPrivado {
-public:
-    CupsPrivado(std::string pasta, int porta) : pasta_(std::move(pasta)), porta_(porta) {
-        iniciado_ = script("start", std::to_string(porta_), saidaInicio_) == 0;
-    }
-    ~CupsPrivado() { para(); }
-    CupsPrivado(const CupsPrivado&) = delete;
-    CupsPrivado& operator=(const CupsPrivado&) = delete;
-
-    bool iniciado() const { return iniciado_; }
-    const std::string& saidaInicio() const { return saidaInicio_; }
-    std::string endereco() const { return "127.0.0.1:" + std::to_string(porta_); }
-    std::string saidaDaFila() const { return pasta_ + "/out/job.prn"; }
-    std::string registro() const { return Le(pasta_ + "/log/error_log"); }
-    bool responde() const {
-        std::string saida;
-        return script("status", "", saida) == 0;
-    }
-    std::string lpstat(const std::string& argumentos) const {
-        std::string saida;
-        Executa("lpstat -h " + endereco() + " " + argumentos, saida);
-        return saida;
-    }
-    bool para() {
-        if (!iniciado_) return true;
-        iniciado_ = false;
-        std::string saida;
-        return script("stop", "", saida) == 0;
-    }
-
-private:
-    int script(const std::string& acao, const std::string& mais, std::string& saida) const {
-        return Executa(Aspas(Script()) + " " + acao + " " + Aspas(pasta_) + " " + mais, saida);
-    }
-
-    std::string pasta_;
-    int porta_;
-    bool iniciado_ = false;
-    std::string saidaInicio_;
 };
 
 // ---- The PDF printing system ----------------------------------------------
@@ -321,9 +229,7 @@ TEST(ImpressoraQtSistema, SemNenhumaImpressoraImprimeLancaErro) {
 // ---- A real CUPS scheduler ------------------------------------------------
 
 TEST(ImpressoraQtCups, ImprimeNumaFilaDeUmCupsdPrivado) {
-    std::string onde;
-    if (Executa("command -v cupsd || test -x /usr/sbin/cupsd", onde) != 0)
-        GTEST_SKIP() << "cupsd não está instalado (pacote cups; scripts/install-deps.sh)";
+    if (!TemCupsd()) GTEST_SKIP() << "cupsd não está instalado (pacote cups; scripts/install-deps.sh)";
 
     PastaTemporaria pasta;
     // The scheduler's filters run as lp, which must be able to reach the
@@ -365,6 +271,20 @@ TEST(ImpressoraQtCups, ImprimeNumaFilaDeUmCupsdPrivado) {
     const std::string concluidos = cups.lpstat("-W completed -o varelo-teste");
     EXPECT_NE(concluidos.find("varelo-teste-1"), std::string::npos) << concluidos;
 
+    // A queue that refuses jobs (cupsreject) refuses the document, with the
+    // scheduler's reason; taking jobs again, it prints the next one.
+    ASSERT_TRUE(cups.recusa());
+    impressora.imprime("Mesa 6 - recusada");
+    EXPECT_FALSE(impressora.terminaDocumento());
+    EXPECT_NE(impressora.ultimoErro().find("varelo-teste"), std::string::npos) << impressora.ultimoErro();
+    EXPECT_NE(impressora.ultimoErro().find("accepting"), std::string::npos) << impressora.ultimoErro();
+    EXPECT_EQ(cups.trabalhos(), 1) << cups.lpstat("-W all -o varelo-teste");
+    ASSERT_TRUE(cups.aceita());
+    impressora.imprime("Mesa 6");
+    ASSERT_TRUE(impressora.terminaDocumento()) << impressora.ultimoErro();
+    EXPECT_EQ(impressora.ultimoErro(), "");
+    EXPECT_EQ(cups.trabalhos(), 2) << cups.lpstat("-W all -o varelo-teste");
+
     // With the scheduler gone the queue is gone: the document is refused.
     ASSERT_TRUE(cups.responde());
     ASSERT_TRUE(cups.para());
@@ -374,24 +294,11 @@ TEST(ImpressoraQtCups, ImprimeNumaFilaDeUmCupsdPrivado) {
     EXPECT_NE(impressora.ultimoErro().find("varelo-teste"), std::string::npos) << impressora.ultimoErro();
 }
 
-// The scheduler writes a job to the queue's file in its own time: the
-// whole PDF once it has ended.
-std::string AguardaTrabalho(const CupsPrivado& cups) {
-    std::string job;
-    for (int i = 0; i < 300; ++i) {
-        job = Le(cups.saidaDaFila());
-        if (job.size() > 5 && job.find("%%EOF", job.size() - 8) != std::string::npos) break;
-        std::this_thread::sleep_for(std::chrono::milliseconds(100));
-    }
-    return job;
-}
-
 // A bill of the database, printed through Qt to the private scheduler's
 // queue: the text of the PDF that arrives holds the bill's lines.
 TEST(ImpressoraQtCups, ContaChegaAFilaComOTextoDaConta) {
+    if (!TemCupsd()) GTEST_SKIP() << "cupsd não está instalado (pacote cups; scripts/install-deps.sh)";
     std::string onde;
-    if (Executa("command -v cupsd || test -x /usr/sbin/cupsd", onde) != 0)
-        GTEST_SKIP() << "cupsd não está instalado (pacote cups; scripts/install-deps.sh)";
     ASSERT_EQ(Executa("command -v pdftotext", onde), 0) << "pdftotext (poppler-utils) is missing";
 
     ContextoTeste::LimpaBanco();
@@ -423,7 +330,7 @@ TEST(ImpressoraQtCups, ContaChegaAFilaComOTextoDaConta) {
     }
 
     FechaConta(ctx, 42, "");
-    const std::string job = AguardaTrabalho(cups);
+    const std::string job = cups.aguardaTrabalho();
     ASSERT_EQ(job.rfind("%PDF-", 0), 0u) << "no job reached the queue\n" << cups.registro();
 
     std::string texto;
