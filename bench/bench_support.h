@@ -62,6 +62,10 @@ struct Ambiente {
     }
     ~Ambiente() { fs::remove_all(raiz); }
 
+    // Removes what an earlier section left in the monitored folder.
+    void EsvaziaPasta() {
+        for (const auto& nome : disco.lista(ctx.cfg.txtPasta)) disco.apaga(Junta(ctx.cfg.txtPasta, nome));
+    }
     void Executa(const std::string& sql) {
         banco.AbreBanco(sql);
         banco.FechaBanco();
@@ -99,8 +103,8 @@ struct Ambiente {
 inline std::string ServidorDosArgumentos(int argc, char** argv) {
     if (argc > 1) return argv[1];
     std::fprintf(stderr,
-                 "usage: %s '127.0.0.1;Port=PORT'   (a server from scripts/private-mariadb.sh start;\n"
-                 "       its tables are emptied and filled by the benchmark)\n",
+                 "usage: %s '127.0.0.1;Port=PORT' [--quick]   (a server from scripts/private-mariadb.sh\n"
+                 "       start; its tables are emptied and filled by the benchmark)\n",
                  argv[0]);
     std::exit(2);
 }
