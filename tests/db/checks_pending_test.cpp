@@ -10,7 +10,8 @@
 namespace varelo {
 namespace {
 
-const std::string kHifens(61, '-');
+using Linhas = std::vector<std::string>;
+
 const std::string kAtrasados =
     "Select * from itemcomanda where (TIME_TO_SEC(TIMEDIFF(now(), datahora))/60) > 5 and "
     "impresso=0 and comanda in (select comanda from comanda) limit 1";
@@ -22,17 +23,15 @@ protected:
         t.banco.observaSql([this](const std::string& s) {
             if (gravando) sqls.push_back(s);
         });
-        // Prints the table as the kitchen-ticket printing would: marks its
-        // unprinted items.
+        // Prints the table as the kitchen ticket would: marks its unprinted
+        // items, with statements that are not the check's.
         t.ctx.procs.ImprimeCupom = [this](std::int32_t mesa) {
             chamadas.push_back("ImprimeCupom " + std::to_string(mesa) + " comanda " +
                                std::to_string(t.ctx.ComandaAtual));
-            // Its own statements are not the check's.
-            const bool antes = gravando;
             gravando = false;
             Executa("Update ItemComanda set impresso=1 where comanda in "
                     "(select comanda from comanda where mesa=" + std::to_string(mesa) + ")");
-            gravando = antes;
+            gravando = true;
         };
     }
 
@@ -56,72 +55,45 @@ protected:
         gravando = false;
     }
 
-    std::vector<std::string> Impressos() {
-        return t.consulta("Select concat_ws(':', Comanda, impresso) as v from ItemComanda "
-                          "order by idlanc",
-                          "v");
-    }
-
     ContextoTeste t;
     bool gravando = false;
-    std::vector<std::string> sqls;
-    std::vector<std::string> chamadas;
+    Linhas sqls;
+    Linhas chamadas;
 };
 
-TEST_F(ItensAtrasados, ItemDeSeisMinutosImprimeAMesaSozinho) {
+TEST_F(ItensAtrasados, UmaMesaPorVerificacaoSemOrfaosNemItensNoPrazo) {
     Executa("Insert into Comanda (Comanda, Mesa, Status, Fechando) values "
-            "(12, 4, 2, 'N'), (13, 5, 0, 'N'), (14, 6, 0, 'N')");
+            "(12, 4, 2, 'N'), (13, 5, 0, 'N'), (14, 6, 0, 'N'), (15, 3, 0, 'S')");
+    Item(99, 40);     // its comanda is gone: must not hold back the others
     Item(14, 30, 1);  // printed long ago
     Item(13, 4);      // not yet overdue
-    Item(12, 6);
+    Item(12, 8);      // older than 15's, so served first whatever order the server reads them in
+    Item(15, 6);
 
     Verifica();
-    EXPECT_EQ(chamadas, (std::vector<std::string>{"ImprimeCupom 4 comanda 12"}));
-    EXPECT_EQ(sqls, (std::vector<std::string>{
-                        kAtrasados, "select fechando, mesa, comanda from comanda where comanda = 12",
-                        "Update Comanda set Status=0 where comanda = 12"}));
-    EXPECT_EQ(t.novosEventos(),
-              (std::vector<std::string>{"Tempo da comanda excedido comanda 12",
-                                        "Gerando impressão para mesa 4",
+    EXPECT_EQ(chamadas, Linhas{"ImprimeCupom 4 comanda 12"});
+    EXPECT_EQ(sqls, (Linhas{kAtrasados, "select fechando, mesa, comanda from comanda where comanda = 12",
+                            "Update Comanda set Status=0 where comanda = 12"}));
+    EXPECT_EQ(t.novosEventos(), (Linhas{"Tempo da comanda excedido comanda 12", "Gerando impressão para mesa 4",
                                         "Finalizado a impressão da comanda 12 por tempo exedido",
-                                        kHifens}));
-    EXPECT_EQ(t.consulta("Select Status from Comanda where Comanda=12", "Status"),
-              (std::vector<std::string>{"0"}));
+                                        std::string(61, '-')}));
 
-    // The four-minute item is not due yet.
+    // A comanda that is closing goes back to Status 1.
+    Verifica();
+    EXPECT_EQ(chamadas, Linhas{"ImprimeCupom 3 comanda 15"});
+    EXPECT_EQ(sqls.back(), "Update Comanda set Status=1 where comanda = 15");
+    EXPECT_EQ(t.novosEventos().front(), "Tempo da comanda excedido comanda 15");
+
+    // Left: the orphan, the four-minute item and the printed one. No print
+    // (not even for table 0), no update, no line.
     Verifica();
     EXPECT_TRUE(chamadas.empty());
-    EXPECT_EQ(sqls, (std::vector<std::string>{kAtrasados}));
+    EXPECT_EQ(sqls, Linhas{kAtrasados});
     EXPECT_TRUE(t.novosEventos().empty());
-    EXPECT_EQ(Impressos(), (std::vector<std::string>{"14:1", "13:0", "12:1"}));
-}
-
-TEST_F(ItensAtrasados, ComandaQueEstaFechandoVoltaAoStatus1) {
-    Executa("Insert into Comanda (Comanda, Mesa, Status, Fechando) values (12, 4, 0, 'S')");
-    Item(12, 8);
-
-    Verifica();
-    EXPECT_EQ(chamadas, (std::vector<std::string>{"ImprimeCupom 4 comanda 12"}));
-    EXPECT_EQ(sqls.back(), "Update Comanda set Status=1 where comanda = 12");
-    EXPECT_EQ(t.consulta("Select concat_ws(':', Status, Fechando) as v from Comanda", "v"),
-              (std::vector<std::string>{"1:S"}));
-}
-
-TEST_F(ItensAtrasados, ItemDeComandaQueNaoExisteMaisNaoSeguraOsOutros) {
-    Executa("Insert into Comanda (Comanda, Mesa, Status, Fechando) values (12, 4, 0, 'N')");
-    Item(99, 40);  // its comanda is gone
-    Item(12, 6);
-
-    Verifica();
-    EXPECT_EQ(chamadas, (std::vector<std::string>{"ImprimeCupom 4 comanda 12"}));
-    EXPECT_EQ(t.novosEventos().front(), "Tempo da comanda excedido comanda 12");
-
-    // Only the orphan is left: no print for table 0, no update, no line.
-    Verifica();
-    EXPECT_TRUE(chamadas.empty());
-    EXPECT_EQ(sqls, (std::vector<std::string>{kAtrasados}));
-    EXPECT_TRUE(t.novosEventos().empty());
-    EXPECT_EQ(Impressos(), (std::vector<std::string>{"99:0", "12:1"}));
+    EXPECT_EQ(t.consulta("Select concat_ws(':', Comanda, impresso) as v from ItemComanda order by idlanc", "v"),
+              (Linhas{"99:0", "14:1", "13:0", "12:1", "15:1"}));
+    EXPECT_EQ(t.consulta("Select concat_ws(':', Comanda, Status, Fechando) as v from Comanda order by Comanda", "v"),
+              (Linhas{"12:0:N", "13:0:N", "14:0:N", "15:1:S"}));
 }
 
 }  // namespace

@@ -12,6 +12,8 @@
 namespace varelo {
 namespace {
 
+using Linhas = std::vector<std::string>;
+
 const std::string kHifens(61, '-');
 const std::string kHorarioSegunda12h =
     "Select * from Horarios where horainicial <= '2012/01/01 12:00:00' and horafinal >= "
@@ -22,27 +24,22 @@ class PedidosTablet : public ::testing::Test {
 protected:
     void SetUp() override {
         ContextoTeste::LimpaBanco();
-        t.banco.observaSql([this](const std::string& s) {
-            if (gravando) sqls.push_back(s);
-        });
-        auto& p = t.ctx.procs;
-        p.ImprimeCupom = [this](std::int32_t mesa) {
+        t.banco.observaSql([this](const std::string& s) { sqls.push_back(s); });
+        t.ctx.procs.ImprimeCupom = [this](std::int32_t mesa) {
             chamadas.push_back("ImprimeCupom " + std::to_string(mesa) + " comanda " +
                                std::to_string(t.ctx.ComandaAtual));
-            if (falhaImpressao) throw Erro("Impressora indisponível");
+            if (mesa == mesaQueFalha) throw Erro("Impressora indisponível");
         };
-        p.FechaConta = [this](std::int32_t comanda, const std::string& caminho) {
-            chamadas.push_back("FechaConta " + std::to_string(comanda) + " [" + caminho +
-                               "] comanda " + std::to_string(t.ctx.ComandaAtual));
+        t.ctx.procs.FechaConta = [this](std::int32_t comanda, const std::string& caminho) {
+            chamadas.push_back("FechaConta " + std::to_string(comanda) + " [" + caminho + "] comanda " +
+                               std::to_string(t.ctx.ComandaAtual));
             if (falhaBancoConta) throw ErroBanco(2013, "Lost connection to server");
-        };
-        p.ExportaProdutos = [this](const std::string& pasta) {
-            chamadas.push_back("ExportaProdutos " + pasta);
         };
     }
 
-    void Executa(const std::string& sql) {
-        t.banco.AbreBanco(sql);
+    // Comanda rows as "Comanda, Mesa, Status, Fechando" tuples.
+    void Insere(const std::string& valores) {
+        t.banco.AbreBanco("Insert into Comanda (Comanda, Mesa, Status, Fechando) values " + valores);
         t.banco.FechaBanco();
     }
 
@@ -50,121 +47,67 @@ protected:
     void Verifica() {
         sqls.clear();
         chamadas.clear();
-        gravando = true;
         VerificaTablet(t.ctx, t.pastaComandas());
-        gravando = false;
     }
 
-    std::vector<std::string> Comandas() {
-        return t.consulta("Select concat_ws(':', Comanda, Status, Fechando) as v from Comanda "
-                          "order by Comanda",
-                          "v");
+    Linhas Comandas() {
+        return t.consulta("Select concat_ws(':', Comanda, Status, Fechando) as v from Comanda order by Comanda", "v");
     }
 
     ContextoTeste t;
-    bool gravando = false;
-    bool falhaImpressao = false;
+    std::int32_t mesaQueFalha = -1;  // its print throws
     bool falhaBancoConta = false;
-    std::vector<std::string> sqls;
-    std::vector<std::string> chamadas;
+    Linhas sqls;
+    Linhas chamadas;
 };
 
-TEST_F(PedidosTablet, DoisPedidosSaoAtendidosEmDuasVerificacoesPelaMenorComanda) {
-    Executa("Insert into Comanda (Comanda, Mesa, Status, Fechando) values "
-            "(5, 8, 3, 'N'), (3, 7, 2, 'N'), (1, 2, 0, 'N'), (2, 4, 1, 'S')");
-
-    Verifica();
-    EXPECT_EQ(chamadas, (std::vector<std::string>{"ImprimeCupom 7 comanda 3"}));
-    EXPECT_EQ(sqls, (std::vector<std::string>{kHorarioSegunda12h, kPedidosTablet,
-                                              "Update Comanda set Status=0 where comanda = 3"}));
-    EXPECT_EQ(t.novosEventos(),
-              (std::vector<std::string>{"Gerando impressão para mesa 7",
-                                        "Finalizado a impressão da mesa 7",
-                                        "Status Mesa 7 Normal 0", kHifens}));
-    EXPECT_EQ(Comandas(), (std::vector<std::string>{"1:0:N", "2:1:S", "3:0:N", "5:3:N"}));
-
-    Verifica();
-    EXPECT_EQ(chamadas, (std::vector<std::string>{"FechaConta 5 [] comanda 5"}));
-    EXPECT_EQ(sqls, (std::vector<std::string>{
-                        kHorarioSegunda12h, kPedidosTablet,
-                        "Update Comanda set Status = 1, Fechando = 'S' where Comanda = 5"}));
-    EXPECT_EQ(t.novosEventos(),
-              (std::vector<std::string>{"Fechando a conta para comanda 5",
-                                        "Atualizando status da comanda 5 como impresso",
-                                        "Finalizado a impressão da conta da comanda 5", kHifens}));
-    EXPECT_EQ(Comandas(), (std::vector<std::string>{"1:0:N", "2:1:S", "3:0:N", "5:1:S"}));
-
-    // Nothing left to serve: no print, no line, no change.
-    Verifica();
-    EXPECT_TRUE(chamadas.empty());
-    EXPECT_EQ(sqls, (std::vector<std::string>{kHorarioSegunda12h, kPedidosTablet}));
-    EXPECT_TRUE(t.novosEventos().empty());
-    EXPECT_EQ(Comandas(), (std::vector<std::string>{"1:0:N", "2:1:S", "3:0:N", "5:1:S"}));
-}
-
-TEST_F(PedidosTablet, ImpressaoDeComandaQueEstaFechandoTerminaComStatus1) {
-    Executa("Insert into Comanda (Comanda, Mesa, Status, Fechando) values (6, 4, 2, 'S')");
-
-    Verifica();
-    EXPECT_EQ(chamadas, (std::vector<std::string>{"ImprimeCupom 4 comanda 6"}));
-    EXPECT_EQ(sqls.back(), "Update Comanda set Status=1 where comanda = 6");
-    EXPECT_EQ(t.novosEventos(),
-              (std::vector<std::string>{"Gerando impressão para mesa 4",
-                                        "Finalizado a impressão da mesa 4",
-                                        "Status Mesa 4 é Fechando 1", kHifens}));
-    EXPECT_EQ(Comandas(), (std::vector<std::string>{"6:1:S"}));
-}
-
-TEST_F(PedidosTablet, StatusDesconhecidoFicaComoEstaENaoSeguraOsOutros) {
-    Executa("Insert into Comanda (Comanda, Mesa, Status, Fechando) values "
-            "(1, 1, 4, 'N'), (2, 2, 9, 'S'), (9, 5, 2, 'N'), (10, 6, 3, 'N')");
-
-    Verifica();
-    EXPECT_EQ(chamadas, (std::vector<std::string>{"ImprimeCupom 5 comanda 9"}));
-    Verifica();
-    EXPECT_EQ(chamadas, (std::vector<std::string>{"FechaConta 10 [] comanda 10"}));
-    Verifica();
-    EXPECT_TRUE(chamadas.empty());
-    EXPECT_EQ(Comandas(), (std::vector<std::string>{"1:4:N", "2:9:S", "9:0:N", "10:1:S"}));
-}
-
-TEST_F(PedidosTablet, FalhaDaImpressaoEhRegistradaEOStatusAindaVolta) {
-    Executa("Insert into Comanda (Comanda, Mesa, Status, Fechando) values (3, 7, 2, 'N')");
-    falhaImpressao = true;
-
-    Verifica();
-    EXPECT_EQ(t.novosEventos(),
-              (std::vector<std::string>{"Gerando impressão para mesa 7", "Erro Verificacao Tablet",
-                                        "Finalizado a impressão da mesa 7",
-                                        "Status Mesa 7 Normal 0", kHifens}));
-    EXPECT_EQ(Comandas(), (std::vector<std::string>{"3:0:N"}));
+TEST_F(PedidosTablet, UmPedidoPorVerificacaoPelaMenorComandaSoDeStatus2E3) {
+    // Statuses 4 and 9 are unknown: left as they are, and they must not hold
+    // back the requests of higher comandas.
+    Insere("(5, 8, 3, 'N'), (3, 7, 2, 'N'), (6, 4, 2, 'S'), (1, 1, 4, 'N'), (2, 2, 9, 'S'), "
+           "(4, 6, 0, 'N'), (7, 5, 1, 'S'), (40000, 9, 2, 'N')");
+    mesaQueFalha = 7;
+    struct Passo {
+        Linhas chamadas, atualizacao, eventos;
+    };
+    const std::vector<Passo> passos = {
+        // A failed print is logged and the status still goes back.
+        {{"ImprimeCupom 7 comanda 3"}, {"Update Comanda set Status=0 where comanda = 3"},
+         {"Gerando impressão para mesa 7", "Erro Verificacao Tablet", "Finalizado a impressão da mesa 7",
+          "Status Mesa 7 Normal 0", kHifens}},
+        {{"FechaConta 5 [] comanda 5"}, {"Update Comanda set Status = 1, Fechando = 'S' where Comanda = 5"},
+         {"Fechando a conta para comanda 5", "Atualizando status da comanda 5 como impresso",
+          "Finalizado a impressão da conta da comanda 5", kHifens}},
+        {{"ImprimeCupom 4 comanda 6"}, {"Update Comanda set Status=1 where comanda = 6"},
+         {"Gerando impressão para mesa 4", "Finalizado a impressão da mesa 4", "Status Mesa 4 é Fechando 1",
+          kHifens}},
+        // ComandaAtual cannot hold 40000: the failure is logged, the old value
+        // stays, and the update still goes to the comanda that was served.
+        {{"ImprimeCupom 9 comanda 6"}, {"Update Comanda set Status=0 where comanda = 40000"},
+         {"Erro Verificacao Tablet", "Gerando impressão para mesa 9", "Finalizado a impressão da mesa 9",
+          "Status Mesa 9 Normal 0", kHifens}},
+        {{}, {}, {}},  // nothing left to serve
+    };
+    for (std::size_t i = 0; i < passos.size(); ++i) {
+        SCOPED_TRACE("check " + std::to_string(i + 1));
+        Verifica();
+        EXPECT_EQ(chamadas, passos[i].chamadas);
+        Linhas esperados = {kHorarioSegunda12h, kPedidosTablet};
+        esperados.insert(esperados.end(), passos[i].atualizacao.begin(), passos[i].atualizacao.end());
+        EXPECT_EQ(sqls, esperados);
+        EXPECT_EQ(t.novosEventos(), passos[i].eventos);
+    }
+    EXPECT_EQ(Comandas(),
+              (Linhas{"1:4:N", "2:9:S", "3:0:N", "4:0:N", "5:1:S", "6:1:S", "7:1:S", "40000:0:N"}));
 }
 
 TEST_F(PedidosTablet, FalhaDoBancoNaContaNaoEhEngolida) {
-    Executa("Insert into Comanda (Comanda, Mesa, Status, Fechando) values (5, 8, 3, 'N')");
+    Insere("(5, 8, 3, 'N')");
     falhaBancoConta = true;
-
     EXPECT_THROW(Verifica(), ErroBanco);
-    gravando = false;
     t.banco.abandona();
-    EXPECT_EQ(t.novosEventos(), (std::vector<std::string>{"Fechando a conta para comanda 5"}));
-    EXPECT_EQ(Comandas(), (std::vector<std::string>{"5:3:N"}));
-}
-
-TEST_F(PedidosTablet, ComandaAlemDoAlcanceDeComandaAtualAindaEhAtualizada) {
-    Executa("Insert into Comanda (Comanda, Mesa, Status, Fechando) values (40000, 3, 2, 'N')");
-    t.ctx.ComandaAtual = 17;
-
-    Verifica();
-    // ComandaAtual cannot hold the number: the failure is logged, the old
-    // value stays, and the update still goes to the comanda that was served.
-    EXPECT_EQ(chamadas, (std::vector<std::string>{"ImprimeCupom 3 comanda 17"}));
-    EXPECT_EQ(sqls.back(), "Update Comanda set Status=0 where comanda = 40000");
-    EXPECT_EQ(t.novosEventos(),
-              (std::vector<std::string>{"Erro Verificacao Tablet", "Gerando impressão para mesa 3",
-                                        "Finalizado a impressão da mesa 3",
-                                        "Status Mesa 3 Normal 0", kHifens}));
-    EXPECT_EQ(Comandas(), (std::vector<std::string>{"40000:0:N"}));
+    EXPECT_EQ(t.novosEventos(), Linhas{"Fechando a conta para comanda 5"});
+    EXPECT_EQ(Comandas(), Linhas{"5:3:N"});
 }
 
 }  // namespace

@@ -3,7 +3,6 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
-#include <filesystem>
 #include <string>
 #include <vector>
 
@@ -15,7 +14,12 @@
 namespace varelo {
 namespace {
 
-namespace fs = std::filesystem;
+using Linhas = std::vector<std::string>;
+
+Linhas operator+(Linhas a, const Linhas& b) {
+    a.insert(a.end(), b.begin(), b.end());
+    return a;
+}
 
 const std::string kSeparador(61, '-');
 
@@ -23,7 +27,6 @@ class PedidosDelivery : public ::testing::Test {
 protected:
     void SetUp() override {
         ContextoTeste::LimpaBanco();
-        t.ctx.cfg.LinhaFim = 0;
         t.banco.observaSql([this](const std::string& sql) { enviados.push_back(sql); });
         Executa("Insert into Grupos (idgrupo, nome, Impressora, Impressoradelivery) values "
                 "(1,'Pratos','cozinha','cozinha')");
@@ -48,130 +51,84 @@ protected:
         VerificaDelivery(t.ctx, t.pastaComandas(), avisos);
     }
 
-    std::vector<std::string> Comandos() {
+    Linhas Comandos() {
         return t.consulta("Select Comando from Delivery order by idpedido", "Comando");
     }
 
-    std::vector<std::string> Servido(int pedido) {
+    // The lines of a ticket served by the check.
+    Linhas Servido(int pedido) {
         const std::string n = std::to_string(pedido);
-        return {"Gerando impressão para delivery " + n, "Imprimindo delivery " + n,
-                "Impresso delivery " + ImpressoDe(pedido), "Fim da impressao delivery " + n,
-                "Finalizado a impressão de delivery " + n, kSeparador};
-    }
-
-    std::string ImpressoDe(int pedido) {
-        return t.consulta("Select idlanc from iDelivery where idpedido=" + std::to_string(pedido), "idlanc")
-            .at(0);
-    }
-
-    std::size_t Bilhetes() {
-        std::size_t n = 0;
-        for (const auto& e : fs::directory_iterator(t.pasta.arquivo("impressoras/cozinha")))
-            n += e.path().extension() == ".txt";
-        return n;
+        const std::string item = t.consulta("Select idlanc from iDelivery where idpedido=" + n, "idlanc").at(0);
+        return {"Gerando impressão para delivery " + n, "Imprimindo delivery " + n, "Impresso delivery " + item,
+                "Fim da impressao delivery " + n, "Finalizado a impressão de delivery " + n, kSeparador};
     }
 
     ContextoTeste t;
     AvisosDelivery avisos;
-    std::vector<std::string> enviados;
+    Linhas enviados;
 };
 
-TEST_F(PedidosDelivery, DoisPedidosSaoAtendidosEmDuasVerificacoes) {
-    Pedido(3, 1);
-    Pedido(5, 1);
-    t.novosEventos();
-
-    Verifica();
-    EXPECT_EQ(enviados.front(), "Select * from Delivery where Comando > 0 order by idPedido");
-    EXPECT_EQ(enviados.back(), "Update Delivery set Comando=0 where idpedido = 3");
-    EXPECT_EQ(t.novosEventos(), Servido(3));
-    EXPECT_EQ(Comandos(), (std::vector<std::string>{"0", "1"}));
-    EXPECT_EQ(Bilhetes(), 1u);
-
-    Verifica();
-    EXPECT_EQ(t.novosEventos(), Servido(5));
-    EXPECT_EQ(Comandos(), (std::vector<std::string>{"0", "0"}));
-    EXPECT_EQ(Bilhetes(), 2u);
-
-    // Nothing pending: only the query, nothing logged.
-    Verifica();
-    EXPECT_EQ(enviados, (std::vector<std::string>{"Select * from Delivery where Comando > 0 order by idPedido"}));
-    EXPECT_TRUE(t.novosEventos().empty());
-}
-
-TEST_F(PedidosDelivery, PedidosDoisETresNaoSeguramOPedidoUmEViramLinhaUmaSoVez) {
+TEST_F(PedidosDelivery, UmPedido1PorVerificacaoEOsOutrosViramLinhaUmaVezPorValor) {
+    // Requests 2 and 7 come first and must not hold back the request 1s.
     Pedido(2, 2);
     Pedido(3, 7);
     Pedido(4, 1);
+    Pedido(5, 1);
     t.ctx.ComandaAtual = 42;
     t.novosEventos();
+    const std::string kPendentes = "Select * from Delivery where Comando > 0 order by idPedido";
+    const auto pedido2 = [](int comanda) {
+        const std::string n = std::to_string(comanda);
+        return Linhas{"Fechando a conta para comanda " + n, "Finalizado a impressão da conta da comanda " + n,
+                      kSeparador};
+    };
 
     Verifica();
-    std::vector<std::string> esperado = {"Fechando a conta para comanda 42",
-                                         "Finalizado a impressão da conta da comanda 42", kSeparador,
-                                         kSeparador};
-    for (const auto& linha : Servido(4)) esperado.push_back(linha);
-    EXPECT_EQ(t.novosEventos(), esperado);
-    EXPECT_EQ(Comandos(), (std::vector<std::string>{"2", "7", "0"}));
-    EXPECT_EQ(Bilhetes(), 1u);
+    EXPECT_EQ(enviados.front(), kPendentes);
+    EXPECT_EQ(enviados.back(), "Update Delivery set Comando=0 where idpedido = 4");
+    EXPECT_EQ(t.novosEventos(), pedido2(42) + Linhas{kSeparador} + Servido(4));
+    EXPECT_EQ(Comandos(), (Linhas{"2", "7", "0", "1"}));
 
-    // Still pending and unchanged: not logged again, and a later request 1
-    // is served at once.
+    // The next request 1 is served; the others, pending and unchanged, are
+    // not logged again.
     Verifica();
-    EXPECT_TRUE(t.novosEventos().empty());
-    Pedido(6, 1);
-    Verifica();
-    EXPECT_EQ(t.novosEventos(), Servido(6));
-    EXPECT_EQ(Comandos(), (std::vector<std::string>{"2", "7", "0", "0"}));
+    EXPECT_EQ(t.novosEventos(), Servido(5));
+    EXPECT_EQ(Comandos(), (Linhas{"2", "7", "0", "0"}));
+    EXPECT_EQ(t.documentos("cozinha").size(), 2u);
 
     // A changed value is news once more; so is one that went and came back.
     Executa("Update Delivery set Comando=2 where idpedido=3");
     Executa("Update Delivery set Comando=0 where idpedido=2");
     t.ctx.ComandaAtual = 9;
     Verifica();
-    EXPECT_EQ(t.novosEventos(),
-              (std::vector<std::string>{"Fechando a conta para comanda 9",
-                                        "Finalizado a impressão da conta da comanda 9", kSeparador}));
+    EXPECT_EQ(t.novosEventos(), pedido2(9));
     Executa("Update Delivery set Comando=2 where idpedido=2");
     Verifica();
-    EXPECT_EQ(t.novosEventos(),
-              (std::vector<std::string>{"Fechando a conta para comanda 9",
-                                        "Finalizado a impressão da conta da comanda 9", kSeparador}));
+    EXPECT_EQ(t.novosEventos(), pedido2(9));
+
+    // Nothing to serve or report: only the query.
     Verifica();
+    EXPECT_EQ(enviados, Linhas{kPendentes});
     EXPECT_TRUE(t.novosEventos().empty());
-    EXPECT_EQ(Comandos(), (std::vector<std::string>{"2", "2", "0", "0"}));
-    EXPECT_EQ(Bilhetes(), 2u);
 }
 
-TEST_F(PedidosDelivery, AVarreduraImprimeOPedidoDoArquivoEODoBanco) {
-    // Connected as the program connects them.
+// In one scan the order of a PRINTD file is printed first, and then the
+// check still serves the database's request 1 on a ticket of its own.
+TEST_F(PedidosDelivery, AVarreduraImprimeOPedidoDoArquivoEDepoisODoBanco) {
     t.ctx.procs.ImprimeDelivery = [this](std::int32_t p) { ImprimeDelivery(t.ctx, p); };
     t.ctx.procs.VerificaDelivery = [this](const std::string& pasta) { VerificaDelivery(t.ctx, pasta, avisos); };
     t.ctx.cfg.AutoImpressao = false;
     Pedido(8, 0);
-    Pedido(9, 2);
     Pedido(11, 1);
     t.pedido("PRINTD8.txt", "");
     t.novosEventos();
 
     VarreDirs(t.ctx);
-
     const auto eventos = t.novosEventos();
-    const auto posicao = [&](const std::string& linha) {
-        return std::find(eventos.begin(), eventos.end(), linha) - eventos.begin();
-    };
-    EXPECT_LT(posicao("Fim da impressao delivery 8"), posicao("Esperando 1s ..."));
-    EXPECT_LT(posicao("Esperando 1s ..."), posicao("Gerando impressão para delivery 11"));
-    EXPECT_LT(posicao("Gerando impressão para delivery 11"), static_cast<long>(eventos.size()));
-    EXPECT_FALSE(fs::exists(t.comanda("PRINTD8.txt")));
-    EXPECT_EQ(Comandos(), (std::vector<std::string>{"0", "2", "0"}));
-    EXPECT_EQ(Bilhetes(), 2u);
-
-    // The context's own memory of reported requests: the 2 is logged once.
-    const auto linhas2 = std::count(eventos.begin(), eventos.end(), "Fechando a conta para comanda 8");
-    EXPECT_EQ(linhas2, 1);
-    VarreDirs(t.ctx);
-    EXPECT_TRUE(t.novosEventos().empty());
+    const auto fim8 = std::find(eventos.begin(), eventos.end(), "Fim da impressao delivery 8");
+    EXPECT_NE(std::find(fim8, eventos.end(), "Gerando impressão para delivery 11"), eventos.end());
+    EXPECT_EQ(Comandos(), (Linhas{"0", "0"}));
+    EXPECT_EQ(t.documentos("cozinha").size(), 2u);
 }
 
 }  // namespace

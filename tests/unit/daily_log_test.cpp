@@ -1,7 +1,6 @@
 #include <gtest/gtest.h>
 
 #include <filesystem>
-#include <fstream>
 
 #include "app/daily_log.h"
 #include "app/files.h"
@@ -13,45 +12,37 @@ namespace {
 
 namespace fs = std::filesystem;
 
-std::string Le(const std::string& p) {
-    std::ifstream f(p, std::ios::binary);
-    return std::string(std::istreambuf_iterator<char>(f), {});
-}
-
 TEST(RegistroDiario, UmArquivoPorDiaComDataEHoraEGuardaTrintaDias) {
     PastaTemporaria pasta;
-    const std::string logs = pasta.arquivo("logs");
-    fs::create_directories(logs);
+    fs::create_directories(pasta.arquivo("logs"));
     for (const char* velho : {"varelosync-2024-02-03.log", "varelosync-2024-02-05.log", "outro.txt"})
-        std::ofstream(logs + "/" + velho) << "x";
+        pasta.escreve(std::string("logs/") + velho, "x");
     ArquivosDisco disco;
     RelogioManual relogio(DataHora{2024, 3, 5, 23, 59, 58});
-    RegistroDiario registro(disco, relogio, logs);
-
+    RegistroDiario registro(disco, relogio, pasta.arquivo("logs"));
     registro.acrescenta("Processando arquivo INCLUSAO4.txt");
     registro.acrescenta("Não Imprimir");
     relogio.avanca(std::chrono::seconds(3));
     registro.acrescenta("-----------------------------");
-
-    EXPECT_EQ(Le(logs + "/varelosync-2024-03-05.log"),
+    EXPECT_EQ(pasta.le("logs/varelosync-2024-03-05.log"),
               "05/03/2024 23:59:58 Processando arquivo INCLUSAO4.txt\n"
               "05/03/2024 23:59:58 Não Imprimir\n");
-    EXPECT_EQ(Le(logs + "/varelosync-2024-03-06.log"), "06/03/2024 00:00:01 -----------------------------\n");
+    EXPECT_EQ(pasta.le("logs/varelosync-2024-03-06.log"), "06/03/2024 00:00:01 -----------------------------\n");
     // 30 days before 6 March 2024 is 5 February: older files go, others stay.
-    EXPECT_FALSE(fs::exists(logs + "/varelosync-2024-02-03.log"));
-    EXPECT_TRUE(fs::exists(logs + "/varelosync-2024-02-05.log"));
-    EXPECT_TRUE(fs::exists(logs + "/outro.txt"));
+    EXPECT_EQ(disco.lista(pasta.arquivo("logs")),
+              (std::vector<std::string>{"outro.txt", "varelosync-2024-02-05.log", "varelosync-2024-03-05.log",
+                                        "varelosync-2024-03-06.log"}));
 }
 
 TEST(RegistroDiario, PastaQueNaoPodeSerCriadaNaoDerrubaOPrograma) {
     PastaTemporaria pasta;
-    std::ofstream(pasta.arquivo("logs")) << "sou um arquivo";
+    pasta.escreve("logs", "sou um arquivo");
     ArquivosDisco disco;
     RelogioManual relogio;
     RegistroDiario registro(disco, relogio, pasta.arquivo("logs"));
     EXPECT_NO_THROW(registro.acrescenta("linha"));
     EXPECT_NO_THROW(registro.acrescenta("outra"));
-    EXPECT_EQ(Le(pasta.arquivo("logs")), "sou um arquivo");
+    EXPECT_EQ(pasta.le("logs"), "sou um arquivo");
 }
 
 }  // namespace
