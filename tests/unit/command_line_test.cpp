@@ -6,7 +6,7 @@ namespace varelo {
 namespace {
 
 TEST(LinhaDeComando, OpcoesValoresEErros) {
-    const OpcoesLinha o = LeOpcoes({"--home", "/srv/varelo", "--headless", "--print-to", "spool"});
+    const OpcoesLinha o = LeOpcoes({"--headless", "--home", "/srv/varelo", "--print-to", "spool"});
     EXPECT_EQ(o.home, "/srv/varelo");
     EXPECT_EQ(o.imprimePara, "spool");
     EXPECT_TRUE(o.headless);

@@ -15,7 +15,7 @@ namespace fs = std::filesystem;
 TEST(RegistroDiario, UmArquivoPorDiaComDataEHoraEGuardaTrintaDias) {
     PastaTemporaria pasta;
     fs::create_directories(pasta.arquivo("logs"));
-    for (const char* velho : {"varelosync-2024-02-03.log", "varelosync-2024-02-05.log", "outro.txt"})
+    for (const char* velho : {"varelosync-2024-02-04.log", "varelosync-2024-02-05.log", "outro.txt"})
         pasta.escreve(std::string("logs/") + velho, "x");
     ArquivosDisco disco;
     RelogioManual relogio(DataHora{2024, 3, 5, 23, 59, 58});
@@ -28,7 +28,8 @@ TEST(RegistroDiario, UmArquivoPorDiaComDataEHoraEGuardaTrintaDias) {
               "05/03/2024 23:59:58 Processando arquivo INCLUSAO4.txt\n"
               "05/03/2024 23:59:58 Não Imprimir\n");
     EXPECT_EQ(pasta.le("logs/varelosync-2024-03-06.log"), "06/03/2024 00:00:01 -----------------------------\n");
-    // 30 days before 6 March 2024 is 5 February: older files go, others stay.
+    // When 6 March begins, 30 days before it is 5 February: older files go,
+    // others stay.
     EXPECT_EQ(disco.lista(pasta.arquivo("logs")),
               (std::vector<std::string>{"outro.txt", "varelosync-2024-02-05.log", "varelosync-2024-03-05.log",
                                         "varelosync-2024-03-06.log"}));

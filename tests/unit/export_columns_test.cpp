@@ -32,6 +32,8 @@ TEST(RegrasDaConta, ValoresDoServidorEServico) {
 
     EXPECT_EQ(CalculaServico(D(100000), D(160000)), D(16000));
     EXPECT_EQ(CalculaServico(D(100000), D(3)), Dinheiro());
+    const Acrescimos a{D(100000), D(16000), D(30000)};  // cover, service, discount
+    EXPECT_EQ(TotalAPagar(D(160000), a, D(200000)), D(46000));
 }
 
 }  // namespace

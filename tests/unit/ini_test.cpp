@@ -26,8 +26,8 @@ const std::string kConfig =
     "[varelosync]\r\nPastaComanda=segunda secao nao conta\r\n";
 
 // Sections and keys without regard to case or surrounding blanks; the first
-// section of a name wins; a key of another section, before the first section
-// or in a comment is missing.
+// section of a name wins; a key of another section or in a comment is
+// missing, and one before the first section is in the section with no name.
 TEST(LeIni, ChavesEValoresPadrao) {
     PastaTemporaria pasta;
     const std::string ini = pasta.escreve("config.ini", kConfig);
@@ -36,7 +36,8 @@ TEST(LeIni, ChavesEValoresPadrao) {
         {"Varelo", "Nome", "x", "Bar do Zé"}, {"VareloSync", "Impressora", "LPT1", "LPT2"},  // quotes dropped
         {"VareloSync", "Vazia", "padrao", ""},  // present, empty
         {"VareloSync", "IPServidor", "padrao", "padrao"}, {"Outra", "Nome", "padrao", "padrao"},
-        {"VareloSync", "solta", "padrao", "padrao"}, {"Varelo", ";Driver", "padrao", "padrao"}};
+        {"VareloSync", "solta", "padrao", "padrao"}, {"", "solta", "x", "antes da primeira secao"},
+        {"Varelo", ";Driver", "padrao", "padrao"}};
     for (const auto& [secao, chave, padrao, esperado] : casos)
         EXPECT_EQ(LeIni(secao, chave, padrao, ini), esperado) << secao << '/' << chave;
     EXPECT_EQ(LeIni("Varelo", "IPServidor", "padrao", pasta.arquivo("falta.ini")), "padrao");

@@ -18,7 +18,7 @@ namespace {
 // "MESA1" in 13 columns is 6 - 2 spaces. Widths count characters, not bytes.
 TEST(Centraliza, LarguraCortadaAoMeioNoLugar) {
     const std::tuple<std::string, std::int16_t, std::size_t, std::int16_t> casos[] = {
-        {"MESA1", 13, 4, 6}, {"Este cupom não tem valor fiscal", 46, 7, 23},
+        {"MESA1", 13, 4, 6}, {"Pedido de São João", 46, 14, 23},
         {"PEDIDO", 6, 0, 3}, {"PEDIDO", 5, 0, 5}};  // longer than the width: unchanged
     for (const auto& [texto, largura, espacos, metade] : casos) {
         std::int16_t l = largura;
@@ -41,22 +41,22 @@ TEST(DefineImpressora, SoONomeExatoSelecionaEFontesSoQuandoInstaladas) {
     EXPECT_EQ(t.impressao.impressoraAtual(), "cozinha");
     EXPECT_EQ(Fonte(t), "Larabiefont 12 negrito");  // applied although not installed
     EXPECT_TRUE(t.novosEventos().empty());
+    t.ctx.cfg.FonteCupomCozinha = "DejaVu Sans Mono";
     t.ctx.cfg.TamFonteCupomCozinha = "doze";
     DefineImpressora(t.ctx, "bar");
     EXPECT_EQ(t.impressao.impressoraAtual(), "bar");
     EXPECT_EQ(t.novosEventos(),
               (std::vector<std::string>{"Tipo incompatível", "Erro definindo a Impressora padrão!"}));
     // A size that is not a number changed nothing; a font that is not
-    // installed on "bar" is not applied.
-    t.ctx.cfg.FonteCupomCozinha = "DejaVu Sans Mono";
+    // installed on "bar" is not applied. Font names match in their case.
     t.ctx.cfg.TamFonteCupomCozinha = "14,5";
     FonteCozinha(t.ctx);
     EXPECT_EQ(Fonte(t), "Larabiefont 12 negrito");
-    t.pasta.escreve("impressoras/bar/fonts.txt", "Arial\nDejaVu Sans Mono\n");
+    t.pasta.escreve("impressoras/bar/fonts.txt", "Arial\nlarabiefont\nDejaVu Sans Mono\n");
     FonteCozinha(t.ctx);
-    FonteConta(t.ctx);  // Larabiefont is not installed
+    FonteConta(t.ctx);
     EXPECT_EQ(Fonte(t), "DejaVu Sans Mono 14,5 negrito");
-    t.pasta.escreve("impressoras/bar/fonts.txt", "larabiefont\nLarabiefont\n");
+    t.pasta.escreve("impressoras/bar/fonts.txt", "Larabiefont\n");
     t.impressao.defineNegrito(false);
     FonteConta(t.ctx);
     EXPECT_EQ(Fonte(t), "Larabiefont 8 negrito");
