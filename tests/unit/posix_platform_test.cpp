@@ -89,10 +89,7 @@ TEST(ApagaArqRede, ScriptDoSiteEComandoNetDoPath) {
     const std::string bin = t.pasta.arquivo("bin");
     fs::create_directories(bin);
     const std::string registro = t.pasta.arquivo("net.log");
-    {
-        std::ofstream net(bin + "/Net");
-        net << "#!/bin/sh\necho \"$@\" >> '" << registro << "'\n";
-    }
+    t.pasta.escreve("bin/Net", "#!/bin/sh\necho \"$@\" >> '" + registro + "'\n");
     fs::permissions(bin + "/Net", fs::perms::owner_all);
     const std::string pathAntes = std::getenv("PATH") ? std::getenv("PATH") : "";
     setenv("PATH", (bin + ":" + pathAntes).c_str(), 1);
