@@ -28,9 +28,9 @@ void GravaLog(Contexto& ctx, const std::string& TextoLog, const std::string& Tip
     try {
         const DataHora agora = ctx.relogio.agora();
         const std::string sql = "Insert into Logs (log, DataHora, Usuario, Tipo) VALUES ('" +
-                                EscapaSql(TextoLog) + "','" + DataAAAAMMDD(agora) +
+                                ctx.banco.Escapa(TextoLog) + "','" + DataAAAAMMDD(agora) +
                                 " " + HoraTexto(agora).substr(0, 8) + "','" +
-                                EscapaSql(UsuarioLog) + "','" + EscapaSql(TipoLog) + "')";
+                                ctx.banco.Escapa(UsuarioLog) + "','" + ctx.banco.Escapa(TipoLog) + "')";
         ctx.banco.AbreBanco(sql);
         ctx.banco.FechaBanco();
     } catch (const Erro& e) {
@@ -48,7 +48,7 @@ void LogImp(Contexto& ctx, const std::string& logImpressora, const std::string& 
     if (!EhNumeroSql(logComanda))
         throw Erro("Número de comanda inválido no registro de impressão: " + logComanda);
     ctx.banco.AbreBanco2("Insert into LogImp (Produto, Impressora, Comanda, debug) values ('" +
-                         EscapaSql(logProduto) + "','" + EscapaSql(logImpressora) + "'," +
+                         ctx.banco.Escapa(logProduto) + "','" + ctx.banco.Escapa(logImpressora) + "'," +
                          logComanda + "," + std::to_string(idDebug) + ")");
     ctx.banco.FechaBanco2();
 }

@@ -13,6 +13,11 @@ DataHora RelogioSistema::agora() const {
                     tm.tm_hour,        tm.tm_min,     tm.tm_sec, tm.tm_wday};
 }
 
+std::chrono::milliseconds RelogioSistema::decorrido() const {
+    return std::chrono::duration_cast<std::chrono::milliseconds>(
+        std::chrono::steady_clock::now().time_since_epoch());
+}
+
 void RelogioSistema::espera(std::chrono::milliseconds duracao) {
     if (duracao.count() > 0) std::this_thread::sleep_for(duracao);
 }

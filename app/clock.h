@@ -17,12 +17,16 @@ class Relogio {
 public:
     virtual ~Relogio() = default;
     virtual DataHora agora() const = 0;
+    // Time on a steady count that never goes back (a change of the wall
+    // clock does not move it): to tell how long something has lasted.
+    virtual std::chrono::milliseconds decorrido() const = 0;
     virtual void espera(std::chrono::milliseconds duracao) = 0;
 };
 
 class RelogioSistema final : public Relogio {
 public:
     DataHora agora() const override;
+    std::chrono::milliseconds decorrido() const override;
     void espera(std::chrono::milliseconds duracao) override;
 };
 

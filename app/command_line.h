@@ -25,5 +25,7 @@ inline constexpr int kSaidaNormal = 0;
 inline constexpr int kSaidaUso = 1;       // a command line that cannot be used
 inline constexpr int kSaidaTerminal = 2;  // refused on a terminal machine
 inline constexpr int kSaidaSegundaCopia = 3;
+// The database server tells table names apart by case (lower_case_table_names=0).
+inline constexpr int kSaidaServidorIncompativel = 4;
 
 }  // namespace varelo

@@ -1,7 +1,10 @@
 #pragma once
+#include <chrono>
 #include <cstdint>
 #include <functional>
+#include <map>
 #include <string>
+#include <vector>
 
 #include "app/settings.h"
 
@@ -19,14 +22,24 @@ class Mensagens;
 class Relogio;
 class SistemaImpressao;
 
+// What became of a bill.
+enum class ResultadoConta {
+    Impressa,     // taken by the printer, the comanda marked closing
+    NaoImpressa,  // nothing to print: "Não Imprimir", no comanda, or a failure logged
+    Recusada,     // the printer refused it: nothing marked, to be asked again
+};
+
 // The procedures that one subsystem calls in another. They are wired once,
 // where the program is put together; a procedure left empty does nothing.
 struct Procedimentos {
     std::function<void(const std::string& caminho)> InclueItem;
-    std::function<void(std::int32_t mesa)> ImprimeCupom;
-    std::function<void(std::int32_t pedido)> ImprimeDelivery;
-    std::function<void(std::int32_t comanda, const std::string& caminho)> FechaConta;
-    std::function<void(const std::string& caminho)> ImprimeDiverso;
+    // The printing procedures report false (or Recusada) when a printer
+    // refused a document: the request then waits to be served again.
+    std::function<bool(std::int32_t mesa)> ImprimeCupom;
+    std::function<bool(std::int32_t pedido)> ImprimeDelivery;
+    std::function<ResultadoConta(std::int32_t comanda, const std::string& caminho, const std::string& marcaExtra)>
+        FechaConta;
+    std::function<bool(const std::string& caminho)> ImprimeDiverso;
     std::function<void(const std::string& pasta, const std::string& comanda)> ExportaConsumos;
     std::function<void(const std::string& pasta)> ExportaProdutos;
     std::function<void(const std::string& pasta)> ExportaAtendentes;
@@ -44,6 +57,32 @@ template <typename F, typename... A>
 void Chama(const F& f, A&&... args) {
     if (f) f(std::forward<A>(args)...);
 }
+
+// Calls a wired procedure for its result; an unwired one gives `padrao`.
+template <typename R, typename F, typename... A>
+R ChamaOu(R padrao, const F& f, A&&... args) {
+    return f ? f(std::forward<A>(args)...) : padrao;
+}
+
+// What the scan remembers from one scan to the next, by file name.
+struct EstadoVarredura {
+    // A request whose content does not end with CR LF yet: what was read and
+    // since when (Relogio::decorrido) it has stayed so.
+    struct Incompleto {
+        std::string conteudo;
+        std::chrono::milliseconds desde{};
+    };
+    std::map<std::string, Incompleto> incompletos;
+    // Scans in a row in which the server rejected a statement of the request.
+    std::map<std::string, int> recusas;
+};
+
+// An export that a database failure cut short, to be run again whole.
+struct ExportacaoPendente {
+    std::string chave;  // which file(s) and folder; one entry per key
+    std::function<void()> executa;
+    int recusas = 0;  // times the server rejected it
+};
 
 // What every procedure of the program shares: the settings, the services it
 // talks to and the state of the scan. Built once and passed by reference.
@@ -69,6 +108,8 @@ struct Contexto {
     std::string PastaMonitor;
     std::string ArqAtual;
     std::int16_t ComandaAtual = 0;
+    EstadoVarredura varredura;
+    std::vector<ExportacaoPendente> exportacoesPendentes;
 };
 
 // Joins a folder and a name with this platform's separator.

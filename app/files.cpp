@@ -17,6 +17,28 @@ namespace {
 
 namespace fs = std::filesystem;
 
+// A file descriptor closed when it goes out of scope.
+class Descritor {
+public:
+    explicit Descritor(int fd) : fd_(fd) {}
+    ~Descritor() {
+        if (fd_ >= 0) ::close(fd_);
+    }
+    Descritor(const Descritor&) = delete;
+    Descritor& operator=(const Descritor&) = delete;
+    explicit operator bool() const { return fd_ >= 0; }
+    int get() const { return fd_; }
+    // Closes now; false when close reported an error (a write that failed late).
+    bool fecha() {
+        const int fd = fd_;
+        fd_ = -1;
+        return fd < 0 || ::close(fd) == 0;
+    }
+
+private:
+    int fd_;
+};
+
 // A readable description of a failed call on `caminho`.
 std::string Descreve(int erro, const std::string& caminho) {
     switch (erro) {
@@ -62,14 +84,10 @@ bool GravaTudo(int fd, const std::string& bytes) {
 }
 
 void GravaComFlags(const std::string& caminho, const std::string& bytes, int flags) {
-    int fd = ::open(caminho.c_str(), O_WRONLY | O_CREAT | O_CLOEXEC | flags, 0666);
-    if (fd < 0) Falha(errno, caminho);
-    if (!GravaTudo(fd, bytes)) {
-        int erro = errno;
-        ::close(fd);
-        Falha(erro, caminho);
-    }
-    if (::close(fd) != 0) Falha(errno, caminho);
+    Descritor fd(::open(caminho.c_str(), O_WRONLY | O_CREAT | O_CLOEXEC | flags, 0666));
+    if (!fd) Falha(errno, caminho);
+    if (!GravaTudo(fd.get(), bytes)) Falha(errno, caminho);
+    if (!fd.fecha()) Falha(errno, caminho);
 }
 
 mode_t ModoNovoArquivo(const std::string& caminho) {
@@ -99,27 +117,21 @@ std::vector<std::string> ArquivosDisco::lista(const std::string& pasta) {
 }
 
 std::string ArquivosDisco::le(const std::string& caminho) {
-    int fd = ::open(caminho.c_str(), O_RDONLY | O_CLOEXEC);
-    if (fd < 0) Falha(errno, caminho);
+    Descritor fd(::open(caminho.c_str(), O_RDONLY | O_CLOEXEC));
+    if (!fd) Falha(errno, caminho);
     struct stat st;
-    if (::fstat(fd, &st) == 0 && S_ISDIR(st.st_mode)) {
-        ::close(fd);
-        Falha(EISDIR, caminho);
-    }
+    if (::fstat(fd.get(), &st) == 0 && S_ISDIR(st.st_mode)) Falha(EISDIR, caminho);
     std::string conteudo;
     char buf[65536];
     for (;;) {
-        ssize_t n = ::read(fd, buf, sizeof buf);
+        ssize_t n = ::read(fd.get(), buf, sizeof buf);
         if (n < 0) {
             if (errno == EINTR) continue;
-            int erro = errno;
-            ::close(fd);
-            Falha(erro, caminho);
+            Falha(errno, caminho);
         }
         if (n == 0) break;
         conteudo.append(buf, static_cast<std::size_t>(n));
     }
-    ::close(fd);
     return conteudo;
 }
 
@@ -138,10 +150,7 @@ void ArquivosDisco::apaga(const std::string& caminho) {
 bool ArquivosDisco::podeLer(const std::string& caminho) {
     struct stat st;
     if (::stat(caminho.c_str(), &st) != 0 || !S_ISREG(st.st_mode)) return false;
-    int fd = ::open(caminho.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK);
-    if (fd < 0) return false;
-    ::close(fd);
-    return true;
+    return static_cast<bool>(Descritor(::open(caminho.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK)));
 }
 
 bool ArquivosDisco::ehPasta(const std::string& caminho) {
@@ -150,17 +159,27 @@ bool ArquivosDisco::ehPasta(const std::string& caminho) {
 }
 
 void ArquivosDisco::gravaAtomico(const std::string& caminho, const std::string& bytes) {
+    gravaSubstituindo(caminho, bytes, false);
+}
+
+void ArquivosDisco::gravaDuravel(const std::string& caminho, const std::string& bytes) {
+    gravaSubstituindo(caminho, bytes, true);
+}
+
+void ArquivosDisco::gravaSubstituindo(const std::string& caminho, const std::string& bytes,
+                                      bool duravel) {
     // The temporary name begins with "." so that a folder scan, which skips
     // such names, never picks up the half-written file.
     fs::path destino(caminho);
     fs::path pasta = destino.parent_path();
-    std::string modelo = (pasta.empty() ? fs::path(".") : pasta) / ("." + destino.filename().string() + ".XXXXXX");
-    int fd = ::mkstemp(modelo.data());
-    if (fd < 0) Falha(errno, caminho);
-    ::fchmod(fd, ModoNovoArquivo(caminho));
-    bool ok = GravaTudo(fd, bytes);
+    if (pasta.empty()) pasta = ".";
+    std::string modelo = pasta / ("." + destino.filename().string() + ".XXXXXX");
+    Descritor fd(::mkstemp(modelo.data()));
+    if (!fd) Falha(errno, caminho);
+    ::fchmod(fd.get(), ModoNovoArquivo(caminho));
+    bool ok = GravaTudo(fd.get(), bytes) && (!duravel || ::fsync(fd.get()) == 0);
     int erro = errno;
-    if (::close(fd) != 0 && ok) {
+    if (!fd.fecha() && ok) {
         ok = false;
         erro = errno;
     }
@@ -172,6 +191,26 @@ void ArquivosDisco::gravaAtomico(const std::string& caminho, const std::string& 
         ::unlink(modelo.c_str());
         Falha(erro, caminho);
     }
+    if (duravel) {
+        // The rename itself is on the disk once the folder is.
+        Descritor dir(::open(pasta.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC));
+        if (dir) ::fsync(dir.get());
+    }
+}
+
+void ArquivosDisco::renomeia(const std::string& de, const std::string& para) {
+    if (::rename(de.c_str(), para.c_str()) != 0) Falha(errno, de);
+}
+
+void ArquivosDisco::criaPasta(const std::string& caminho) {
+    if (::mkdir(caminho.c_str(), 0777) != 0 && errno != EEXIST) Falha(errno, caminho);
+}
+
+std::string ArquivosDisco::carimbo(const std::string& caminho) {
+    struct stat st;
+    if (::stat(caminho.c_str(), &st) != 0) return "";
+    return std::to_string(st.st_size) + ":" + std::to_string(st.st_mtim.tv_sec) + "." +
+           std::to_string(st.st_mtim.tv_nsec) + ":" + std::to_string(st.st_ino);
 }
 
 }  // namespace varelo

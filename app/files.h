@@ -25,6 +25,17 @@ public:
     // Writes under a temporary name in the same folder, then renames, so a
     // reader never sees half a file.
     virtual void gravaAtomico(const std::string& caminho, const std::string& bytes) = 0;
+    // As gravaAtomico, and on the disk before it returns (a journal that must
+    // outlive a power cut).
+    virtual void gravaDuravel(const std::string& caminho, const std::string& bytes) = 0;
+    // Moves a file; the destination is replaced.
+    virtual void renomeia(const std::string& de, const std::string& para) = 0;
+    // Creates the folder when it does not exist.
+    virtual void criaPasta(const std::string& caminho) = 0;
+    // What tells one version of a file from another written later under the
+    // same name: size, modification time and file number. Empty when the
+    // file does not exist.
+    virtual std::string carimbo(const std::string& caminho) = 0;
 };
 
 // The real file system.
@@ -38,6 +49,13 @@ public:
     bool podeLer(const std::string& caminho) override;
     bool ehPasta(const std::string& caminho) override;
     void gravaAtomico(const std::string& caminho, const std::string& bytes) override;
+    void gravaDuravel(const std::string& caminho, const std::string& bytes) override;
+    void renomeia(const std::string& de, const std::string& para) override;
+    void criaPasta(const std::string& caminho) override;
+    std::string carimbo(const std::string& caminho) override;
+
+private:
+    void gravaSubstituindo(const std::string& caminho, const std::string& bytes, bool duravel);
 };
 
 }  // namespace varelo

@@ -9,7 +9,10 @@
 #include "app/files.h"
 #include "app/platform.h"
 #include "app/startup_settings.h"
+#include "app/command_line.h"
 #include "db/banco.h"
+#include "export/pending_exports.h"
+#include "transactions/inclusion.h"
 #include "transactions/scan.h"
 
 namespace varelo {
@@ -64,6 +67,9 @@ Monitor::Carga Monitor::Form_Load(std::function<void()> aoCarregar) {
         ctx_.banco.abandona();
         agendador_.depois(kPausaErroBanco, [this, aoCarregar] { TentaCarregarConfig(aoCarregar); });
         return Carga::AguardandoBanco;
+    } catch (const ServidorIncompativel& e) {
+        RecusaServidor(e.what());
+        return Carga::ServidorIncompativel;
     }
 }
 
@@ -74,73 +80,107 @@ void Monitor::TentaCarregarConfig(std::function<void()> aoCarregar) {
         ctx_.banco.abandona();
         agendador_.depois(kPausaErroBanco, [this, aoCarregar] { TentaCarregarConfig(aoCarregar); });
         return;
+    } catch (const ServidorIncompativel& e) {
+        RecusaServidor(e.what());
+        if (encerra) encerra(kSaidaServidorIncompativel);
+        return;
     }
     if (aoCarregar) aoCarregar();
 }
 
-void Monitor::Protege(const std::function<void()>& handler) {
-    const bool ligadoAntes = ctx_.timer1.ligado();
+void Monitor::RecusaServidor(const std::string& motivo) {
+    AdicionaEvento(ctx_, motivo);
+    ctx_.mensagens.informa("VareloSync", motivo + " O sistema será finalizado agora.");
+}
+
+bool Monitor::Protege(const std::function<void()>& handler) {
+    ctx_.banco.novaUnidade();
+    bool concluido = false;
     try {
         handler();
-    } catch (const ErroBanco&) {
+        concluido = true;
+    } catch (const ErroBanco& e) {
         // The work in progress is abandoned: its transaction rolls back, the
         // request file it was handling stays in the folder and is handled
-        // again once the monitor resumes.
+        // again, and an export it cut short runs again at the next tick.
+        ctx_.banco.abandona();
+        if (e.perdaDeConexao()) Pausa();
+    } catch (const ServidorIncompativel& e) {
         ctx_.banco.abandona();
         ctx_.timer1.desliga();
-        emPausa_ = true;
-        agendador_.depois(kPausaErroBanco, [this, ligadoAntes] {
-            emPausa_ = false;
-            if (ligadoAntes) ctx_.timer1.liga();
-        });
+        RecusaServidor(e.what());
+        if (encerra) encerra(kSaidaServidorIncompativel);
     }
     avisa();
+    return concluido;
+}
+
+void Monitor::Pausa() {
+    ctx_.timer1.desliga();
+    if (emPausa_) return;
+    emPausa_ = true;
+    agendador_.depois(kPausaErroBanco, [this] {
+        emPausa_ = false;
+        // The operator's stop, pressed during the pause, wins.
+        if (iniciado_ && ligadoPeloOperador_) ctx_.timer1.liga();
+        avisa();
+    });
 }
 
 void Monitor::tmrInicio_Timer() {
-    bool concluido = false;
-    Protege([this, &concluido] {
-        const std::string pasta = ctx_.cfg.txtPasta;
-        for (const char* padrao : {"erro*.txt", "cons*.txt", "atualiza*.txt", "okcomanda*.txt"})
-            ApagaPorPadrao(ctx_, pasta, padrao);
-        Chama(ctx_.procs.ExportaProdutos, ctx_.cfg.txtPasta);
-        Chama(ctx_.procs.ExportaQtdes, ctx_.cfg.txtPasta);
-        Chama(ctx_.procs.ExportaObs, ctx_.cfg.txtPasta);
-        Chama(ctx_.procs.ExportaComandas, ctx_.cfg.txtPasta);
-        Chama(ctx_.procs.ExportaAtendentes, ctx_.cfg.txtPasta);
-        Chama(ctx_.procs.ExportaConsumos, ctx_.cfg.txtPasta, std::string("0"));
-        concluido = true;
-    });
-    // The monitor starts even when the database was away during the exports:
-    // the scans then find it again, and the catalog files are rewritten by
-    // the next refresh.
-    if (!concluido) {
-        agendador_.depois(kPausaErroBanco, [this] { tmrInicio_Timer(); });
-        return;
-    }
-    ctx_.timer1.liga();
+    // A second copy goes before it touches anything of the first one's.
     if (ContaInstancias(ctx_.processos, ctx_.nomeExecutavel) > 1) {
         for (int i = 0; i < 1000; ++i)
             AdicionaEvento(ctx_, "JÁ EXISTE UMA INSTANCIA DESTE EXECUTAVEL ABERTO. FINALIZANDO SISTEMA.");
-        if (encerra) encerra(3);
+        if (encerra) encerra(kSaidaSegundaCopia);
+        return;
     }
+    const std::string pasta = ctx_.cfg.txtPasta;
+    for (const char* padrao : {"erro*.txt", "cons*.txt", "atualiza*.txt", "okcomanda*.txt"})
+        ApagaPorPadrao(ctx_, pasta, padrao);
+    ReconciliaInclusoes(ctx_);
+    iniciado_ = true;
+    // Exports that the database cuts short run again at the monitor's next
+    // tick, once the pause is over.
+    Protege([this] {
+        Retomavel(ctx_, "inicio", [this] {
+            Chama(ctx_.procs.ExportaProdutos, ctx_.cfg.txtPasta);
+            Chama(ctx_.procs.ExportaQtdes, ctx_.cfg.txtPasta);
+            Chama(ctx_.procs.ExportaObs, ctx_.cfg.txtPasta);
+            Chama(ctx_.procs.ExportaComandas, ctx_.cfg.txtPasta);
+            Chama(ctx_.procs.ExportaAtendentes, ctx_.cfg.txtPasta);
+            Chama(ctx_.procs.ExportaConsumos, ctx_.cfg.txtPasta, std::string("0"));
+        });
+    });
+    if (!emPausa_ && ligadoPeloOperador_) ctx_.timer1.liga();
     avisa();
 }
 
 void Monitor::Timer1_Timer() {
-    Protege([this] { VarreDirs(ctx_); });
+    // A file deletion switches the timer on (so does the end of a scan);
+    // neither starts scans that the operator or a pause stopped.
+    if (!iniciado_ || emPausa_ || !ligadoPeloOperador_) {
+        ctx_.timer1.desliga();
+        return;
+    }
+    Protege([this] {
+        RetomaExportacoes(ctx_);
+        VarreDirs(ctx_);
+    });
     corMonitor_ = pisca_ ? kVermelhoEscuro : kAzulEscuro;
     pisca_ = !pisca_;
     avisa();
 }
 
 void Monitor::cmdIniciar_Click() {
-    if (ctx_.timer1.ligado()) {
+    if (ligadoPeloOperador_) {
+        ligadoPeloOperador_ = false;
         ctx_.timer1.desliga();
         captionIniciar_ = "&Iniciar Monitor";
         captionMonitor_ = "Monitor Parado!";
     } else {
-        ctx_.timer1.liga();
+        ligadoPeloOperador_ = true;
+        if (iniciado_ && !emPausa_) ctx_.timer1.liga();
         captionIniciar_ = "&Parar Monitor";
         captionMonitor_ = "Monitorando...";
     }
@@ -149,19 +189,20 @@ void Monitor::cmdIniciar_Click() {
 
 void Monitor::cmdAtualizar_Click() {
     Protege([this] {
-        Chama(ctx_.procs.ExportaProdutos, ctx_.cfg.txtPasta);
-        Chama(ctx_.procs.ExportaQtdes, ctx_.cfg.txtPasta);
-        Chama(ctx_.procs.ExportaObs, ctx_.cfg.txtPasta);
-        Chama(ctx_.procs.ExportaComandas, ctx_.cfg.txtPasta);
-        Chama(ctx_.procs.ExportaAtendentes, ctx_.cfg.txtPasta);
+        Retomavel(ctx_, "atualizar", [this] {
+            Chama(ctx_.procs.ExportaProdutos, ctx_.cfg.txtPasta);
+            Chama(ctx_.procs.ExportaQtdes, ctx_.cfg.txtPasta);
+            Chama(ctx_.procs.ExportaObs, ctx_.cfg.txtPasta);
+            Chama(ctx_.procs.ExportaComandas, ctx_.cfg.txtPasta);
+            Chama(ctx_.procs.ExportaAtendentes, ctx_.cfg.txtPasta);
+        });
     });
 }
 
 void Monitor::cmdConsumos_Click() {
-    Protege([this] {
-        ApagaPorPadrao(ctx_, ctx_.cfg.txtPasta, "consumo*.*");
-        Chama(ctx_.procs.ExportaConsumos, ctx_.cfg.txtPasta, std::string("0"));
-    });
+    // The export replaces every statement and removes those of comandas no
+    // longer open; until a statement is replaced the old one stays whole.
+    Protege([this] { Chama(ctx_.procs.ExportaConsumos, ctx_.cfg.txtPasta, std::string("0")); });
 }
 
 void Monitor::avisa() {

@@ -24,6 +24,7 @@ public:
         Pronto,            // settings loaded; start tmrInicio
         Terminal,          // refused on a terminal machine: end the program
         AguardandoBanco,   // the Config table could not be read; retrying
+        ServidorIncompativel,  // the server tells table names apart by case: end (status 4)
     };
 
     Monitor(Contexto& ctx, Agendador& agendador);
@@ -43,17 +44,24 @@ public:
     const std::string& captionMonitor() const { return captionMonitor_; }
     Cor corMonitor() const { return corMonitor_; }
 
-    // Called when the program must end (second copy): exit status.
+    // Called when the program must end (second copy, a server the program
+    // cannot work with): exit status.
     std::function<void(int)> encerra;
     // Called after a handler changed the state shown above.
     std::function<void()> estadoMudou;
 
-    // Runs one handler: a database failure abandons its work, rolls back,
-    // closes the connection and pauses the monitor for ten seconds.
-    void Protege(const std::function<void()>& handler);
+    // Runs one handler as a unit of work. A lost connection abandons its
+    // work, rolls back, closes the connection and pauses the monitor for ten
+    // seconds; a statement the server rejected abandons the work without a
+    // pause. False when the handler did not run to its end.
+    bool Protege(const std::function<void()>& handler);
+
+    bool emPausa() const { return emPausa_; }
 
 private:
     void TentaCarregarConfig(std::function<void()> aoCarregar);
+    void Pausa();
+    void RecusaServidor(const std::string& motivo);
     void avisa();
 
     Contexto& ctx_;
@@ -63,6 +71,10 @@ private:
     Cor corMonitor_{};
     bool pisca_ = false;
     bool emPausa_ = false;
+    // The operator's choice (cmdIniciar), which neither a resume nor a file
+    // deletion overrides.
+    bool ligadoPeloOperador_ = true;
+    bool iniciado_ = false;  // tmrInicio has started the monitor
 };
 
 }  // namespace varelo

@@ -19,10 +19,12 @@ void LigaProcedimentos(Contexto& ctx, AvisosDelivery& avisos) {
     Procedimentos& p = ctx.procs;
     Contexto* c = &ctx;
     p.InclueItem = [c](const std::string& caminho) { InclueItem(*c, caminho); };
-    p.ImprimeCupom = [c](std::int32_t mesa) { ImprimeCupom(*c, mesa); };
-    p.ImprimeDelivery = [c](std::int32_t pedido) { ImprimeDelivery(*c, pedido); };
-    p.FechaConta = [c](std::int32_t comanda, const std::string& caminho) { FechaConta(*c, comanda, caminho); };
-    p.ImprimeDiverso = [c](const std::string& caminho) { ImprimeDiverso(*c, caminho); };
+    p.ImprimeCupom = [c](std::int32_t mesa) { return ImprimeCupom(*c, mesa); };
+    p.ImprimeDelivery = [c](std::int32_t pedido) { return ImprimeDelivery(*c, pedido); };
+    p.FechaConta = [c](std::int32_t comanda, const std::string& caminho, const std::string& marcaExtra) {
+        return FechaConta(*c, comanda, caminho, marcaExtra);
+    };
+    p.ImprimeDiverso = [c](const std::string& caminho) { return ImprimeDiverso(*c, caminho); };
     p.ExportaConsumos = [c](const std::string& pasta, const std::string& comanda) {
         ExportaConsumos(*c, pasta, comanda);
     };

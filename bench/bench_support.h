@@ -25,6 +25,7 @@ namespace fs = std::filesystem;
 
 struct SemEspera final : Relogio {
     DataHora agora() const override { return {2024, 3, 5, 12, 30, 0, 2}; }
+    std::chrono::milliseconds decorrido() const override { return {}; }
     void espera(std::chrono::milliseconds) override {}
 };
 struct SemMensagens final : Mensagens {

@@ -59,7 +59,10 @@ void AutoRecebComanda(Contexto& ctx, std::int32_t numComanda) {
 
     Transacao transacao(b);
 
-    b.AbreBanco("Select * from Comanda where comanda=" + n);
+    // Read with locks, inside the transaction: what is received is exactly
+    // what was read, and nothing launched meanwhile slips into the history
+    // without reaching the kitchen.
+    b.AbreBanco("Select * from Comanda where comanda=" + n + " for update");
     if (b.rs().eof()) {
         b.FechaBanco();
         return;
@@ -67,14 +70,20 @@ void AutoRecebComanda(Contexto& ctx, std::int32_t numComanda) {
     const std::string pedido = SqlInteiro(b.rs().campo("idPedido"));
     b.FechaBanco();
 
-    b.AbreBanco("Select * from itemComanda where comanda=" + n);
+    b.AbreBanco("Select * from itemComanda where comanda=" + n + " for update");
     if (b.rs().eof()) {
         b.FechaBanco();
         return;
     }
+    long long itens = 0;
     Dinheiro total;
     std::optional<std::string> ultimoLancador;
-    for (Registros& r = b.rs(); !r.eof(); r.proximo()) {
+    for (Registros& r = b.rs(); !r.eof(); r.proximo(), ++itens) {
+        // Launched while the receipt waited: not yet in the kitchen.
+        if (ValorInicial(r.textoOuVazio("impresso")) == 0) {
+            AdicionaEvento(ctx, "Auto recebimento da comanda " + n + " adiado: item ainda não impresso");
+            return;
+        }
         const std::string sql =
             "INSERT INTO `mitemcomanda` (`idPedido`, `Comanda`, `idProduto`, `qtde`, `Valor`, "
             "`Custo`, `desconto`, `Unidade`, `OBS`, `idLanc`, `DataHora`, `DataHoraFim`, "
@@ -82,9 +91,9 @@ void AutoRecebComanda(Contexto& ctx, std::int32_t numComanda) {
             pedido + "," + SqlInteiro(r.campo("comanda")) + "," + SqlInteiro(r.campo("idProduto")) +
             "," + SqlDinheiro(r.campo("Qtde")) + "," + SqlDinheiro(r.campo("Valor")) + "," +
             SqlDinheiro(r.campo("custo")) + "," + SqlDinheiro(r.campo("desconto")) + "," +
-            SqlTexto(r.campo("Unidade")) + "," + SqlTexto(r.campo("obs")) + "," +
+            SqlTexto(b, r.campo("Unidade")) + "," + SqlTexto(b, r.campo("obs")) + "," +
             SqlInteiro(r.campo("idlanc")) + "," + SqlDataHora(r.campo("datahora")) + ",'" +
-            textoAgora + "'," + SqlTexto(r.campo("lancado")) + ")";
+            textoAgora + "'," + SqlTexto(b, r.campo("lancado")) + ")";
         ultimoLancador = r.campo("lancado");
         total += TotalDoItem(r);
         b.AbreBanco2(sql);
@@ -104,12 +113,12 @@ void AutoRecebComanda(Contexto& ctx, std::int32_t numComanda) {
         "`Desconto`, `Inicio`, `Final`, `Valor`, `ValorPg`, `Couvert`, `Servico`, `Fechamento`, "
         "`idLanc`, `Status`, `PG`, `Obs`, `Mesa`, `Vendedor`, `Caixa`) VALUES  (" +
         SqlInteiro(c.campo("idPedido")) + "," + SqlInteiro(c.campo("idcliente")) + "," +
-        SqlTexto(c.campo("Garcon")) + "," + SqlInteiro(c.campo("comanda")) + "," +
+        SqlTexto(b, c.campo("Garcon")) + "," + SqlInteiro(c.campo("comanda")) + "," +
         SqlInteiro(c.campo("ocupantes")) + "," + SqlDinheiro(c.campo("desconto")) + "," +
         SqlDataHora(c.campo("inicio")) + ",'" + textoAgora + "'," + textoTotal + "," +
         textoTotal + ",0,0,Null," + SqlInteiro(c.campo("idlanc")) + "," +
-        SqlInteiro(c.campo("Status")) + ",0," + (obs ? SqlTexto(obs) : "''") + "," +
-        SqlInteiro(c.campo("mesa")) + "," + SqlTexto(ultimoLancador) + ",'')";
+        SqlInteiro(c.campo("Status")) + ",0," + (obs ? SqlTexto(b, obs) : "''") + "," +
+        SqlInteiro(c.campo("mesa")) + "," + SqlTexto(b, ultimoLancador) + ",'')";
     b.FechaBanco();
     b.AbreBanco(sqlComanda);
     b.FechaBanco();
@@ -117,10 +126,18 @@ void AutoRecebComanda(Contexto& ctx, std::int32_t numComanda) {
     b.AbreBanco2("Insert into mPagamentos (Pedido,  idcond, tipo, valor) VALUES (" + pedido +
                  ",998,'DINHEIRO'," + textoTotal + ")");
     b.FechaBanco2();
-    b.AbreBanco("delete  from Comanda where Comanda = " + n);
-    b.FechaBanco();
-    b.AbreBanco("delete  from itemComanda where Comanda = " + n);
-    b.FechaBanco();
+    // Each delete must remove exactly what was read; anything else undoes it all.
+    const auto apaga = [&](const std::string& sql, long long esperadas) {
+        b.AbreBanco(sql);
+        const long long apagadas = b.rs().afetadas();
+        b.FechaBanco();
+        if (apagadas == esperadas) return true;
+        AdicionaEvento(ctx, "Auto recebimento da comanda " + n + " desfeito: " + std::to_string(apagadas) +
+                                " linhas apagadas onde eram esperadas " + std::to_string(esperadas));
+        return false;
+    };
+    if (!apaga("delete  from Comanda where Comanda = " + n, 1)) return;
+    if (!apaga("delete  from itemComanda where Comanda = " + n, itens)) return;
     GravaLog(ctx, "Auto recebimento " + n + " -  Total " + TextoPadrao(total), "OPERACAO",
              "SISTEMA");
     b.AbreBanco("Update CadComanda set Ocupado=false where numero = " + n);

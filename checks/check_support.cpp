@@ -60,8 +60,8 @@ std::string SqlDinheiro(const std::optional<std::string>& v) {
     return v ? TextoDinheiroSql(DinheiroDoBanco(*v)) : "Null";
 }
 
-std::string SqlTexto(const std::optional<std::string>& v) {
-    return v ? "'" + EscapaSql(*v) + "'" : "Null";
+std::string SqlTexto(Banco& b, const std::optional<std::string>& v) {
+    return v ? "'" + b.Escapa(*v) + "'" : "Null";
 }
 
 std::string SqlDataHora(const std::optional<std::string>& v) {

@@ -10,6 +10,7 @@ namespace varelo {
 
 struct Contexto;
 class Registros;
+class Banco;
 
 namespace verificacoes {
 
@@ -39,7 +40,7 @@ std::string TextoDataHora(const std::string& doBanco);
 // Values for an INSERT, each written as Null when the column holds a null.
 std::string SqlInteiro(const std::optional<std::string>& v);   // bare whole number
 std::string SqlDinheiro(const std::optional<std::string>& v);  // money text
-std::string SqlTexto(const std::optional<std::string>& v);     // between apostrophes
+std::string SqlTexto(Banco& b, const std::optional<std::string>& v);  // between apostrophes
 std::string SqlDataHora(const std::optional<std::string>& v);  // 'yyyy/mm/dd hh:MM:ss'
 
 }  // namespace verificacoes

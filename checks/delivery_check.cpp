@@ -9,7 +9,6 @@
 #include "app/errors.h"
 #include "app/regional.h"
 #include "db/banco.h"
-#include "printing/delivery_ticket.h"
 
 namespace varelo {
 namespace {
@@ -35,13 +34,17 @@ void Passo(Contexto& ctx, const std::function<void()>& passo) {
 
 void ImprimePedido(Contexto& ctx, std::int32_t pedido) {
     const std::string numero = std::to_string(pedido);
+    bool servido = true;
     Passo(ctx, [&] {
         AdicionaEvento(ctx, "Gerando impressão para delivery " + numero);
-        ImprimeDelivery(ctx, pedido);
+        servido = ChamaOu(true, ctx.procs.ImprimeDelivery, pedido);
         AdicionaEvento(ctx, "Finalizado a impressão de delivery " + numero);
     });
-    ctx.banco.AbreBanco("Update Delivery set Comando=0 where idpedido = " + numero);
-    ctx.banco.FechaBanco();
+    // A ticket refused keeps the request, served again at the next scan.
+    if (servido) {
+        ctx.banco.AbreBanco("Update Delivery set Comando=0 where idpedido = " + numero);
+        ctx.banco.FechaBanco();
+    }
     AdicionaEvento(ctx, kSeparador);
 }
 

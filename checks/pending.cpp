@@ -36,7 +36,7 @@ void VerificaPendentes(Contexto& ctx) {
     b.AbreBanco("select fechando, mesa, comanda from comanda where comanda = " + textoComanda);
     if (!b.rs().eof()) {
         Passo(ctx, [&] { mesa = Inteiro32(b.rs(), "mesa"); });
-        Passo(ctx, [&] { fechando = b.rs().texto("fechando"); });
+        Passo(ctx, [&] { fechando = b.rs().campo("fechando").value_or("N"); });
     }
     b.FechaBanco();
     Passo(ctx, [&] { ctx.ComandaAtual = ParaInteiro16(static_cast<double>(comanda)); });

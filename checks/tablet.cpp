@@ -51,7 +51,7 @@ void VerificaTablet(Contexto& ctx, const std::string& pasta) {
     Passo(ctx, [&] { mesa = Inteiro32(b.rs(), "mesa"); });
     Passo(ctx, [&] { status = Inteiro32(b.rs(), "Status"); });
     Passo(ctx, [&] { comanda = Inteiro32(b.rs(), "comanda"); });
-    Passo(ctx, [&] { fechando = b.rs().texto("fechando"); });
+    Passo(ctx, [&] { fechando = b.rs().campo("fechando").value_or("N"); });
     b.FechaBanco();
     // The printing reads ComandaAtual. The statements below use the full
     // number, so a comanda beyond its range is still the one updated.
@@ -61,8 +61,14 @@ void VerificaTablet(Contexto& ctx, const std::string& pasta) {
     const std::string textoComanda = std::to_string(comanda);
     if (status == 2) {
         AdicionaEvento(ctx, "Gerando impressão para mesa " + textoMesa);
-        Passo(ctx, [&] { Chama(ctx.procs.ImprimeCupom, mesa); });
+        bool servido = true;
+        Passo(ctx, [&] { servido = ChamaOu(true, ctx.procs.ImprimeCupom, mesa); });
         AdicionaEvento(ctx, "Finalizado a impressão da mesa " + textoMesa);
+        // A ticket refused: the request stays and is served again next scan.
+        if (!servido) {
+            AdicionaEvento(ctx, verificacoes::kSeparador);
+            return;
+        }
         if (fechando == "N") {
             AdicionaEvento(ctx, "Status Mesa " + textoMesa + " Normal 0");
             b.AbreBanco("Update Comanda set Status=0 where comanda = " + textoComanda);
@@ -73,9 +79,19 @@ void VerificaTablet(Contexto& ctx, const std::string& pasta) {
         b.FechaBanco();
     } else if (status == 3) {
         AdicionaEvento(ctx, "Fechando a conta para comanda " + textoComanda);
-        Passo(ctx, [&] { Chama(ctx.procs.FechaConta, comanda, std::string()); });
-        b.AbreBanco("Update Comanda set Status = 1, Fechando = 'S' where Comanda = " + textoComanda);
-        b.FechaBanco();
+        const std::string fecha = "Update Comanda set Status = 1, Fechando = 'S' where Comanda = " + textoComanda;
+        // The bill carries the request's closing mark in its own print
+        // transaction; a bill refused leaves the request for the next scan.
+        ResultadoConta resultado = ResultadoConta::NaoImpressa;
+        Passo(ctx, [&] { resultado = ChamaOu(ResultadoConta::NaoImpressa, ctx.procs.FechaConta, comanda, std::string(), fecha); });
+        if (resultado == ResultadoConta::Recusada) {
+            AdicionaEvento(ctx, verificacoes::kSeparador);
+            return;
+        }
+        if (resultado == ResultadoConta::NaoImpressa) {
+            b.AbreBanco(fecha);
+            b.FechaBanco();
+        }
         AdicionaEvento(ctx, "Atualizando status da comanda " + textoComanda + " como impresso");
         AdicionaEvento(ctx, "Finalizado a impressão da conta da comanda " + textoComanda);
     }

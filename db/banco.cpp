@@ -5,6 +5,7 @@
 #include "app/errors.h"
 #include "app/event_list.h"
 #include "db/odbc.h"
+#include "db/sql.h"
 
 namespace varelo {
 namespace {
@@ -50,6 +51,8 @@ std::string Registros::textoOuVazio(const std::string& nome) const {
 }
 
 bool Registros::ehNulo(const std::string& nome) const { return !campo(nome).has_value(); }
+
+long long Registros::afetadas() const { return r_ ? r_->afetadas : -1; }
 
 void Registros::preenche(std::unique_ptr<odbc::Resultado> r) {
     r_ = std::move(r);
@@ -100,24 +103,81 @@ void Banco::observaSql(std::function<void(const std::string&)> observador) {
     observadores_.push_back(std::move(observador));
 }
 
+void Banco::chamaGancho(OperacaoBanco operacao, const std::string& sql) {
+    if (gancho_) gancho_(operacao, sql);
+}
+
 void Banco::abreConexao() {
     const std::string texto =
         TextoConexao(driver_(), servidor_(), credenciais_ ? credenciais_() : Credenciais{});
-    if (cn_->aberta() && texto == textoAberto_) return;
+    if (cn_->aberta() && texto == textoAberto_) {
+        if (!verificar_) return;
+        verificar_ = false;
+        // Closed by the server since the last unit (restart, wait_timeout,
+        // an administrator's KILL): opened again below without a word.
+        if (cn_->viva()) return;
+        cn_->fecha();
+    }
+    verificar_ = false;
     textoAberto_.clear();
-    cn_->abre(texto);
+    try {
+        cn_->abre(texto);
+    } catch (const ErroBanco& e) {
+        // Whatever the server said (access denied, unknown database), no
+        // connection is an outage, met by the pause.
+        if (e.perdaDeConexao()) throw;
+        throw ErroBanco(e.numero(), e.what(), "08004");
+    }
+    try {
+        leSessao();
+    } catch (...) {
+        cn_->fecha();
+        throw;
+    }
     textoAberto_ = texto;
+}
+
+void Banco::leSessao() {
+    static const std::string kSql = "Select @@sql_mode as modo, @@lower_case_table_names as minusculas";
+    chamaGancho(OperacaoBanco::Comando, kSql);
+    const auto r = cn_->executa(kSql);
+    if (r->linhas.empty() || r->linhas[0].size() < 2) throw ErroBanco(0, "Sessão sem sql_mode", "HY000");
+    const std::string modo = r->linhas[0][0].value_or("");
+    semBarraInvertida_ = modo.find("NO_BACKSLASH_ESCAPES") != std::string::npos;
+    if (r->linhas[0][1].value_or("") == "0")
+        throw ServidorIncompativel(
+            "O servidor do banco de dados diferencia maiúsculas de minúsculas nos nomes das tabelas "
+            "(lower_case_table_names=0), e o sistema Varelo escreve os nomes das tabelas de várias "
+            "formas. Ajuste lower_case_table_names=1 na seção [mysqld] da configuração do servidor "
+            "(my.cnf) e reinicie o servidor; tabelas criadas com letras maiúsculas precisam ser "
+            "renomeadas para minúsculas antes.");
+}
+
+std::string Banco::Escapa(std::string_view texto) {
+    if (texto.find_first_of(std::string_view("\\\0", 2)) != std::string_view::npos && !cn_->aberta()) {
+        try {
+            abreConexao();
+        } catch (const ErroBanco& e) {
+            eventos_.AdicionaEvento("Erro abrindo banco: " + std::to_string(e.numero()) + " - " + e.what());
+            if (e.perdaDeConexao())
+                eventos_.AdicionaEvento("Erro no banco de dados, reiniciando programa em 10 segundos");
+            throw;
+        }
+    }
+    return EscapaSql(texto, semBarraInvertida_);
 }
 
 std::int16_t Banco::Abre(Registros& destino, const std::string& prefixo, const std::string& sql) {
     try {
         abreConexao();
+        chamaGancho(OperacaoBanco::Comando, sql);
         for (auto& o : observadores_) o(sql);
         destino.preenche(cn_->executa(sql));
         return 0;
     } catch (const ErroBanco& e) {
         eventos_.AdicionaEvento(prefixo + std::to_string(e.numero()) + " - " + e.what() + sql);
-        eventos_.AdicionaEvento("Erro no banco de dados, reiniciando programa em 10 segundos");
+        if (e.perdaDeConexao())
+            eventos_.AdicionaEvento("Erro no banco de dados, reiniciando programa em 10 segundos");
         throw;
     }
 }
@@ -154,7 +214,8 @@ Transacao::Transacao(Banco& banco) : banco_(banco) {
     } catch (const ErroBanco& e) {
         banco_.eventos_.AdicionaEvento("Erro abrindo banco: " + std::to_string(e.numero()) + " - " +
                                        e.what());
-        banco_.eventos_.AdicionaEvento("Erro no banco de dados, reiniciando programa em 10 segundos");
+        if (e.perdaDeConexao())
+            banco_.eventos_.AdicionaEvento("Erro no banco de dados, reiniciando programa em 10 segundos");
         throw;
     }
     ++banco_.transacoes_;
@@ -182,11 +243,13 @@ Transacao::~Transacao() {
 
 void Transacao::confirma() {
     try {
+        banco_.chamaGancho(OperacaoBanco::Confirmacao, "commit");
         banco_.cn_->confirma();
     } catch (const ErroBanco& e) {
         banco_.eventos_.AdicionaEvento("Erro abrindo banco: " + std::to_string(e.numero()) + " - " +
                                        e.what() + "commit");
-        banco_.eventos_.AdicionaEvento("Erro no banco de dados, reiniciando programa em 10 segundos");
+        if (e.perdaDeConexao())
+            banco_.eventos_.AdicionaEvento("Erro no banco de dados, reiniciando programa em 10 segundos");
         throw;
     }
     ativa_ = false;

@@ -4,6 +4,7 @@
 #include <memory>
 #include <optional>
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include "app/settings.h"
@@ -31,6 +32,9 @@ public:
     std::string textoOuVazio(const std::string& nome) const;
     bool ehNulo(const std::string& nome) const;
 
+    // Rows that the statement changed (Insert, Update, Delete); -1 unknown.
+    long long afetadas() const;
+
     void preenche(std::unique_ptr<odbc::Resultado> r);
     void libera();
 
@@ -46,10 +50,18 @@ private:
 std::string TextoConexao(const std::string& driver, const std::string& servidor,
                          const Credenciais& credenciais = {});
 
+// A round trip to the server, as a hook sees it before it goes out.
+enum class OperacaoBanco { Comando, Confirmacao };
+
 // The shared connection `cn` and its three result sets. Statements are run
 // with AbreBanco (into rs), AbreBanco2 (rs2) or AbreBanco3 (rs3), which open
-// the connection when it is closed. A failure adds its two lines to the
-// event list and throws ErroBanco.
+// the connection when it is closed. A failure adds its line to the event
+// list (and, for a lost connection, the line of the pause) and throws
+// ErroBanco.
+//
+// Each opening reads the session's sql_mode, so that texts are quoted right
+// for it, and refuses a server that tells table names apart by case
+// (ServidorIncompativel).
 class Banco {
 public:
     Banco(ListaEventos& eventos, std::function<std::string()> driver,
@@ -73,6 +85,22 @@ public:
 
     // Each statement text, just before it is sent.
     void observaSql(std::function<void(const std::string&)> observador);
+    // Called before every round trip (statements, the session reading of an
+    // opening, commits); what it throws takes the place of the round trip.
+    // One hook; nothing is installed by the program itself.
+    using Gancho = std::function<void(OperacaoBanco, const std::string&)>;
+    void defineGancho(Gancho gancho) { gancho_ = std::move(gancho); }
+
+    // Marks the start of a unit of work (one request, one check, one
+    // button): before its first statement the connection is asked whether
+    // it is still alive, and opened again silently when the server closed
+    // it. A failure after that is the unit's own.
+    void novaUnidade() { verificar_ = true; }
+
+    // A text made safe to stand between apostrophes under the session's
+    // sql_mode. A text that holds a backslash opens the connection first,
+    // when it is closed, to learn the mode.
+    std::string Escapa(std::string_view texto);
 
     // After a database failure: rolls back what was begun, closes the
     // connection and releases the result sets, ignoring further errors.
@@ -82,6 +110,8 @@ private:
     friend class Transacao;
     std::int16_t Abre(Registros& destino, const std::string& prefixo, const std::string& sql);
     void abreConexao();
+    void leSessao();
+    void chamaGancho(OperacaoBanco operacao, const std::string& sql);
 
     ListaEventos& eventos_;
     std::function<std::string()> driver_, servidor_;
@@ -90,7 +120,10 @@ private:
     std::unique_ptr<odbc::Conexao> cn_;
     Registros rs_, rs2_, rs3_;
     std::vector<std::function<void(const std::string&)>> observadores_;
+    Gancho gancho_;
     int transacoes_ = 0;
+    bool verificar_ = false;
+    bool semBarraInvertida_ = false;  // NO_BACKSLASH_ESCAPES in the session
 };
 
 // A group of statements that is kept whole or not at all: rolled back when

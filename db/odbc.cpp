@@ -92,7 +92,8 @@ SQLWCHAR* W(std::u16string& s) { return reinterpret_cast<SQLWCHAR*>(s.data()); }
         const std::string texto =
             ParaUtf8(reinterpret_cast<const char16_t*>(mensagem),
                      std::min<std::size_t>(tamanho, sizeof mensagem / sizeof mensagem[0] - 1));
-        throw ErroBanco(nativo != 0 ? nativo : kErroGenerico, texto);
+        throw ErroBanco(nativo != 0 ? nativo : kErroGenerico, texto,
+                        ParaUtf8(reinterpret_cast<const char16_t*>(estado), 5));
     }
     throw ErroBanco(kErroGenerico, contexto);
 }
@@ -193,6 +194,14 @@ void Conexao::fecha() {
 
 bool Conexao::aberta() const { return h_->aberta; }
 
+bool Conexao::viva() {
+    if (!h_->aberta) return false;
+    // The driver answers this by pinging the server.
+    SQLUINTEGER morta = SQL_CD_TRUE;
+    const SQLRETURN r = SQLGetConnectAttrW(h_->dbc.get(), SQL_ATTR_CONNECTION_DEAD, &morta, 0, nullptr);
+    return SQL_SUCCEEDED(r) && morta == SQL_CD_FALSE;
+}
+
 std::unique_ptr<Resultado> Conexao::executa(const std::string& sql) {
     if (!h_->aberta) throw ErroBanco(kErroGenerico, "A conexão com o banco de dados está fechada");
     Handle stmt = Aloca(SQL_HANDLE_STMT, h_->dbc.get(), SQL_HANDLE_DBC);
@@ -200,6 +209,8 @@ std::unique_ptr<Resultado> Conexao::executa(const std::string& sql) {
     const SQLRETURN r = SQLExecDirectW(stmt.get(), W(texto), static_cast<SQLINTEGER>(texto.size()));
     Verifica(r, SQL_HANDLE_STMT, stmt.get(), "Falha ao executar o comando");
     auto resultado = std::make_unique<Resultado>();
+    SQLLEN afetadas = -1;
+    if (SQL_SUCCEEDED(SQLRowCount(stmt.get(), &afetadas))) resultado->afetadas = afetadas;
     SQLSMALLINT colunas = 0;
     Verifica(SQLNumResultCols(stmt.get(), &colunas), SQL_HANDLE_STMT, stmt.get(),
              "Falha ao ler o resultado");

@@ -24,6 +24,9 @@ public:
     void abre(const std::string& textoConexao);
     void fecha();
     bool aberta() const;
+    // False when the server closed the connection (restart, wait_timeout,
+    // KILL): asks the server, one round trip.
+    bool viva();
     // Runs a statement; a query's rows are read at once into the result.
     std::unique_ptr<Resultado> executa(const std::string& sql);
     void autocommit(bool ligado);
@@ -41,6 +44,8 @@ class Resultado {
 public:
     std::vector<std::string> colunas;
     std::vector<std::vector<Valor>> linhas;
+    // Rows that an Insert, Update or Delete changed; -1 when not known.
+    long long afetadas = -1;
 };
 
 }  // namespace varelo::odbc

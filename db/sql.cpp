@@ -2,19 +2,14 @@
 
 namespace varelo {
 
-std::string EscapaSql(std::string_view texto) {
+std::string EscapaSql(std::string_view texto, bool semBarraInvertida) {
     std::string saida;
     saida.reserve(texto.size());
     for (char c : texto) {
-        switch (c) {
-            case '\\': saida += "\\\\"; break;
-            case '\'': saida += "\\'"; break;
-            case '\0': saida += "\\0"; break;
-            case '\n': saida += "\\n"; break;
-            case '\r': saida += "\\r"; break;
-            case '\x1a': saida += "\\Z"; break;
-            default: saida += c;
-        }
+        if (c == '\'') saida += "''";
+        else if (c == '\\' && !semBarraInvertida) saida += "\\\\";
+        else if (c == '\0' && !semBarraInvertida) saida += "\\0";
+        else saida += c;
     }
     return saida;
 }

@@ -5,8 +5,12 @@
 namespace varelo {
 
 // The one quoting helper: a text made safe to stand between apostrophes in a
-// MySQL statement. Ordinary text comes back unchanged.
-std::string EscapaSql(std::string_view texto);
+// MySQL statement, stored exactly as given. An apostrophe is doubled, which
+// every sql_mode reads the same; a backslash is doubled only where the
+// server reads it as an escape, that is unless the session has
+// NO_BACKSLASH_ESCAPES. Line breaks and other characters go in as they are.
+// Ordinary text comes back unchanged. Banco::Escapa knows the session's mode.
+std::string EscapaSql(std::string_view texto, bool semBarraInvertida);
 
 // A plain number to place bare into a statement: an optional sign, digits,
 // optionally "." and digits; nothing else.

@@ -7,43 +7,46 @@
 #include "app/errors.h"
 #include "app/regional.h"
 #include "db/banco.h"
+#include "db/sql.h"
 #include "export/account_totals.h"
 #include "export/handheld_file.h"
+#include "export/pending_exports.h"
 #include "export/text_columns.h"
 #include "transactions/record.h"
-#include "transactions/replies.h"
 
 namespace varelo {
 namespace {
 
-// A column as a record field: its text, trimmed. A null stops the export
-// at this record.
+// A column as a record field: its text, trimmed; a null is empty.
 std::string Campo(const Registros& rs, const std::string& coluna) {
-    return Apara(rs.texto(coluna));
+    return Apara(rs.textoOuVazio(coluna));
 }
 
 // A decimal column as the handhelds read it: point, no grouping, no
-// trailing zeros (12.5, 10, 7.25).
+// trailing zeros (12.5, 10, 7.25); a null is 0.
 std::string Decimal(const Registros& rs, const std::string& coluna) {
-    return VirgulaParaPonto(TextoPadrao(DinheiroDoBanco(Apara(rs.texto(coluna)))));
+    const std::string valor = Apara(rs.textoOuVazio(coluna));
+    return VirgulaParaPonto(TextoPadrao(valor.empty() ? Dinheiro() : DinheiroDoBanco(valor)));
 }
 
-// The common course of an export: the main statement into rs, the old file
-// deleted, then `registros` writes the lines. A run-time failure is logged
-// and ends the export; what was written stays.
+// The common course of an export: the main statement into rs, then
+// `registros` writes the lines, and the file replaces the old one only once
+// it is complete. A run-time failure is logged and ends the export with the
+// old file in place; a database failure leaves the export pending.
 void Exporta(Contexto& ctx, const std::string& pasta, const std::string& nome,
              const std::string& sql, const std::function<void(ArquivoPalm&)>& registros) {
-    try {
-        ctx.banco.AbreBanco(sql);
-        const std::string caminho = Junta(pasta, nome);
-        ApagaArquivo(ctx, caminho);
-        ArquivoPalm arquivo(ctx, caminho);
-        registros(arquivo);
-        arquivo.fecha();
-        ctx.banco.FechaBanco();
-    } catch (const Erro& e) {
-        AdicionaEvento(ctx, e.what());
-    }
+    const std::string caminho = Junta(pasta, nome);
+    Retomavel(ctx, caminho, [&ctx, caminho, sql, registros] {
+        try {
+            ctx.banco.AbreBanco(sql);
+            ArquivoPalm arquivo(ctx.arquivos, caminho);
+            registros(arquivo);
+            arquivo.fecha();
+            ctx.banco.FechaBanco();
+        } catch (const Erro& e) {
+            AdicionaEvento(ctx, e.what());
+        }
+    });
 }
 
 // The blocking mode of BloquearReceb: 1 (the default, also without a row)
@@ -53,7 +56,8 @@ std::int16_t ModoBloqueio(Contexto& ctx) {
     b.AbreBanco2("Select * from Config where Variavel = 'BloquearReceb'");
     std::int16_t modo = 1;
     if (!b.rs2().eof()) {
-        const std::int32_t v = ParaInteiro32(b.rs2().texto("Valor"));
+        const std::string valor = b.rs2().textoOuVazio("Valor");
+        const std::int32_t v = valor.empty() ? 0 : ParaInteiro32(valor);
         if (v < -32768 || v > 32767) throw Erro("Estouro");
         modo = static_cast<std::int16_t>(v);
     }
@@ -66,7 +70,7 @@ std::int16_t ModoBloqueio(Contexto& ctx) {
 bool CartaoLivre(Contexto& ctx, const std::string& numero) {
     Banco& b = ctx.banco;
     b.AbreBanco2("Select comanda, status from comanda where comanda=" + numero);
-    const bool livre = b.rs2().eof() || ValorInicial(b.rs2().texto("Status")) <= 0;
+    const bool livre = b.rs2().eof() || ValorInicial(b.rs2().textoOuVazio("Status")) <= 0;
     b.FechaBanco2();
     return livre;
 }
@@ -78,13 +82,13 @@ void ExportaProdutos(Contexto& ctx, const std::string& PastaDest) {
             "Select produtos.codigo, produtos.descricao, produtos.idgrupo, grupos.nome, "
             "produtos.preco_v, produtos.preco_v2 from produtos, grupos where "
             "produtos.idgrupo=grupos.idgrupo and produtos.ativo = 'S' order by grupos.nome, descricao",
-            [&](ArquivoPalm& arq) {
+            [&ctx](ArquivoPalm& arq) {
                 Registros& rs = ctx.banco.rs();
                 for (; !rs.eof(); rs.proximo()) {
                     const std::string preco = ctx.cfg.EmHorario ? "preco_v2" : "preco_v";
                     arq.linha(Campo(rs, "codigo") + ";" + Campo(rs, "descricao") + ";" +
                               Campo(rs, "nome") + ";" + Decimal(rs, preco));
-                    AdicionaEvento(ctx, "Exportando -> " + rs.texto("descricao"));
+                    AdicionaEvento(ctx, "Exportando -> " + rs.textoOuVazio("descricao"));
                 }
             });
 }
@@ -92,36 +96,38 @@ void ExportaProdutos(Contexto& ctx, const std::string& PastaDest) {
 void ExportaAtendentes(Contexto& ctx, const std::string& PastaDest) {
     Exporta(ctx, PastaDest, "atendentes.txt",
             "Select nome, senha from Vendedores where tipo='GARCON' order by Nome",
-            [&](ArquivoPalm& arq) {
+            [&ctx](ArquivoPalm& arq) {
                 Registros& rs = ctx.banco.rs();
                 for (; !rs.eof(); rs.proximo()) {
-                    arq.linha(Campo(rs, "nome") + ";" + rs.texto("senha"));
-                    AdicionaEvento(ctx, "Exportando atendente -> " + rs.texto("nome"));
+                    arq.linha(Campo(rs, "nome") + ";" + rs.textoOuVazio("senha"));
+                    AdicionaEvento(ctx, "Exportando atendente -> " + rs.textoOuVazio("nome"));
                 }
             });
 }
 
 void ExportaComandas(Contexto& ctx, const std::string& PastaDest) {
     Exporta(ctx, PastaDest, "Comandas.txt",
-            "Select * from cadcomanda where status=true order by Numero", [&](ArquivoPalm& arq) {
+            "Select * from cadcomanda where status=true order by Numero", [&ctx](ArquivoPalm& arq) {
                 const bool bloqueia = ModoBloqueio(ctx) == 1;
                 Registros& rs = ctx.banco.rs();
                 for (; !rs.eof(); rs.proximo()) {
                     const std::string numero = Campo(rs, "numero");
-                    if (bloqueia && !CartaoLivre(ctx, numero)) continue;
+                    // The number is the card: a card without one is nothing to offer.
+                    if (numero.empty() || (bloqueia && !CartaoLivre(ctx, numero))) continue;
                     arq.linha(numero);
-                    AdicionaEvento(ctx, "Exportando comandas -> " + rs.texto("numero"));
+                    AdicionaEvento(ctx, "Exportando comandas -> " + rs.textoOuVazio("numero"));
                 }
             });
 }
 
 void ExportaQtdes(Contexto& ctx, const std::string& PastaDest) {
     Exporta(ctx, PastaDest, "cadqtde.txt", "Select * from produtos order by idgrupo, descricao",
-            [&](ArquivoPalm& arq) {
+            [&ctx](ArquivoPalm& arq) {
                 Banco& b = ctx.banco;
                 std::string ultima;
                 for (; !b.rs().eof(); b.rs().proximo()) {
                     const std::string codigo = Campo(b.rs(), "codigo");
+                    if (!EhNumeroSql(codigo)) continue;  // no code, no quantities to look up
                     b.AbreBanco2("Select * from Cadqtde where codigo = " + codigo);
                     for (; !b.rs2().eof(); b.rs2().proximo()) {
                         ultima = codigo + ";" + Campo(b.rs2(), "descricao");
@@ -136,7 +142,7 @@ void ExportaQtdes(Contexto& ctx, const std::string& PastaDest) {
 void ExportaObs(Contexto& ctx, const std::string& PastaDest) {
     Exporta(ctx, PastaDest, "cadobs.txt",
             "Select idobs, codigo, descricao, valor from observacoes order by codigo, descricao",
-            [&](ArquivoPalm& arq) {
+            [&ctx](ArquivoPalm& arq) {
                 Registros& rs = ctx.banco.rs();
                 for (; !rs.eof(); rs.proximo()) {
                     const std::string linha = Campo(rs, "idobs") + ";" + Campo(rs, "codigo") + ";" +

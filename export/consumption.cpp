@@ -1,5 +1,6 @@
 #include "export/consumption.h"
 
+#include <set>
 #include <vector>
 
 #include "app/activity_log.h"
@@ -12,6 +13,7 @@
 #include "db/sql.h"
 #include "export/account_totals.h"
 #include "export/handheld_file.h"
+#include "export/pending_exports.h"
 #include "export/text_columns.h"
 #include "transactions/replies.h"
 
@@ -79,10 +81,12 @@ Dinheiro LinhasItens(Contexto& ctx, ArquivoPalm& arq) {
 
     for (; !itens.eof(); itens.proximo()) {
         Passo(ctx, [&] {
-            const std::string idProduto = itens.texto("idProduto");
-            const std::string descricao = Descricao(b, idProduto);
-            const Dinheiro valor = DinheiroDoBanco(itens.texto("Valor"));
-            const Dinheiro qtde = DinheiroDoBanco(itens.texto("Qtde"));
+            // A null is an empty code (no product) or 0.
+            const std::string idProduto = itens.textoOuVazio("idProduto");
+            const std::string descricao =
+                EhInteiroSql(idProduto) ? Descricao(b, idProduto) : std::string(kProdutoNaoEncontrado);
+            const Dinheiro valor = DinheiroDaColuna(itens, "Valor").value_or(Dinheiro());
+            const Dinheiro qtde = DinheiroDaColuna(itens, "Qtde").value_or(Dinheiro());
             if (!agrupa) {
                 const Dinheiro total = valor * qtde;
                 arq.linha(LinhaItem(qtde, descricao, valor, total));
@@ -101,12 +105,13 @@ Dinheiro LinhasItens(Contexto& ctx, ArquivoPalm& arq) {
     return subtotal;
 }
 
-void ExportaComanda(Contexto& ctx, const std::string& pasta) {
+// The statement of the comanda row in rs, replacing its file once whole.
+// Returns the file's name.
+std::string ExportaComanda(Contexto& ctx, const std::string& pasta) {
     Banco& b = ctx.banco;
     const std::string comanda = Apara(b.rs().texto("comanda"));
-    const std::string caminho = Junta(pasta, NomeArquivo(comanda));
-    ApagaArquivo(ctx, caminho);
-    ArquivoPalm arq(ctx, caminho);
+    const std::string nome = NomeArquivo(comanda);
+    ArquivoPalm arq(ctx.arquivos, Junta(pasta, nome));
 
     b.AbreBanco2("Select * from ItemComanda where Comanda = " + comanda + " order by idProduto");
     Dinheiro subtotal;
@@ -139,37 +144,47 @@ void ExportaComanda(Contexto& ctx, const std::string& pasta) {
 
     AdicionaEvento(ctx, "Exportando Comanda -> " + comanda);
     Passo(ctx, [&] { arq.fecha(); });
+    return nome;
 }
 
-// Deletes every earlier statement of the folder; a file that cannot go is
-// named in the event list and the others still go.
-void ApagaExtratos(Contexto& ctx, const std::string& pasta) {
-    std::vector<std::string> nomes;
-    Passo(ctx, [&] { nomes = ListaPorPadrao(ctx.arquivos, pasta, "ConsumoComanda*.*"); });
-    for (const std::string& nome : nomes) Passo(ctx, [&] { ctx.arquivos.apaga(Junta(pasta, nome)); });
+// Writes the statements of the rows of `sql`; returns the names written.
+std::set<std::string> ExportaComandas(Contexto& ctx, const std::string& pasta, const std::string& sql) {
+    Banco& b = ctx.banco;
+    std::set<std::string> escritos;
+    b.AbreBanco(sql);
+    AdicionaEvento(ctx, "Exportando consumos para " + pasta);
+    for (; !b.rs().eof(); b.rs().proximo()) Passo(ctx, [&] { escritos.insert(ExportaComanda(ctx, pasta)); });
+    b.FechaBanco();
+    return escritos;
 }
 
 }  // namespace
 
 void ExportaConsumos(Contexto& ctx, const std::string& PastaDest, const std::string& comanda) {
-    std::string sql;
     if (ValorInicial(comanda) > 0) {
         // The number goes into the statement bare.
         if (!EhNumeroSql(comanda)) {
             AdicionaEvento(ctx, "Número de comanda inválido: " + comanda);
             return;
         }
-        ApagaArquivo(ctx, Junta(PastaDest, NomeArquivo(comanda)));
-        sql = "Select * from Comanda where comanda=" + comanda + " order by Comanda";
-    } else {
-        ApagaExtratos(ctx, PastaDest);
-        sql = "Select * from Comanda order by Comanda";
+        const std::string nome = NomeArquivo(comanda);
+        Retomavel(ctx, Junta(PastaDest, nome), [&ctx, PastaDest, comanda, nome] {
+            const auto escritos =
+                ExportaComandas(ctx, PastaDest, "Select * from Comanda where comanda=" + comanda + " order by Comanda");
+            // A comanda that is no longer open loses its statement.
+            if (!escritos.count(nome)) ApagaArquivo(ctx, Junta(PastaDest, nome));
+        });
+        return;
     }
-    Banco& b = ctx.banco;
-    b.AbreBanco(sql);
-    AdicionaEvento(ctx, "Exportando consumos para " + PastaDest);
-    for (; !b.rs().eof(); b.rs().proximo()) Passo(ctx, [&] { ExportaComanda(ctx, PastaDest); });
-    b.FechaBanco();
+    Retomavel(ctx, Junta(PastaDest, NomeArquivo("*")), [&ctx, PastaDest] {
+        std::vector<std::string> antigos;
+        Passo(ctx, [&] { antigos = ListaPorPadrao(ctx.arquivos, PastaDest, "ConsumoComanda*.*"); });
+        const auto escritos = ExportaComandas(ctx, PastaDest, "Select * from Comanda order by Comanda");
+        // The statements of comandas no longer open go; a file that cannot
+        // go is named in the event list and the others still go.
+        for (const std::string& nome : antigos)
+            if (!escritos.count(nome)) Passo(ctx, [&] { ctx.arquivos.apaga(Junta(PastaDest, nome)); });
+    });
 }
 
 }  // namespace varelo

@@ -3,20 +3,18 @@
 
 namespace varelo {
 
-struct Contexto;
+class Arquivos;
 
 // A text file for the handhelds: lines are collected as UTF-8 and written
 // in one go as Windows-1252 with CR LF after every line, also the last.
-// The file appears whole (written under a temporary name, then renamed),
-// so a handheld that reads it meanwhile never gets half a file.
-//
-// An export that fails part-way leaves the lines built so far, as a file
-// written line by line would: when the object goes without fecha(), what
-// was added is written then (an empty list gives an empty file).
+// The file appears whole (written under a hidden temporary name in the same
+// folder, then renamed over the old one), so a handheld that reads it
+// meanwhile never gets half a file, and an export that fails part-way
+// leaves the previous complete file in place: nothing is written unless
+// fecha() is called.
 class ArquivoPalm {
 public:
-    ArquivoPalm(Contexto& ctx, std::string caminho);
-    ~ArquivoPalm();
+    ArquivoPalm(Arquivos& arquivos, std::string caminho);
     ArquivoPalm(const ArquivoPalm&) = delete;
     ArquivoPalm& operator=(const ArquivoPalm&) = delete;
 
@@ -25,10 +23,9 @@ public:
     void fecha();
 
 private:
-    Contexto& ctx_;
+    Arquivos& arquivos_;
     std::string caminho_;
     std::string conteudo_;
-    bool fechado_ = false;
 };
 
 }  // namespace varelo

@@ -3,6 +3,7 @@
 #include <cstdio>
 #include <optional>
 #include <string>
+#include <vector>
 
 #include "app/activity_log.h"
 #include "app/clock.h"
@@ -15,7 +16,9 @@
 #include "db/sql.h"
 #include "export/account_totals.h"
 #include "export/text_columns.h"
+#include "printing/document.h"
 #include "printing/layout.h"
+#include "printing/print_transaction.h"
 #include "printing/printing_system.h"
 #include "transactions/record.h"
 
@@ -65,43 +68,23 @@ bool EntraNoServico(const std::optional<std::string>& servico) {
     return DinheiroDoBanco(*servico).ehZero();
 }
 
-// The product code of an item row, checked before it goes bare into SQL.
+// The product code of an item row, checked before it goes bare into SQL;
+// empty for an item without one (a null).
 std::string CodigoProduto(const Registros& itens) {
-    const std::string codigo = itens.texto("idProduto");
-    if (!EhInteiroSql(codigo)) throw Erro("Código de produto inválido: " + codigo);
+    const std::string codigo = itens.textoOuVazio("idProduto");
+    if (!codigo.empty() && !EhInteiroSql(codigo)) throw Erro("Código de produto inválido: " + codigo);
     return codigo;
 }
 
-// The bill being printed: every line goes to the current printer at once,
-// and the document stays open until it is ended.
+// The bill being composed: its lines, handed to the printer whole once the
+// last is known.
 class Conta {
 public:
-    explicit Conta(Contexto& ctx) : ctx_(ctx) {}
-
-    void linha(const std::string& texto) {
-        aberta_ = true;
-        ctx_.impressao.imprime(texto);
-    }
-
-    void termina() {
-        aberta_ = false;
-        if (!ctx_.impressao.terminaDocumento()) throw Erro(ctx_.impressao.ultimoErro());
-    }
-
-    // After a failure: hands what was printed so far to the printer, so that
-    // the half bill goes out on the bill printer instead of opening the next
-    // document printed by the program, on whatever printer that is.
-    void encerraIncompleta() {
-        if (!aberta_) return;
-        aberta_ = false;
-        if (!ctx_.impressao.terminaDocumento())
-            AdicionaEvento(ctx_, "Conta incompleta não aceita pela impressora: " +
-                                     ctx_.impressao.ultimoErro());
-    }
+    void linha(const std::string& texto) { linhas_.push_back(texto); }
+    std::vector<std::string>& linhas() { return linhas_; }
 
 private:
-    Contexto& ctx_;
-    bool aberta_ = false;
+    std::vector<std::string> linhas_;
 };
 
 // Header lines, from the company settings and the comanda row in rs.
@@ -137,24 +120,26 @@ Itens LinhasItens(Contexto& ctx, Conta& conta) {
     Dinheiro somaQtde;
     while (!rs.eof()) {
         const std::string codigo = CodigoProduto(rs);
-        const Dinheiro qtde = DinheiroDoBanco(rs.texto("Qtde"));
+        const Dinheiro qtde = DinheiroDaColuna(rs, "Qtde").value_or(Dinheiro());
 
-        b.AbreBanco2("Select Descricao, servico from Produtos where Codigo = " + codigo);
         std::string descricao = kProdutoNaoEncontrado;
         // An item whose product is gone has no service mark and is left out
         // of the service base.
         bool entraServico = false;
-        if (!b.rs2().eof()) {
-            descricao = b.rs2().textoOuVazio("descricao");
-            entraServico = EntraNoServico(b.rs2().campo("servico"));
+        if (!codigo.empty()) {
+            b.AbreBanco2("Select Descricao, servico from Produtos where Codigo = " + codigo);
+            if (!b.rs2().eof()) {
+                descricao = b.rs2().textoOuVazio("descricao");
+                entraServico = EntraNoServico(b.rs2().campo("servico"));
+            }
+            b.FechaBanco2();
         }
-        b.FechaBanco2();
 
-        const Dinheiro unitario = DinheiroDoBanco(rs.texto("Valor"));
+        const Dinheiro unitario = DinheiroDaColuna(rs, "Valor").value_or(Dinheiro());
         rs.proximo();
         somaQtde += qtde;
-        if (!rs.eof() && rs.texto("idProduto") == codigo &&
-            DinheiroDoBanco(rs.texto("Valor")) == unitario)
+        if (!rs.eof() && rs.textoOuVazio("idProduto") == codigo &&
+            DinheiroDaColuna(rs, "Valor").value_or(Dinheiro()) == unitario)
             continue;
 
         // Priced in doubles and kept at the precision of its text form, as
@@ -188,7 +173,8 @@ std::string LinhaOcupantes(Dinheiro ocupantes, Dinheiro totalAPagar) {
     return linha;
 }
 
-void ImprimeConta(Contexto& ctx, Conta& conta, const std::string& n, const std::string& pedidoConta) {
+// Composes the bill; false when the comanda has no row (nothing to print).
+bool ComponhaConta(Contexto& ctx, Conta& conta, const std::string& n, const std::string& pedidoConta) {
     Banco& b = ctx.banco;
     Registros& rs = b.rs();
 
@@ -196,10 +182,7 @@ void ImprimeConta(Contexto& ctx, Conta& conta, const std::string& n, const std::
     bool cobraServico = true;
     b.AbreBanco("select * from cadcomanda where numero = " + n);
     if (!rs.eof()) cobraServico = rs.campo("TaxaServico") != std::optional<std::string>("N");
-
-    // Marked as closing before anything is printed, and kept so whatever
-    // happens to the printing.
-    b.AbreBanco("Update Comanda Set Status=1 where comanda = " + n);
+    b.FechaBanco();
 
     b.AbreBanco(SqlTotalPago(n));
     const Dinheiro pago = LeTotalPago(rs);
@@ -208,7 +191,7 @@ void ImprimeConta(Contexto& ctx, Conta& conta, const std::string& n, const std::
     b.AbreBanco("Select * from Comanda where comanda = " + n);
     if (rs.eof()) {
         b.FechaBanco();
-        return;
+        return false;
     }
     Cabecalho(ctx, conta, rs);
     b.FechaBanco();
@@ -269,37 +252,58 @@ void ImprimeConta(Contexto& ctx, Conta& conta, const std::string& n, const std::
     conta.linha(std::string(48, '-'));
     conta.linha("Varelo Tecnologia - " + ctx.cfg.Site);
     for (std::int32_t i = 0; i < ctx.cfg.LinhaFim; ++i) conta.linha(" ");
-    conta.termina();
+    return true;
+}
 
+// Hands the bill over with the comanda's closing marks.
+ResultadoConta EntregaConta(Contexto& ctx, Conta& conta, const std::string& impressora, const std::string& n,
+                       const std::string& marcaExtra) {
+    const std::vector<std::string> chaves = {ChaveImpressao("conta", n)};
+    TransacaoImpressao t(ctx);
+    Documento documento{impressora, Documento::Fonte::Conta, std::move(conta.linhas())};
+    if (t.reimpressao(chaves)) documento.linhas.insert(documento.linhas.begin(), kReimpressao);
+    std::string motivo;
+    if (!t.entrega(chaves, [&](std::string& m) { return Entrega(ctx, documento, m); }, motivo)) {
+        AdicionaEvento(ctx, "Conta não aceita pela impressora " + impressora + ": " + motivo);
+        return ResultadoConta::Recusada;
+    }
+    ctx.banco.AbreBanco("Update Comanda Set Status=1 where comanda = " + n);
+    ctx.banco.FechaBanco();
+    if (!marcaExtra.empty()) {
+        ctx.banco.AbreBanco(marcaExtra);
+        ctx.banco.FechaBanco();
+    }
+    t.confirma();
     AdicionaEvento(ctx, "Fim da impressao da conta " + n);
+    return ResultadoConta::Impressa;
 }
 
 }  // namespace
 
-void FechaConta(Contexto& ctx, std::int32_t comanda, const std::string& caminho) {
+ResultadoConta FechaConta(Contexto& ctx, std::int32_t comanda, const std::string& caminho,
+                          const std::string& marcaExtra) {
     const std::string n = std::to_string(comanda);
     // Who asked for the bill; LeArquivo retries by itself and never throws.
     const std::string pedidoConta =
         caminho.empty() ? std::string() : LeArquivo(ctx.arquivos, ctx.relogio, caminho);
-    Conta conta(ctx);
     try {
         AdicionaEvento(ctx, "Iniciando impressao da conta " + n);
         const std::string impressora =
             LeRegistro(ctx, kAplicacao, kSecaoRegistro, "ImpCupom", kNaoImprimir);
-        if (impressora == kNaoImprimir) return;
-        DefineImpressora(ctx, impressora);
-        FonteConta(ctx);
-        ImprimeConta(ctx, conta, n, pedidoConta);
+        if (impressora == kNaoImprimir) return ResultadoConta::NaoImpressa;
+        Conta conta;
+        if (!ComponhaConta(ctx, conta, n, pedidoConta)) return ResultadoConta::NaoImpressa;
+        return EntregaConta(ctx, conta, impressora, n, marcaExtra);
     } catch (const ErroBanco&) {
         throw;
     } catch (const std::exception& e) {
         AdicionaEvento(ctx, std::string("Erro fechamento conta: ") + e.what());
-        conta.encerraIncompleta();
         AdicionaEvento(ctx, "Fechando os Bancos apos impressao");
         ctx.banco.FechaBanco();
         ctx.banco.FechaBanco2();
         ctx.banco.FechaBanco3();
         AdicionaEvento(ctx, "Bancos Fechados");
+        return ResultadoConta::NaoImpressa;
     }
 }
 

@@ -2,6 +2,7 @@
 
 #include <optional>
 #include <string>
+#include <vector>
 
 #include "app/activity_log.h"
 #include "app/context.h"
@@ -10,7 +11,9 @@
 #include "app/regional.h"
 #include "db/banco.h"
 #include "export/text_columns.h"
+#include "printing/document.h"
 #include "printing/layout.h"
+#include "printing/print_transaction.h"
 #include "printing/printing_system.h"
 #include "transactions/record.h"
 
@@ -57,37 +60,63 @@ std::string LinhasObs(const std::string& obs) {
     return linhas;
 }
 
-// The ticket being printed on the current printer: lines go out as soon as
-// they are built, and the ticket is ended with the date line and the blank
-// feed lines once its printer changes or the order ends.
+// The ticket being composed for one delivery printer. It is handed over
+// whole, with the date line and the blank feed lines, once its printer
+// changes or the order ends; its items are marked printed in one
+// transaction with the hand-over.
 class Bilhete {
 public:
-    explicit Bilhete(Contexto& ctx) : ctx_(ctx) {}
+    Bilhete(Contexto& ctx, std::string numero) : ctx_(ctx), numero_(std::move(numero)) {}
 
-    bool aberto() const { return aberto_; }
+    bool aberto() const { return !linhas_.empty(); }
+    void novo(const std::string& impressora) { impressora_ = impressora; }
+    void imprime(const std::string& texto) { linhas_.push_back(texto); }
+    void item(const std::string& idlanc) { itens_.push_back(idlanc); }
 
-    void imprime(const std::string& texto) {
-        ctx_.impressao.imprime(texto);
-        aberto_ = true;
+    // False when the printer refused the ticket: its items wait.
+    bool termina() {
+        const DataHora agora = ctx_.relogio.agora();
+        imprime(DataDDMMAAAA(agora) + " - " + HoraTexto(agora));
+        for (std::int32_t i = 0; i < ctx_.cfg.LinhaFim; ++i) imprime(" ");
+        Documento documento{impressora_, Documento::Fonte::CozinhaSeInstalada, std::move(linhas_)};
+        const std::vector<std::string> itens = std::move(itens_);
+        linhas_.clear();
+        itens_.clear();
+
+        std::vector<std::string> chaves;
+        for (const std::string& idlanc : itens) chaves.push_back(ChaveImpressao("delivery", idlanc, impressora_));
+        TransacaoImpressao t(ctx_);
+        if (t.reimpressao(chaves)) documento.linhas.insert(documento.linhas.begin(), kReimpressao);
+        std::string motivo;
+        if (!t.entrega(chaves, [&](std::string& m) { return Entrega(ctx_, documento, m); }, motivo)) {
+            AdicionaEvento(ctx_, "Delivery " + numero_ + " não aceito pela impressora " + impressora_ + ": " +
+                                     motivo + " - itens continuam pendentes");
+            return false;
+        }
+        for (const std::string& idlanc : itens) MarcaImpresso(ctx_, idlanc);
+        t.confirma();
+        return true;
     }
 
-    void termina() {
-        const DataHora agora = ctx_.relogio.agora();
-        ctx_.impressao.imprime(DataDDMMAAAA(agora) + " - " + HoraTexto(agora));
-        for (std::int32_t i = 0; i < ctx_.cfg.LinhaFim; ++i) ctx_.impressao.imprime(" ");
-        aberto_ = false;
-        if (!ctx_.impressao.terminaDocumento()) throw Erro(ctx_.impressao.ultimoErro());
+    static void MarcaImpresso(Contexto& ctx, const std::string& idlanc) {
+        ctx.banco.AbreBanco2("Update iDelivery set Impresso=true where idlanc = " + idlanc);
+        AdicionaEvento(ctx, "Impresso delivery " + idlanc);
+        ctx.banco.FechaBanco2();
     }
 
 private:
     Contexto& ctx_;
-    bool aberto_ = false;
+    std::string numero_;
+    std::string impressora_;
+    std::vector<std::string> linhas_;
+    std::vector<std::string> itens_;
 };
 
 }  // namespace
 
-void ImprimeDelivery(Contexto& ctx, std::int32_t pedido) {
+bool ImprimeDelivery(Contexto& ctx, std::int32_t pedido) {
     const std::string numero = std::to_string(pedido);
+    bool todosAceitos = true;
     try {
         AdicionaEvento(ctx, "Imprimindo delivery " + numero);
         Banco& banco = ctx.banco;
@@ -111,10 +140,10 @@ void ImprimeDelivery(Contexto& ctx, std::int32_t pedido) {
         Registros& rs = banco.rs();
         if (rs.eof()) {
             banco.FechaBanco();
-            return;
+            return true;
         }
 
-        Bilhete bilhete(ctx);
+        Bilhete bilhete(ctx, numero);
         std::int32_t item = 0;
         std::string impressoraAnterior;
         bool clientePendente = true;
@@ -132,16 +161,15 @@ void ImprimeDelivery(Contexto& ctx, std::int32_t pedido) {
                 rs.texto("idproduto") + " order by Impressora");
             const std::string impressora =
                 banco.rs3().eof() ? std::string() : banco.rs3().textoOuVazio("Impressora");
+            banco.FechaBanco3();
             if (impressora == "Não Imprimir" || impressora == "Etiqueta") {
                 pula = true;
             } else if (impressora != impressoraAnterior || ctx.cfg.ImpSeparado) {
-                if (bilhete.aberto()) bilhete.termina();
+                if (bilhete.aberto() && !bilhete.termina()) todosAceitos = false;
                 impressoraAnterior = impressora;
                 clientePendente = true;
-                DefineImpressora(ctx, impressora);
-                FonteCozinha(ctx);
+                bilhete.novo(impressora);
             }
-            banco.FechaBanco3();
 
             if (clientePendente && !pula) {
                 // An order without a customer code has no customer block.
@@ -168,33 +196,34 @@ void ImprimeDelivery(Contexto& ctx, std::int32_t pedido) {
                 }
             }
 
-            if (!pula) {
-                bilhete.imprime("DELIVERY ( " + rs.texto("idpedido") + " )");
-                bilhete.imprime(kTracos);
-                bilhete.imprime("Item " + std::to_string(item) + " de " + total);
-                bilhete.imprime("Produto: " + rs.textoOuVazio("Descricao"));
-                bilhete.imprime("Quant. : " + TextoPadrao(NumeroDoBanco(rs.campo("Qtde"))));
-                bilhete.imprime("Valor  : " + Formata(NumeroDoBanco(rs.campo("valor")), "R$ ##,##0.00"));
-                bilhete.imprime(LinhasObs(rs.textoOuVazio("Obs")));
-                bilhete.imprime(kTracos);
-            }
-
             const std::string idlanc = rs.texto("idlanc");
-            banco.AbreBanco2("Update iDelivery set Impresso=true where idlanc = " + idlanc);
-            AdicionaEvento(ctx, "Impresso delivery " + idlanc);
-            banco.FechaBanco2();
+            if (pula) {
+                Bilhete::MarcaImpresso(ctx, idlanc);
+                continue;
+            }
+            bilhete.imprime("DELIVERY ( " + rs.texto("idpedido") + " )");
+            bilhete.imprime(kTracos);
+            bilhete.imprime("Item " + std::to_string(item) + " de " + total);
+            bilhete.imprime("Produto: " + rs.textoOuVazio("Descricao"));
+            bilhete.imprime("Quant. : " + TextoPadrao(NumeroDoBanco(rs.campo("Qtde"))));
+            bilhete.imprime("Valor  : " + Formata(NumeroDoBanco(rs.campo("valor")), "R$ ##,##0.00"));
+            bilhete.imprime(LinhasObs(rs.textoOuVazio("Obs")));
+            bilhete.imprime(kTracos);
+            bilhete.item(idlanc);
         }
         // The last ticket is ended in full also when the order's last item
         // was one that is not printed.
-        if (bilhete.aberto()) bilhete.termina();
+        if (bilhete.aberto() && !bilhete.termina()) todosAceitos = false;
 
         AdicionaEvento(ctx, "Fim da impressao delivery " + numero);
         banco.FechaBanco();
     } catch (const ErroBanco&) {
         throw;
     } catch (const std::exception& e) {
+        // The ticket being composed is dropped whole; its items wait.
         AdicionaEvento(ctx, std::string("Erro Impressao delivery: ") + e.what());
     }
+    return todosAceitos;
 }
 
 }  // namespace varelo

@@ -15,8 +15,10 @@
 #include "db/banco.h"
 #include "db/sql.h"
 #include "export/text_columns.h"
+#include "printing/document.h"
 #include "printing/labels.h"
 #include "printing/layout.h"
+#include "printing/print_transaction.h"
 #include "printing/printing_system.h"
 #include "transactions/record.h"
 #include "transactions/replies.h"
@@ -96,9 +98,8 @@ public:
 
     // False when nothing was pending, even after the second look.
     bool imprime();
-    // Puts the items of the ticket being built back to unprinted: they were
-    // marked, but their ticket never went out.
-    void devolvePendentes(const std::string& motivo);
+    // True when a printer refused one of the tickets.
+    bool recusado() const { return recusado_; }
 
 private:
     void item(Registros& rs);
@@ -107,7 +108,7 @@ private:
     void linhasComuns(Registros& rs);
     void linhasItem(Registros& rs);
     void imprimeCupom(std::int16_t codigo);
-    bool entrega(std::string& motivo);
+    void marca(const std::string& idlanc, const std::string& impressora, bool naoImprime);
     const DadosComanda& dados(std::int32_t comanda, const std::optional<std::string>& pedido);
     void linha(const std::string& texto) { texto_ += kCrLf + texto; }
 
@@ -121,8 +122,8 @@ private:
     std::int32_t comandaCabecalho_ = 0;
     std::int32_t comandaRegistro_ = 99999;
     std::string destinoCabecalho_;  // printer (and copy) of the last heading check
-    std::string impressoraSelecionada_;
     bool pula_ = false;
+    bool recusado_ = false;
 
     // The item being handled.
     std::int32_t comandaItem_ = 0;
@@ -130,7 +131,8 @@ private:
     std::int32_t meia_ = 0;
     Dinheiro quantidade_;
     // The ticket being built: what it says of its comanda, the comanda as
-    // LogImp wants it, and its items (key, description).
+    // LogImp wants it, and its items (key, description), which are marked
+    // printed only together with the ticket's hand-over.
     std::string pedidoCupom_;
     std::string comandaTexto_;
     std::vector<std::pair<std::string, std::string>> itensCupom_;
@@ -185,19 +187,19 @@ void CupomMesa::item(Registros& rs) {
         "Select Produtos.codigo, Grupos.idGrupo, Grupos.Nome, Grupos.Impressora, Grupos.Impressora2 "
         "from Produtos, grupos where Produtos.idgrupo=grupos.idgrupo and Produtos.Codigo = " +
         codigo);
-    impressora_ = banco_.rs3().texto("Impressora");
+    // A group without a printer prints on the current printer.
+    impressora_ = banco_.rs3().textoOuVazio("Impressora");
     impressora2_ = banco_.rs3().textoOuVazio("Impressora2");
+    banco_.FechaBanco3();
     if (impressora_ == kNaoImprimir) {
         pula_ = true;
+        marca(idlanc_, impressora_, true);
     } else if (impressora_ == kEtiqueta) {
-        // The labels of the item's own comanda: the table's number may be
-        // another comanda's.
-        GeraEtiqueta(ctx_, comandaItem_);
+        // The labels of the item's own comanda (the table's number may be
+        // another comanda's); the item is marked with its label.
+        GeraEtiqueta(ctx_, comandaItem_, idlanc_);
         pula_ = true;
-    } else if (impressora_ != impressoraSelecionada_) {
-        DefineImpressora(ctx_, impressora_);
     }
-    banco_.FechaBanco3();
 
     if (comandaCabecalho_ != comandaRegistro_) {
         comandaCabecalho_ = comandaItem_;
@@ -222,11 +224,6 @@ void CupomMesa::item(Registros& rs) {
         itensCupom_.emplace_back(idlanc_, descricao_);
     }
 
-    banco_.AbreBanco2("Update ItemComanda set Impresso=true, impressora='" + EscapaSql(impressora_) +
-                      "' where idlanc = " + idlanc_);
-    AdicionaEvento(ctx_, "Impresso registro " + idlanc_ + " Não imprime = " + (pula_ ? "True" : "False"));
-    banco_.FechaBanco2();
-
     comandaTexto_ = rs.texto("comanda");
     rs.proximo();
 
@@ -239,15 +236,12 @@ void CupomMesa::item(Registros& rs) {
         "grupos where Produtos.idgrupo=grupos.idgrupo and Produtos.Codigo = " +
         rs.texto("idproduto"));
     if (!pula_) {
-        const std::string proxima = banco_.rs3().texto("Impressora");
+        const std::string proxima = banco_.rs3().textoOuVazio("Impressora");
         const std::string proxima2 = banco_.rs3().textoOuVazio("impressora2");
         if (Destino(proxima, proxima2) != Destino(impressora_, impressora2_) || ctx_.cfg.ImpSeparado) {
             imprimeCupom(3);
             texto_.clear();
             pula_ = true;
-            impressoraSelecionada_.clear();
-        } else {
-            impressoraSelecionada_ = proxima;
         }
     }
     banco_.FechaBanco3();
@@ -326,16 +320,11 @@ void CupomMesa::linhasItem(Registros& rs) {
     linha(kTracos);
 }
 
-bool CupomMesa::entrega(std::string& motivo) {
-    try {
-        ctx_.impressao.imprime(texto_);
-    } catch (const Erro& e) {
-        motivo = e.what();
-        return false;
-    }
-    if (ctx_.impressao.terminaDocumento()) return true;
-    motivo = ctx_.impressao.ultimoErro();
-    return false;
+void CupomMesa::marca(const std::string& idlanc, const std::string& impressora, bool naoImprime) {
+    banco_.AbreBanco2("Update ItemComanda set Impresso=true, impressora='" + banco_.Escapa(impressora) +
+                      "' where idlanc = " + idlanc);
+    AdicionaEvento(ctx_, "Impresso registro " + idlanc + " Não imprime = " + (naoImprime ? "True" : "False"));
+    banco_.FechaBanco2();
 }
 
 void CupomMesa::imprimeCupom(std::int16_t codigo) {
@@ -344,37 +333,43 @@ void CupomMesa::imprimeCupom(std::int16_t codigo) {
     linha("Registro: " + idlanc_);
     for (std::int32_t i = 0; i < ctx_.cfg.LinhaFim; ++i) linha(" ");
 
-    DefineImpressora(ctx_, impressora_);
+    const auto itens = std::move(itensCupom_);
+    itensCupom_.clear();
+    std::vector<std::string> chaves, chavesCopia;
+    for (const auto& [idlanc, descricao] : itens) {
+        chaves.push_back(ChaveImpressao("item", idlanc, impressora_));
+        chavesCopia.push_back(ChaveImpressao("item", idlanc, impressora2_));
+    }
+    auto documento = [&](const std::string& impressora, const std::vector<std::string>& chavesDoc,
+                         const TransacaoImpressao& t) {
+        Documento d{impressora, Documento::Fonte::Cozinha, {texto_}};
+        if (t.reimpressao(chavesDoc)) d.linhas.insert(d.linhas.begin(), kReimpressao);
+        return d;
+    };
+
+    TransacaoImpressao t(ctx_);
     std::string motivo;
-    if (!entrega(motivo)) {
-        // The copy waits for the ticket itself, which is printed again later.
-        devolvePendentes("Cupom não aceito pela impressora " + impressora_ + ": " + motivo);
+    const Documento cupom = documento(impressora_, chaves, t);
+    if (!t.entrega(chaves, [&](std::string& m) { return Entrega(ctx_, cupom, m); }, motivo)) {
+        // Rolled back: the items wait for the next print of the table.
+        recusado_ = true;
+        std::string lista;
+        for (const auto& [idlanc, descricao] : itens) lista += (lista.empty() ? "" : ", ") + idlanc + " " + descricao;
+        AdicionaEvento(ctx_, "Cupom não aceito pela impressora " + impressora_ + ": " + motivo +
+                                 " - itens continuam pendentes: " + lista);
         return;
     }
-    itensCupom_.clear();
+    for (const auto& item : itens) marca(item.first, impressora_, false);
     LogImp(ctx_, impressora_, descricao_, comandaTexto_, codigo);
 
     if (!Copia(impressora2_).empty()) {
-        DefineImpressora(ctx_, impressora2_);
-        if (entrega(motivo))
+        const Documento copia = documento(impressora2_, chavesCopia, t);
+        if (t.entrega(chavesCopia, [&](std::string& m) { return Entrega(ctx_, copia, m); }, motivo))
             LogImp(ctx_, impressora2_, descricao_, comandaTexto_, static_cast<std::int16_t>(codigo + 1));
         else
             AdicionaEvento(ctx_, "Cópia do cupom não aceita pela impressora " + impressora2_ + ": " + motivo);
     }
-}
-
-void CupomMesa::devolvePendentes(const std::string& motivo) {
-    if (itensCupom_.empty()) return;
-    std::string chaves, itens;
-    for (const auto& [idlanc, descricao] : itensCupom_) {
-        chaves += (chaves.empty() ? "" : ",") + idlanc;
-        itens += (itens.empty() ? "" : ", ") + idlanc + " " + descricao;
-    }
-    itensCupom_.clear();
-    banco_.AbreBanco2("Update ItemComanda set Impresso=false, impressora=NULL where idlanc in (" +
-                      chaves + ")");
-    banco_.FechaBanco2();
-    AdicionaEvento(ctx_, motivo + " - itens voltam a pendentes: " + itens);
+    t.confirma();
 }
 
 }  // namespace
@@ -403,17 +398,18 @@ std::string ConsultaNomeComanda(Contexto& ctx, std::int32_t comanda) {
     }
 }
 
-void ImprimeCupom(Contexto& ctx, std::int32_t mesa) {
+bool ImprimeCupom(Contexto& ctx, std::int32_t mesa) {
     CupomMesa cupom(ctx, mesa);
     try {
-        if (!cupom.imprime()) return;
+        if (!cupom.imprime()) return true;
         Chama(ctx.procs.ExportaConsumos, ctx.cfg.txtPasta, std::to_string(ctx.ComandaAtual));
-        ApagaPedido(ctx);
+        if (!cupom.recusado()) ApagaPedido(ctx);
     } catch (const ErroBanco&) {
         throw;
     } catch (const std::exception& e) {
+        // The ticket being composed is dropped whole; its items were not
+        // marked and wait for the next print.
         AdicionaEvento(ctx, std::string("Erro Impressao: ") + e.what());
-        cupom.devolvePendentes("Impressão interrompida");
         ApagaPedido(ctx);
         AdicionaEvento(ctx, "Fechando os Bancos apos impressao");
         ctx.banco.FechaBanco();
@@ -421,6 +417,7 @@ void ImprimeCupom(Contexto& ctx, std::int32_t mesa) {
         ctx.banco.FechaBanco3();
         AdicionaEvento(ctx, "Bancos Fechados");
     }
+    return !cupom.recusado();
 }
 
 }  // namespace varelo

@@ -16,11 +16,13 @@ std::string ConsultaNomeComanda(Contexto& ctx, std::int32_t comanda);
 // ticket per comanda and printer, on the printer of each item's product
 // group and a copy on its second printer. Items of groups not printed are
 // only marked, items of the label group start their comanda's labels.
-// Every item is marked printed with its printer; a ticket that the printing
-// system does not accept puts its items back to unprinted, so that they are
-// printed again later. Then the consumption statement is exported and the
-// print request being handled is removed. Failures other than the
-// database's are logged and end the call.
-void ImprimeCupom(Contexto& ctx, std::int32_t mesa);
+// Each ticket is composed whole, then its items are marked printed with
+// their printer in one transaction that commits only once the printer took
+// the ticket; a ticket refused is rolled back and its items wait. Then the
+// consumption statement is exported and the print request being handled is
+// removed, unless a ticket was refused (the request is then left for the
+// next scan). Failures other than the database's are logged and end the
+// call. False when a printer refused a ticket.
+bool ImprimeCupom(Contexto& ctx, std::int32_t mesa);
 
 }  // namespace varelo

@@ -16,6 +16,9 @@
 #include "app/settings.h"
 #include "app/startup_settings.h"
 #include "db/banco.h"
+#include "db/sql.h"
+#include "printing/document.h"
+#include "printing/print_transaction.h"
 #include "transactions/record.h"
 
 namespace varelo {
@@ -148,9 +151,18 @@ std::string CaminhoEtiqueta(const Contexto& ctx, const std::string& impEtiqueta)
     return Junta(ctx.pastaPrograma, impEtiqueta);
 }
 
-void GeraEtiqueta(Contexto& ctx, std::int32_t comanda) {
+void GeraEtiqueta(Contexto& ctx, std::int32_t comanda, const std::string& itemCozinha) {
     const std::string numero = std::to_string(comanda);
     Banco& banco = ctx.banco;
+    // The kitchen item of a label group is printed by its label, so its
+    // mark goes with the label's.
+    auto marcaItemCozinha = [&] {
+        if (itemCozinha.empty()) return;
+        banco.AbreBanco2("Update ItemComanda set Impresso=true, impressora='Etiqueta' where idlanc = " +
+                         itemCozinha);
+        AdicionaEvento(ctx, "Impresso registro " + itemCozinha + " Não imprime = True");
+        banco.FechaBanco2();
+    };
     try {
         const std::string caminhoModelo = Junta(ctx.pastaPrograma, "etiqueta.txt");
         if (!ctx.arquivos.podeLer(caminhoModelo)) {
@@ -164,13 +176,14 @@ void GeraEtiqueta(Contexto& ctx, std::int32_t comanda) {
         if (rs2.eof()) {
             AdicionaEvento(ctx, "Sem produtos a imprimir etiqueta, verifiqe se ja foram impressos");
             banco.FechaBanco2();
+            marcaItemCozinha();  // its label went out with an earlier one
             return;
         }
         std::vector<ItemEtiqueta> itens;
         for (; !rs2.eof(); rs2.proximo()) {
             ItemEtiqueta item;
             item.idlanc = rs2.texto("idlanc");
-            item.idProduto = rs2.texto("idProduto");
+            item.idProduto = rs2.textoOuVazio("idProduto");
             if (const auto d2 = rs2.campo("descricao2")) item.descricao = SemEspacos(*d2);
             if (const auto obs = rs2.campo("obs")) item.obs = SemEspacos(*obs);
             item.qtde = Quantidade(rs2.campo("qtde"));
@@ -181,9 +194,10 @@ void GeraEtiqueta(Contexto& ctx, std::int32_t comanda) {
         // An item launched without its own description shows the product's.
         for (auto& item : itens) {
             if (item.descricao) continue;
+            item.descricao = std::string();
+            if (!EhInteiroSql(item.idProduto)) continue;
             banco.AbreBanco2("Select descricao from Produtos where codigo = " + item.idProduto);
-            item.descricao =
-                banco.rs2().eof() ? std::string() : SemEspacos(banco.rs2().textoOuVazio("descricao"));
+            if (!banco.rs2().eof()) item.descricao = SemEspacos(banco.rs2().textoOuVazio("descricao"));
             banco.FechaBanco2();
         }
 
@@ -194,17 +208,35 @@ void GeraEtiqueta(Contexto& ctx, std::int32_t comanda) {
             const std::int32_t copias = ParaInteiro32(itens[primeiro].qtde.toDouble());
             for (std::int32_t i = 0; i < (copias > 1 ? copias : 1); ++i) saida += etiqueta + kCrLf;
         }
-
         const std::string porta = LeRegistro(ctx, kAplicacao, kSecaoRegistro, "ImpEtiqueta", "LPT1");
-        ctx.arquivos.grava(CaminhoEtiqueta(ctx, porta), saida);
 
-        // Only the items just written: one launched meanwhile waits for its
-        // own label.
-        std::string chaves;
-        for (const auto& item : itens) chaves += (chaves.empty() ? "" : ",") + item.idlanc;
+        // Only the items written: one launched meanwhile waits for its own
+        // label. They are marked in one transaction with the label, which
+        // commits only once the port took it.
+        std::string idlancs;
+        std::vector<std::string> chaves;
+        for (const auto& item : itens) {
+            idlancs += (idlancs.empty() ? "" : ",") + item.idlanc;
+            chaves.push_back(ChaveImpressao("etiqueta", item.idlanc));
+        }
+        TransacaoImpressao t(ctx);
+        if (t.reimpressao(chaves)) saida = ParaCp1252(kReimpressao) + kCrLf + saida;
+        std::string motivo;
+        const bool aceita = t.entrega(chaves, [&](std::string& m) {
+            try {
+                ctx.arquivos.grava(CaminhoEtiqueta(ctx, porta), saida);
+                return true;
+            } catch (const Erro& e) {
+                m = e.what();
+                return false;
+            }
+        }, motivo);
+        if (!aceita) throw Erro(motivo);
         banco.AbreBanco2("Update itemcomanda set Etiqueta=true where Comanda = " + numero +
-                         " and Etiqueta = False and idlanc in (" + chaves + ")");
+                         " and Etiqueta = False and idlanc in (" + idlancs + ")");
         banco.FechaBanco2();
+        marcaItemCozinha();
+        t.confirma();
     } catch (const ErroBanco&) {
         throw;
     } catch (const std::exception& e) {

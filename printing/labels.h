@@ -18,8 +18,10 @@ std::string CaminhoEtiqueta(const Contexto& ctx, const std::string& impEtiqueta)
 // filled, sent to the label printer of the ImpEtiqueta setting, as many
 // copies as the first item's quantity. A label holds up to sixteen items;
 // more items give further labels in the same job. The items written are
-// then marked labelled. Any failure but the database's is logged and
-// leaves the items pending for the next call.
-void GeraEtiqueta(Contexto& ctx, std::int32_t comanda);
+// marked labelled, and the kitchen item `itemCozinha` (its key, when the
+// kitchen ticket asks) marked printed, in one transaction that commits only
+// once the port took the labels. Any failure but the database's is logged
+// and leaves the items pending for the next call.
+void GeraEtiqueta(Contexto& ctx, std::int32_t comanda, const std::string& itemCozinha = "");
 
 }  // namespace varelo

@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <functional>
 #include <vector>
 
 #include "app/activity_log.h"
@@ -11,6 +12,8 @@
 #include "app/files.h"
 #include "app/regional.h"
 #include "export/text_columns.h"
+#include "printing/document.h"
+#include "printing/print_transaction.h"
 #include "printing/printing_system.h"
 #include "transactions/replies.h"
 
@@ -87,23 +90,38 @@ std::string Centraliza(const std::string& texto, std::int16_t& largura) {
     return std::string(static_cast<std::size_t>(std::max(espacos, 0)), ' ') + texto;
 }
 
-void ImprimeDiverso(Contexto& ctx, const std::string& ArqImp) {
+bool ImprimeDiverso(Contexto& ctx, const std::string& ArqImp) {
     try {
         AdicionaEvento(ctx, "Gerando impressão para arquivo " + ArqImp);
         const std::string bytes = ctx.arquivos.le(ArqImp);
         if (bytes.size() <= 10) {
             AdicionaEvento(ctx, "Arquivo de Impressao Vazio " + ArqImp);
-            return;
+            return true;
         }
         const std::vector<std::string> linhas = Linhas(DeCp1252(bytes));
-        DefineImpressora(ctx, linhas.front());
-        for (std::size_t i = 1; i < linhas.size(); ++i) ctx.impressao.imprime(linhas[i]);
-        if (!ctx.impressao.terminaDocumento()) throw Erro(ctx.impressao.ultimoErro());
+        Documento documento{linhas.front(), Documento::Fonte::Cozinha,
+                            std::vector<std::string>(linhas.begin() + 1, linhas.end())};
+        // Its mark is the removal of its file: a file printed and found again
+        // (the program stopped, the removal failed) is printed as a repeat.
+        const std::vector<std::string> chaves = {
+            ChaveImpressao("arquivo", ArqImp + "#" + std::to_string(std::hash<std::string>{}(bytes)))};
+        TransacaoImpressao t(ctx, false);
+        if (t.reimpressao(chaves)) documento.linhas.insert(documento.linhas.begin(), kReimpressao);
+        std::string motivo;
+        if (!t.entrega(chaves, [&](std::string& m) { return Entrega(ctx, documento, m); }, motivo)) {
+            // Left in the folder: printed once the printer takes jobs again.
+            AdicionaEvento(ctx, "Impressão não aceita pela impressora " + documento.impressora + ": " + motivo);
+            return false;
+        }
         AdicionaEvento(ctx, "Impressão finalizada " + ArqImp);
+        ApagaArquivo(ctx, ArqImp);
+        if (!ArquivoExiste(ctx, ArqImp)) t.confirma();
+        return true;
     } catch (const Erro& e) {
         AdicionaEvento(ctx, e.what());
     }
     ApagaArquivo(ctx, ArqImp);
+    return true;
 }
 
 }  // namespace varelo

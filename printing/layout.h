@@ -24,8 +24,9 @@ std::string Centraliza(const std::string& texto, std::int16_t& largura);
 
 // Prints a print file dropped by a handheld: its first line names the
 // printer, the other lines are printed as they stand. The file is removed
-// afterwards, also when printing failed; a file of at most 10 bytes is
-// reported empty and left for the scan to remove.
-void ImprimeDiverso(Contexto& ctx, const std::string& ArqImp);
+// afterwards, also when it could not be read; a file of at most 10 bytes is
+// reported empty and left for the scan to remove. A file the printer
+// refused stays for the next scan, and the call returns false.
+bool ImprimeDiverso(Contexto& ctx, const std::string& ArqImp);
 
 }  // namespace varelo

@@ -36,6 +36,9 @@ public:
     // Ends the document and hands it to the printing system. False when the
     // printing system did not accept it; `ultimoErro` then says why.
     virtual bool terminaDocumento() = 0;
+    // Drops what was printed since the last end of document, so that a
+    // document that failed half-way never opens the next one.
+    virtual void descartaDocumento() = 0;
     virtual std::string ultimoErro() const = 0;
 };
 

@@ -32,6 +32,10 @@ public:
     void defineNegrito(bool ligado) override { negrito_ = ligado; }
     void imprime(const std::string& texto) override;
     bool terminaDocumento() override;
+    void descartaDocumento() override {
+        documento_.clear();
+        temDocumento_ = false;
+    }
     std::string ultimoErro() const override { return erro_; }
 
 private:

@@ -2,6 +2,7 @@
 
 #include <array>
 #include <cstdint>
+#include <functional>
 #include <limits>
 #include <optional>
 
@@ -14,6 +15,7 @@
 #include "db/sql.h"
 #include "export/account_totals.h"
 #include "export/text_columns.h"
+#include "transactions/inclusion_journal.h"
 #include "transactions/record.h"
 #include "transactions/replies.h"
 
@@ -24,13 +26,11 @@ using Campos = std::array<std::string, 8>;
 
 constexpr const char* kNaoImprimir = "Não Imprimir";
 
-// What the order system's columns hold. A request beyond them is refused
-// here: left to the server, it would fail as a database error, the request
-// would stay in the folder and stop the monitor on it at every scan.
-constexpr std::size_t kMaximoLinha = 1000;     // far beyond any real request
-constexpr std::size_t kMaximoObs = 255;        // ItemComanda.Obs
-constexpr std::size_t kMaximoAtendente = 60;   // ItemComanda.Lancado, Comanda.Garcon
-const Dinheiro kLimiteValor = Dinheiro::deUnidades(100000000000);  // DECIMAL(15,4)
+// Far beyond any real request; the lengths of the texts are the site's
+// columns' to decide (a value they refuse is a rejected statement, and the
+// scan moves a request the server keeps rejecting aside).
+constexpr std::size_t kMaximoLinha = 1000;
+const Dinheiro kLimiteValor = Dinheiro::deUnidades(100000000000);
 
 enum class Desfecho { Incluido, QuantidadeInvalida, ProdutoNaoEncontrado };
 
@@ -62,12 +62,6 @@ void VerificaInteiro(const std::string& texto, const std::string& oQue) {
     if (!valido) throw Erro("Número de " + oQue + " inválido: " + texto);
 }
 
-void VerificaTamanho(const std::string& texto, std::size_t maximo, const std::string& oQue) {
-    if (Largura(texto) > maximo)
-        throw Erro("Texto longo demais para " + oQue + ": " + std::to_string(Largura(texto)) +
-                   " caracteres (máximo " + std::to_string(maximo) + ")");
-}
-
 void VerificaValor(Dinheiro valor, const std::string& oQue) {
     if (valor >= kLimiteValor || valor <= -kLimiteValor)
         throw Erro(oQue + " fora do intervalo: " + TextoPadrao(valor));
@@ -85,15 +79,16 @@ std::string MomentoSql(Contexto& ctx) {
 // Everything the request reads and writes in the database, as one
 // transaction. The two refusals after the code check come back as their
 // outcome, with their messages already in the event list; a run-time
-// failure throws Erro and rolls everything back.
-Desfecho Aplica(Contexto& ctx, Campos& f) {
+// failure throws Erro and rolls everything back. `antesDeConfirmar` gets
+// the new item's key just before the commit.
+Desfecho Aplica(Contexto& ctx, Campos& f, const std::function<void(const std::string&)>& antesDeConfirmar) {
     Banco& b = ctx.banco;
     Registros& rs = b.rs();
     Transacao transacao(b);
 
     // Quantity: a named quantity of the product, or the text as a number.
     Dinheiro qtde;
-    b.AbreBanco("Select * from cadqtde where codigo=" + f[0] + " and Descricao='" + EscapaSql(f[1]) + "'");
+    b.AbreBanco("Select * from cadqtde where codigo=" + f[0] + " and Descricao='" + b.Escapa(f[1]) + "'");
     if (rs.eof()) {
         AdicionaEvento(ctx, "Não foi encontrada a quantidade");
         qtde = LeDinheiro(f[1]);
@@ -146,8 +141,6 @@ Desfecho Aplica(Contexto& ctx, Campos& f) {
     VerificaInteiro(f[2], "comanda");
     if (!f[4].empty()) VerificaInteiro(f[4], "mesa");
     if (!EhNumeroSql(tempoPreparo)) throw Erro("Tempo de preparo inválido: " + tempoPreparo);
-    VerificaTamanho(f[3], kMaximoObs, "a observação");
-    VerificaTamanho(f[5], kMaximoAtendente, "o atendente");
     VerificaValor(qtde, "Quantidade");
     VerificaValor(preco, "Preço");
 
@@ -157,9 +150,12 @@ Desfecho Aplica(Contexto& ctx, Campos& f) {
         "Insert into ItemComanda (Comanda, idProduto, qtde, valor, desconto, Unidade, Obs, Lancado, "
         "Status, Descricao2, Tempopreparo, Etiqueta,  DataHora) VALUES (" +
         f[2] + "," + f[0] + "," + NumeroSql(qtde) + "," + NumeroSql(preco) + ",0,'" +
-        EscapaSql(unidade) + "','" + EscapaSql(f[3]) + "','" + EscapaSql(f[5]) + "','" +
-        EscapaSql(status) + "','" + EscapaSql(descricao2) + "'," + tempoPreparo + "," +
+        b.Escapa(unidade) + "','" + b.Escapa(f[3]) + "','" + b.Escapa(f[5]) + "','" +
+        b.Escapa(status) + "','" + b.Escapa(descricao2) + "'," + tempoPreparo + "," +
         (impressora == "Etiqueta" ? "False" : "True") + ",'" + momento + "')");
+    b.FechaBanco();
+    b.AbreBanco("Select LAST_INSERT_ID() as idlanc");
+    const std::string idlanc = rs.texto("idlanc");
     b.FechaBanco();
 
     // A new comanda number opens the comanda with the next order number.
@@ -178,7 +174,7 @@ Desfecho Aplica(Contexto& ctx, Campos& f) {
         b.AbreBanco(
             "Insert into Comanda (idpedido, idCliente, Garcon, Comanda, Ocupantes, Desconto, Inicio, "
             "Final , Valor, ValorPG, Couvert, Servico, Mesa) VALUES (" +
-            pedido + ",0,'" + EscapaSql(f[5]) + "'," + f[2] + ",1,-1,'" + momento + "',Null," +
+            pedido + ",0,'" + b.Escapa(f[5]) + "'," + f[2] + ",1,-1,'" + momento + "',Null," +
             NumeroSql(preco) + ",0,-1,-1," + f[4] + ")");
         b.FechaBanco();
         b.AbreBanco("Update sequencias set seqcomanda=" + pedido);
@@ -189,49 +185,48 @@ Desfecho Aplica(Contexto& ctx, Campos& f) {
     b.FechaBanco();
 
     GravaLog(ctx, "PALM Incluido item: " + descricao2, "OPERACAO", f[5]);
+    antesDeConfirmar(idlanc);
     transacao.confirma();
     return Desfecho::Incluido;
 }
 
-// The request whose item is committed but whose file is not yet removed:
-// its path and line, in a hidden file of the monitored folder (the scan
-// skips names beginning with "."). It is written right after the commit and
-// removed once the request file is gone, so when the program is killed in
-// the wait between the two, or the file could not be deleted, the request
-// found again later is answered without writing its item a second time.
-std::string CaminhoMarca(Contexto& ctx) { return Junta(ctx.cfg.txtPasta, ".inclusao-lancada"); }
-
-std::string TextoMarca(const std::string& ArqInc, const std::string& conteudo) {
-    return ArqInc + "\n" + conteudo;
+DiarioInclusoes Diario(Contexto& ctx) {
+    return DiarioInclusoes(ctx.arquivos, Junta(ctx.pastaPrograma, "inclusoes.diario"));
 }
 
-bool JaLancada(Contexto& ctx, const std::string& ArqInc, const std::string& conteudo) {
-    try {
-        const std::string marca = CaminhoMarca(ctx);
-        return ctx.arquivos.podeLer(marca) && ctx.arquivos.le(marca) == TextoMarca(ArqInc, conteudo);
-    } catch (const Erro&) {
-        return false;
-    }
+// Whether the item of a journal entry was committed: it is still open, or
+// already received into the history.
+bool ItemGravado(Contexto& ctx, const std::string& idlanc) {
+    if (!EhInteiroSql(idlanc)) return false;
+    Banco& b = ctx.banco;
+    b.AbreBanco("Select (Select count(*) from ItemComanda where idlanc=" + idlanc +
+                ") + (Select count(*) from mitemcomanda where idLanc=" + idlanc + ") as n");
+    const bool gravado = ValorInicial(b.rs().texto("n")) > 0;
+    b.FechaBanco();
+    return gravado;
 }
 
-void MarcaLancada(Contexto& ctx, const std::string& ArqInc, const std::string& conteudo) {
-    try {
-        ctx.arquivos.gravaAtomico(CaminhoMarca(ctx), TextoMarca(ArqInc, conteudo));
-    } catch (const Erro& e) {
-        AdicionaEvento(ctx, e.what());
-    }
+// Trims the numbers that go into the statements bare: the order system
+// reads "15 " as 15.
+void AparaNumeros(Campos& f) {
+    for (int i : {0, 2, 4}) f[static_cast<std::size_t>(i)] = Apara(f[static_cast<std::size_t>(i)]);
 }
 
 }  // namespace
 
 void EsqueceInclusaoApagada(Contexto& ctx, const std::string& ArqInc) {
     try {
-        const std::string marca = CaminhoMarca(ctx);
-        // Only the note of this request: another one may still wait for its file.
-        if (!ArquivoExiste(ctx, ArqInc) && ctx.arquivos.podeLer(marca) &&
-            ctx.arquivos.le(marca).rfind(ArqInc + "\n", 0) == 0)
-            ctx.arquivos.apaga(marca);
-    } catch (const Erro&) {
+        if (!ArquivoExiste(ctx, ArqInc)) Diario(ctx).esquece(ArqInc);
+    } catch (const Erro& e) {
+        AdicionaEvento(ctx, e.what());
+    }
+}
+
+void ReconciliaInclusoes(Contexto& ctx) {
+    try {
+        Diario(ctx).reconcilia();
+    } catch (const Erro& e) {
+        AdicionaEvento(ctx, e.what());
     }
 }
 
@@ -250,6 +245,7 @@ void InclueItem(Contexto& ctx, const std::string& ArqInc) {
         }
         VerificaTexto(conteudo);
         ParseToArrayPvirg(conteudo, campos);
+        AparaNumeros(campos);
 
         if (!CodigoValido(campos[0])) {
             AdicionaEvento(ctx, "Código inválido");
@@ -260,16 +256,22 @@ void InclueItem(Contexto& ctx, const std::string& ArqInc) {
             return;
         }
 
-        if (JaLancada(ctx, ArqInc, conteudo)) {
-            AdicionaEvento(ctx, "Item já lançado antes de uma interrupção: " + ArqInc);
-            ApagaArquivo(ctx, ArqInc);
-            EsqueceInclusaoApagada(ctx, ArqInc);
-            GravaOK(ctx, campos[2]);
-            return;
+        const std::string carimbo = ctx.arquivos.carimbo(ArqInc);
+        DiarioInclusoes diario = Diario(ctx);
+        if (const auto lancada = diario.procura(ArqInc, carimbo, conteudo)) {
+            if (ItemGravado(ctx, lancada->idlanc)) {
+                AdicionaEvento(ctx, "Item já lançado antes de uma interrupção: " + ArqInc);
+                ApagaArquivo(ctx, ArqInc);
+                EsqueceInclusaoApagada(ctx, ArqInc);
+                GravaOK(ctx, campos[2]);
+                return;
+            }
+            diario.esquece(ArqInc);  // stopped before its commit: applied now
         }
 
-        const Desfecho desfecho = Aplica(ctx, campos);
-        if (desfecho == Desfecho::Incluido) MarcaLancada(ctx, ArqInc, conteudo);
+        const Desfecho desfecho = Aplica(ctx, campos, [&](const std::string& idlanc) {
+            diario.acrescenta({ArqInc, carimbo, conteudo, idlanc});
+        });
         switch (desfecho) {
             case Desfecho::QuantidadeInvalida:
                 AdicionaEvento(ctx, "Limpando " + ArqInc);

@@ -1,16 +1,20 @@
 #include "transactions/scan.h"
 
 #include <cctype>
+#include <chrono>
 #include <cstdint>
 #include <functional>
+#include <set>
 #include <string>
 
 #include "app/activity_log.h"
 #include "app/context.h"
 #include "app/errors.h"
 #include "app/file_patterns.h"
+#include "app/files.h"
 #include "app/platform.h"
 #include "app/regional.h"
+#include "db/banco.h"
 #include "transactions/inclusion.h"
 #include "transactions/replies.h"
 
@@ -98,10 +102,13 @@ void Exclusao(Contexto& ctx, const Pedido& p) {
 }
 
 // PRINTM and PRINTD: print, delete, a short pause for the printer, log row.
+// A request whose document a printer refused stays for the next scan.
 void Impressao(Contexto& ctx, const Pedido& p,
-               const std::function<void(std::int32_t)>& imprime, const std::string& textoLog) {
+               const std::function<bool(std::int32_t)>& imprime, const std::string& textoLog) {
+    bool servido = true;
     Passo(ctx, p.nome, [&] { DefineComandaAtual(ctx, p); });
-    Passo(ctx, p.nome, [&] { Chama(imprime, ParaInteiro32(p.numero)); });
+    Passo(ctx, p.nome, [&] { servido = ChamaOu(true, imprime, ParaInteiro32(p.numero)); });
+    if (!servido) return;
     Passo(ctx, p.nome, [&] { ApagaArquivo(ctx, ctx.ArqAtual); });
     Passo(ctx, p.nome, [&] {
         AdicionaEvento(ctx, "Esperando 1s ...");
@@ -111,43 +118,161 @@ void Impressao(Contexto& ctx, const Pedido& p,
 }
 
 void FechamentoConta(Contexto& ctx, const Pedido& p) {
+    ResultadoConta resultado = ResultadoConta::NaoImpressa;
     Passo(ctx, p.nome, [&] { DefineComandaAtual(ctx, p); });
-    Passo(ctx, p.nome,
-          [&] { Chama(ctx.procs.FechaConta, ParaInteiro32(p.numero), ctx.ArqAtual); });
+    Passo(ctx, p.nome, [&] {
+        resultado = ChamaOu(ResultadoConta::NaoImpressa, ctx.procs.FechaConta, ParaInteiro32(p.numero),
+                            ctx.ArqAtual, std::string());
+    });
+    if (resultado == ResultadoConta::Recusada) return;
     Passo(ctx, p.nome, [&] { ApagaArquivo(ctx, ctx.ArqAtual); });
     Passo(ctx, p.nome, [&] { GravaLog(ctx, "PALM Fecha Conta " + p.numero, "OPERACAO", "PALM"); });
 }
 
+const char* const kTipos[] = {"INCLUSAO", "EXCLUSAO", "PRINTM", "PRINTD", "FECHACONTA",
+                               "FECHACOMANDA", "ATUALIZA", "ATUCOM", "IMP"};
+
+// The kind word of a request file name; empty for any other file.
+std::string TipoDoPedido(const std::string& nome) {
+    for (const char* tipo : kTipos)
+        if (EhDoTipo(nome, tipo)) return tipo;
+    return "";
+}
+
 void Despacha(Contexto& ctx, const std::string& nome) {
-    auto pedido = [&](std::size_t k) { return Pedido{nome, TextoNumero(nome, k)}; };
-    if (EhDoTipo(nome, "INCLUSAO")) {
-        Inclusao(ctx, pedido(8));
-    } else if (EhDoTipo(nome, "EXCLUSAO")) {
-        Exclusao(ctx, pedido(8));
-    } else if (EhDoTipo(nome, "PRINTM")) {
-        Impressao(ctx, pedido(6), ctx.procs.ImprimeCupom, "PALM Imprimiu itens mesa ");
-    } else if (EhDoTipo(nome, "PRINTD")) {
-        Impressao(ctx, pedido(6), ctx.procs.ImprimeDelivery, "PALM Imprimiu itens Delivery ");
-    } else if (EhDoTipo(nome, "FECHACONTA")) {
-        FechamentoConta(ctx, pedido(10));
-    } else if (EhDoTipo(nome, "FECHACOMANDA")) {
-        const Pedido p = pedido(12);
+    const std::string tipo = TipoDoPedido(nome);
+    auto pedido = [&] { return Pedido{nome, TextoNumero(nome, tipo.size())}; };
+    if (tipo == "INCLUSAO") {
+        Inclusao(ctx, pedido());
+    } else if (tipo == "EXCLUSAO") {
+        Exclusao(ctx, pedido());
+    } else if (tipo == "PRINTM") {
+        Impressao(ctx, pedido(), ctx.procs.ImprimeCupom, "PALM Imprimiu itens mesa ");
+    } else if (tipo == "PRINTD") {
+        Impressao(ctx, pedido(), ctx.procs.ImprimeDelivery, "PALM Imprimiu itens Delivery ");
+    } else if (tipo == "FECHACONTA") {
+        FechamentoConta(ctx, pedido());
+    } else if (tipo == "FECHACOMANDA") {
+        const Pedido p = pedido();
         Passo(ctx, nome, [&] { DefineComandaAtual(ctx, p); });
         Passo(ctx, nome, [&] { ApagaArquivo(ctx, ctx.ArqAtual); });
-    } else if (EhDoTipo(nome, "ATUALIZA")) {
-        const Pedido p = pedido(8);
+    } else if (tipo == "ATUALIZA") {
+        const Pedido p = pedido();
         Passo(ctx, nome, [&] { DefineComandaAtual(ctx, p); });
         Passo(ctx, nome, [&] {
             Chama(ctx.procs.ExportaConsumos, ctx.PastaMonitor, std::to_string(ctx.ComandaAtual));
         });
         Passo(ctx, nome, [&] { ApagaArquivo(ctx, ctx.ArqAtual); });
-    } else if (EhDoTipo(nome, "ATUCOM")) {
+    } else if (tipo == "ATUCOM") {
         Passo(ctx, nome, [&] { Chama(ctx.procs.ExportaComandas, ctx.PastaMonitor); });
         Passo(ctx, nome, [&] { ApagaArquivo(ctx, ctx.ArqAtual); });
-    } else if (EhDoTipo(nome, "IMP")) {
-        Passo(ctx, nome, [&] { Chama(ctx.procs.ImprimeDiverso, ctx.ArqAtual); });
-        Passo(ctx, nome, [&] { ApagaArquivo(ctx, ctx.ArqAtual); });
+    } else if (tipo == "IMP") {
+        bool servido = true;
+        Passo(ctx, nome, [&] { servido = ChamaOu(true, ctx.procs.ImprimeDiverso, ctx.ArqAtual); });
+        if (servido) Passo(ctx, nome, [&] { ApagaArquivo(ctx, ctx.ArqAtual); });
     }
+}
+
+// A handheld writes over the network share, and a request whose content is
+// read may be caught before its end. Its last line ends with CR LF; until it
+// does, the request waits for a later scan, unless it has not changed for
+// this long (the time the reader already allows a file it cannot read):
+// then it is taken as it stands.
+constexpr std::chrono::seconds kEsperaConteudo{5};
+
+bool LidoPeloConteudo(const std::string& tipo) {
+    return tipo == "INCLUSAO" || tipo == "FECHACONTA" || tipo == "IMP";
+}
+
+bool Completo(Contexto& ctx, const std::string& nome, const std::string& tipo) {
+    if (!LidoPeloConteudo(tipo)) return true;
+    auto& incompletos = ctx.varredura.incompletos;
+    std::string conteudo;
+    try {
+        conteudo = ctx.arquivos.le(ctx.ArqAtual);
+    } catch (const Erro&) {
+        incompletos.erase(nome);
+        return true;  // the reader's own retries deal with it
+    }
+    if (conteudo.size() >= 2 && conteudo.compare(conteudo.size() - 2, 2, "\r\n") == 0) {
+        incompletos.erase(nome);
+        return true;
+    }
+    const auto agora = ctx.relogio.decorrido();
+    auto visto = incompletos.find(nome);
+    if (visto == incompletos.end() || visto->second.conteudo != conteudo) {
+        incompletos[nome] = {std::move(conteudo), agora};
+        return false;
+    }
+    if (agora - visto->second.desde < kEsperaConteudo) return false;
+    incompletos.erase(visto);
+    return true;
+}
+
+// A request that the server rejects every time (a trigger, a value its
+// column refuses) must not hold the folder: after this many scans in a row
+// it is moved aside.
+constexpr int kRecusasParaRejeitar = 3;
+
+// Moves the request into the subfolder "rejeitados" (under a new name when
+// one of the same name is there) and gives the handheld its error reply.
+void Rejeita(Contexto& ctx, const std::string& nome, const std::string& tipo) {
+    const std::string pasta = Junta(ctx.PastaMonitor, "rejeitados");
+    ctx.arquivos.criaPasta(pasta);
+    std::string destino = Junta(pasta, nome);
+    for (int n = 1; !ctx.arquivos.carimbo(destino).empty(); ++n)
+        destino = Junta(pasta, nome + "." + std::to_string(n));
+    ctx.arquivos.renomeia(Junta(ctx.PastaMonitor, nome), destino);
+    AdicionaEvento(ctx, "Pedido recusado pelo banco de dados " + std::to_string(kRecusasParaRejeitar) +
+                            " vezes, movido para rejeitados: " + nome);
+    if (tipo == "INCLUSAO" || tipo == "EXCLUSAO")
+        GravaErro(ctx, std::to_string(ParaInteiro16(TextoNumero(nome, tipo.size()))));
+}
+
+// One request as a unit of work. A lost connection goes on up: the monitor
+// pauses and the request is handled again after it. A rejected statement
+// rolls the request back and leaves it for the next scan; the scan goes on.
+void Unidade(Contexto& ctx, const std::string& nome) {
+    const std::string tipo = TipoDoPedido(nome);
+    ctx.banco.novaUnidade();
+    try {
+        Despacha(ctx, nome);
+        ctx.varredura.recusas.erase(nome);
+    } catch (const ErroBanco& e) {
+        if (e.perdaDeConexao()) throw;
+        ctx.banco.abandona();
+        const int recusas = ++ctx.varredura.recusas[nome];
+        if (recusas < kRecusasParaRejeitar) {
+            AdicionaEvento(ctx, "Pedido recusado pelo banco de dados (" + std::to_string(recusas) + " de " +
+                                    std::to_string(kRecusasParaRejeitar) +
+                                    "), nova tentativa na próxima varredura: " + nome);
+            return;
+        }
+        Passo(ctx, "", [&] {
+            Rejeita(ctx, nome, tipo);
+            ctx.varredura.recusas.erase(nome);
+        });
+    }
+}
+
+// One background check as a unit of work: a rejected statement is rolled
+// back and the scan goes on with the next check.
+void Verificacao(Contexto& ctx, const std::function<void()>& verificacao) {
+    ctx.banco.novaUnidade();
+    try {
+        Passo(ctx, "", verificacao);
+    } catch (const ErroBanco& e) {
+        if (e.perdaDeConexao()) throw;
+        ctx.banco.abandona();
+        AdicionaEvento(ctx, "Verificação recusada pelo banco de dados, seguindo com a próxima");
+    }
+}
+
+// Forgets what the scan remembered of files no longer in the folder.
+template <typename Mapa>
+void EsqueceAusentes(Mapa& mapa, const std::set<std::string>& presentes) {
+    for (auto it = mapa.begin(); it != mapa.end();)
+        it = presentes.count(it->first) ? std::next(it) : mapa.erase(it);
 }
 
 }  // namespace
@@ -159,14 +284,20 @@ void VarreDirs(Contexto& ctx) {
     ctx.timer1.desliga();
     for (const std::string& nome : nomes) {
         ctx.ArqAtual = Junta(ctx.PastaMonitor, nome);
-        Despacha(ctx, nome);
+        const std::string tipo = TipoDoPedido(nome);
+        if (tipo.empty() || !Completo(ctx, nome, tipo)) continue;
+        Unidade(ctx, nome);
     }
-    Passo(ctx, "", [&] { Chama(ctx.procs.VerificaTablet, ctx.PastaMonitor); });
-    Passo(ctx, "", [&] { Chama(ctx.procs.VerificaDelivery, ctx.PastaMonitor); });
-    Passo(ctx, "", [&] {
+    const std::set<std::string> presentes(nomes.begin(), nomes.end());
+    EsqueceAusentes(ctx.varredura.incompletos, presentes);
+    EsqueceAusentes(ctx.varredura.recusas, presentes);
+
+    Verificacao(ctx, [&] { Chama(ctx.procs.VerificaTablet, ctx.PastaMonitor); });
+    Verificacao(ctx, [&] { Chama(ctx.procs.VerificaDelivery, ctx.PastaMonitor); });
+    Verificacao(ctx, [&] {
         if (ctx.cfg.AutoImpressao) Chama(ctx.procs.VerificaPendentes);
     });
-    Passo(ctx, "", [&] {
+    Verificacao(ctx, [&] {
         if (ctx.cfg.AutoRecebFinal > 0) Chama(ctx.procs.VerificaRecebComanda);
     });
     ctx.timer1.liga();

@@ -85,6 +85,7 @@ int Executa(const OpcoesLinha& o, int argc, char** argv) {
     };
     const Monitor::Carga carga = monitor->Form_Load(iniciaMonitor);
     if (carga == Monitor::Carga::Terminal) return kSaidaTerminal;
+    if (carga == Monitor::Carga::ServidorIncompativel) return kSaidaServidorIncompativel;
     if (janela) {
         janela->mostraAjustes();
         janela->show();

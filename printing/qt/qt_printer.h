@@ -47,6 +47,10 @@ public:
     void defineNegrito(bool ligado) override { negrito_ = ligado; }
     void imprime(const std::string& texto) override;
     bool terminaDocumento() override;
+    void descartaDocumento() override {
+        linhas_.clear();
+        temDocumento_ = false;
+    }
     std::string ultimoErro() const override { return erro_; }
 
     // The lines of the document being printed, as they will be painted.

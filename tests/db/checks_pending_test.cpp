@@ -32,6 +32,7 @@ protected:
             Executa("Update ItemComanda set impresso=1 where comanda in "
                     "(select comanda from comanda where mesa=" + std::to_string(mesa) + ")");
             gravando = true;
+            return true;
         };
     }
 

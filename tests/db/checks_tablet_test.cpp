@@ -29,11 +29,15 @@ protected:
             chamadas.push_back("ImprimeCupom " + std::to_string(mesa) + " comanda " +
                                std::to_string(t.ctx.ComandaAtual));
             if (mesa == mesaQueFalha) throw Erro("Impressora indisponível");
+            return !recusaImpressao;
         };
-        t.ctx.procs.FechaConta = [this](std::int32_t comanda, const std::string& caminho) {
+        t.ctx.procs.FechaConta = [this](std::int32_t comanda, const std::string& caminho,
+                                        const std::string& marca) {
             chamadas.push_back("FechaConta " + std::to_string(comanda) + " [" + caminho + "] comanda " +
                                std::to_string(t.ctx.ComandaAtual));
-            if (falhaBancoConta) throw ErroBanco(2013, "Lost connection to server");
+            marcaDaConta = marca;
+            if (falhaBancoConta) throw ErroBanco(2013, "Lost connection to server", "08S01");
+            return resultadoConta;
         };
     }
 
@@ -57,6 +61,9 @@ protected:
     ContextoTeste t;
     std::int32_t mesaQueFalha = -1;  // its print throws
     bool falhaBancoConta = false;
+    bool recusaImpressao = false;                   // the printer refuses the tickets
+    ResultadoConta resultadoConta = ResultadoConta::NaoImpressa;
+    std::string marcaDaConta;
     Linhas sqls;
     Linhas chamadas;
 };

@@ -28,6 +28,7 @@ protected:
     void SetUp() override {
         ContextoTeste::LimpaBanco();
         t.banco.observaSql([this](const std::string& sql) { enviados.push_back(sql); });
+        t.ctx.procs.ImprimeDelivery = [this](std::int32_t p) { return !recusa && ImprimeDelivery(t.ctx, p); };
         Executa("Insert into Grupos (idgrupo, nome, Impressora, Impressoradelivery) values "
                 "(1,'Pratos','cozinha','cozinha')");
         Executa("Insert into Produtos (codigo, descricao, idgrupo) values (10,'Feijoada Completa',1)");
@@ -66,7 +67,22 @@ protected:
     ContextoTeste t;
     AvisosDelivery avisos;
     Linhas enviados;
+    bool recusa = false;  // the ticket's printer refuses it
 };
+
+// A request whose ticket the printer refused stays, and is served at the
+// next check once the printer takes it.
+TEST_F(PedidosDelivery, PedidoRecusadoPelaImpressoraFicaParaAProximaVerificacao) {
+    Pedido(4, 1);
+    recusa = true;
+    Verifica();
+    EXPECT_EQ(Comandos(), Linhas{"1"});
+    EXPECT_EQ(enviados.back().rfind("Update Delivery", 0), std::string::npos);
+    recusa = false;
+    Verifica();
+    EXPECT_EQ(Comandos(), Linhas{"0"});
+    EXPECT_EQ(t.documentos("cozinha").size(), 1u);
+}
 
 TEST_F(PedidosDelivery, UmPedido1PorVerificacaoEOsOutrosViramLinhaUmaVezPorValor) {
     // Requests 2 and 7 come first and must not hold back the request 1s.
@@ -115,7 +131,7 @@ TEST_F(PedidosDelivery, UmPedido1PorVerificacaoEOsOutrosViramLinhaUmaVezPorValor
 // In one scan the order of a PRINTD file is printed first, and then the
 // check still serves the database's request 1 on a ticket of its own.
 TEST_F(PedidosDelivery, AVarreduraImprimeOPedidoDoArquivoEDepoisODoBanco) {
-    t.ctx.procs.ImprimeDelivery = [this](std::int32_t p) { ImprimeDelivery(t.ctx, p); };
+    t.ctx.procs.ImprimeDelivery = [this](std::int32_t p) { return ImprimeDelivery(t.ctx, p); };
     t.ctx.procs.VerificaDelivery = [this](const std::string& pasta) { VerificaDelivery(t.ctx, pasta, avisos); };
     t.ctx.cfg.AutoImpressao = false;
     Pedido(8, 0);

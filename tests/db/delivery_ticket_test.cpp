@@ -145,10 +145,11 @@ TEST_F(ImpressaoDelivery, TresItensNumaImpressoraSaoUmBilheteComAsFormasDeObserv
                   "iDelivery.impresso=false and delivery.idpedido=7  order by grupos.impressora",
                   produto + "10 order by Impressora",
                   "Select Nome, Endereco, Telefone, bairro from Clientes where codigo=1",
-                  "Update iDelivery set Impresso=true where idlanc = 1",
                   produto + "11 order by Impressora",
-                  "Update iDelivery set Impresso=true where idlanc = 2",
                   produto + "12 order by Impressora",
+                  // The ticket's marks, with its hand-over.
+                  "Update iDelivery set Impresso=true where idlanc = 1",
+                  "Update iDelivery set Impresso=true where idlanc = 2",
                   "Update iDelivery set Impresso=true where idlanc = 3",
               }));
     EXPECT_EQ(t.novosEventos(),
@@ -203,8 +204,8 @@ TEST_F(ImpressaoDelivery, ItemNaoImpressoContaEEMarcadoMasNaoSaiNoBilhete) {
                                                kFim})}));
     EXPECT_TRUE(NaoImpressos(10).empty());
     EXPECT_EQ(t.novosEventos(),
-              (std::vector<std::string>{"Imprimindo delivery 10", "Impresso delivery 1",
-                                        "Impresso delivery 2", "Impresso delivery 3",
+              (std::vector<std::string>{"Imprimindo delivery 10", "Impresso delivery 2",
+                                        "Impresso delivery 1", "Impresso delivery 3",
                                         "Fim da impressao delivery 10"}));
 }
 
@@ -315,10 +316,19 @@ TEST_F(ImpressaoDelivery, FalhaDaImpressoraELogadaEADoBancoSobe) {
     Pedido(18, "1");
     ItemPedido(18, 10, "1", "Null", "'Ana'", "59.9");
 
-    Imprime(18);
-    const auto eventos = t.novosEventos();
-    EXPECT_EQ(eventos.back(), "Erro Impressao delivery: A impressora default não existe mais");
-    EXPECT_EQ(std::count(eventos.begin(), eventos.end(), "Fim da impressao delivery 18"), 0);
+    // Refused: the items stay unprinted for the next request.
+    t.novosEventos();
+    EXPECT_FALSE(ImprimeDelivery(t.ctx, 18));
+    EXPECT_EQ(NaoImpressos(18), std::vector<std::string>{"1"});
+    EXPECT_EQ(t.novosEventos(),
+              (std::vector<std::string>{"Imprimindo delivery 18",
+                                        "Delivery 18 não aceito pela impressora Sala: A impressora default não "
+                                        "existe mais - itens continuam pendentes",
+                                        "Fim da impressao delivery 18"}));
+    fs::create_directories(t.pasta.arquivo("impressoras/default"));
+    EXPECT_TRUE(ImprimeDelivery(t.ctx, 18));
+    EXPECT_TRUE(NaoImpressos(18).empty());
+    EXPECT_EQ(Documentos("default").size(), 1u);
 
     Executa("Drop table iDelivery");
     EXPECT_THROW(Imprime(18), ErroBanco);

@@ -66,8 +66,7 @@ TEST_F(Consumos, ExemploSemAgrupar) {
                                                   "Servico 10%            1,60",
                                                   "TOTAL                 17,60",
                                               }));
-    EXPECT_EQ(t.novosEventos(), (Linhas{kSeparador, "Exportando consumos para " + t.pastaComandas(),
-                                        kSeparador, "Exportando Comanda -> 7"}));
+    EXPECT_EQ(t.novosEventos(), (Linhas{"Exportando consumos para " + t.pastaComandas(), "Exportando Comanda -> 7"}));
 }
 
 TEST_F(Consumos, ExemploAgrupandoPeloUltimoPreco) {
@@ -155,8 +154,8 @@ TEST_F(Consumos, ComandaSemLinhaPerdeOArquivo) {
     t.arquivos.grava(t.comanda("ConsumoComanda99.txt"), "velho\r\n");
     ExportaConsumos(t.ctx, t.pastaComandas(), "99");
     EXPECT_EQ(t.arquivos.lista(t.pastaComandas()), Linhas{});
-    EXPECT_EQ(t.novosEventos(), (Linhas{"Tentando apagar " + t.comanda("ConsumoComanda99.txt"), kSeparador,
-                                        "Exportando consumos para " + t.pastaComandas()}));
+    EXPECT_EQ(t.novosEventos(), (Linhas{"Exportando consumos para " + t.pastaComandas(),
+                                        "Tentando apagar " + t.comanda("ConsumoComanda99.txt"), kSeparador}));
 }
 
 TEST_F(Consumos, TodasApagamOsAntigosEEscrevemUmPorComanda) {

@@ -163,23 +163,31 @@ TEST_F(Etiquetas, SemModeloNadaSaiENadaEMarcado) {
     EXPECT_EQ(Marcas(), std::vector<std::string>{"1:0"});
 }
 
+// A label the port does not take leaves its items, and the kitchen item
+// that asked for it, unmarked; they are printed by the next call.
 TEST_F(Etiquetas, CaminhoQueNaoAbreDeixaOsItensParaAProximaVez) {
     t.pasta.escreve("etiqueta.txt", "PRODA1\r\n");
     GravaRegistro(t.ctx, "Varelo", "Config", "ImpEtiqueta", "nao-existe/etiqueta.prn");
     Item(42, "'Lasanha'");
-    Gera(42);
+    const auto impresso = [&] { return t.consulta("Select impresso from ItemComanda", "impresso").at(0); };
+    sqls.clear();
+    GeraEtiqueta(t.ctx, 42, "1");
     const auto eventos = t.novosEventos();
     ASSERT_EQ(eventos.size(), 2u);
     EXPECT_EQ(eventos[0], "Erro imprimindo a etiqueta!");
     EXPECT_NE(eventos[1].find("nao-existe/etiqueta.prn"), std::string::npos) << eventos[1];
-    EXPECT_EQ(sqls.size(), 1u);
     EXPECT_EQ(Marcas(), std::vector<std::string>{"1:0"});
+    EXPECT_EQ(impresso(), "0");
 
-    // Once the path works the same item is labelled.
+    // Once the path works the same item is labelled, and the kitchen item
+    // marked with it; a second call finds only the kitchen mark to make.
     GravaRegistro(t.ctx, "Varelo", "Config", "ImpEtiqueta", t.pasta.arquivo("saida/etiqueta.prn"));
-    Gera(42);
+    sqls.clear();
+    GeraEtiqueta(t.ctx, 42, "1");
+    EXPECT_EQ(sqls.back(), "Update ItemComanda set Impresso=true, impressora='Etiqueta' where idlanc = 1");
     EXPECT_EQ(Saida(), "Lasanha\r\n\r\n");
     EXPECT_EQ(Marcas(), std::vector<std::string>{"1:1"});
+    EXPECT_EQ(impresso(), "1");
 }
 
 }  // namespace

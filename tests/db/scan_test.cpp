@@ -5,6 +5,7 @@
 #include <algorithm>
 
 #include "app/activity_log.h"
+#include "app/errors.h"
 #include "transactions/replies.h"
 #include "transactions/scan.h"
 #include "tests/support/test_context.h"
@@ -27,12 +28,22 @@ protected:
             chamadas.push_back("InclueItem " + c);
             ApagaArquivo(t.ctx, c);
         };
-        p.ImprimeCupom = [this](std::int32_t m) { chamadas.push_back("ImprimeCupom " + std::to_string(m)); };
-        p.ImprimeDelivery = [this](std::int32_t m) { chamadas.push_back("ImprimeDelivery " + std::to_string(m)); };
-        p.FechaConta = [this](std::int32_t c, const std::string& a) {
-            chamadas.push_back("FechaConta " + std::to_string(c) + " " + a);
+        p.ImprimeCupom = [this](std::int32_t m) {
+            chamadas.push_back("ImprimeCupom " + std::to_string(m));
+            return !impressoraRecusa;
         };
-        p.ImprimeDiverso = [this](const std::string& a) { chamadas.push_back("ImprimeDiverso " + a); };
+        p.ImprimeDelivery = [this](std::int32_t m) {
+            chamadas.push_back("ImprimeDelivery " + std::to_string(m));
+            return !impressoraRecusa;
+        };
+        p.FechaConta = [this](std::int32_t c, const std::string& a, const std::string&) {
+            chamadas.push_back("FechaConta " + std::to_string(c) + " " + a);
+            return impressoraRecusa ? ResultadoConta::Recusada : ResultadoConta::Impressa;
+        };
+        p.ImprimeDiverso = [this](const std::string& a) {
+            chamadas.push_back("ImprimeDiverso " + a);
+            return !impressoraRecusa;
+        };
         p.ExportaConsumos = [this](const std::string& pasta, const std::string& n) {
             chamadas.push_back("ExportaConsumos " + pasta + " [" + n + "]");
         };
@@ -45,6 +56,7 @@ protected:
 
     ContextoTeste t;
     std::vector<std::string> chamadas;
+    bool impressoraRecusa = false;
 };
 
 TEST_F(Varredura, DespachaCadaTipoPeloNomeEDeixaOsOutrosArquivos) {
@@ -53,7 +65,7 @@ TEST_F(Varredura, DespachaCadaTipoPeloNomeEDeixaOsOutrosArquivos) {
                              "ATUALIZA007.txt", "INCLUSAO007.txt", "PrintD8.txt", "FECHACONTA42.txt",
                              "FECHACOMANDA9.txt", "AtuCom.txt", "IMP1.txt", "INCLUSAO0.txt",
                              "okComanda1.txt", "notas.doc"})
-        t.pedido(nome, "x");
+        t.pedido(nome, "x\r\n");
     t.ctx.cfg.AutoImpressao = true;
     t.ctx.cfg.AutoRecebFinal = 1;
 
@@ -118,12 +130,103 @@ TEST_F(Varredura, NumeroInvalidoRegistraOErroApagaESegueComOsPassos) {
 TEST_F(Varredura, InclusaoQueFicaNaPastaTemDuasNovasTentativas) {
     t.ctx.procs.InclueItem = [this](const std::string&) { t.arquivos.falhasApaga = 100; };
     t.ctx.cfg.AutoImpressao = false;
-    t.pedido("INCLUSAO4.txt", "1;1;4");
+    t.pedido("INCLUSAO4.txt", "1;1;4\r\n");
     VarreDirs(t.ctx);
     const auto eventos = t.novosEventos();
     EXPECT_TRUE(Contem(eventos, "Inclusao ainda existe: Tentando apagar novamente"));
     EXPECT_TRUE(Contem(eventos, "Inclusao ainda existe: Tentando apagar novamente 2"));
     EXPECT_TRUE(t.arquivos.podeLer(t.comanda("INCLUSAO4.txt")));
+}
+
+// A request whose content is read is taken only once it ends with CR LF, or
+// once it has not changed for five seconds; requests known by their names
+// never wait.
+TEST_F(Varredura, PedidoIncompletoEsperaOFimDaLinhaOuCincoSegundosParado) {
+    using std::chrono::milliseconds;
+    t.ctx.cfg.AutoImpressao = false;
+    const std::string inclusao = t.pedido("INCLUSAO5.txt", "20;2;61;;5;Ana;;1");
+    t.pedido("PRINTM7.txt", "");
+    VarreDirs(t.ctx);
+    EXPECT_EQ(chamadas, (std::vector<std::string>{"ImprimeCupom 7", "VerificaTablet " + t.pastaComandas(),
+                                                  "VerificaDelivery " + t.pastaComandas()}));
+    struct Passo {
+        milliseconds depois;
+        const char* conteudo;  // nullptr: unchanged
+        bool tratado;
+    };
+    for (const Passo& p : {Passo{milliseconds(4000), nullptr, false},
+                           Passo{milliseconds(1000), "20;2;61;;5;Ana;;12", false},  // still being written
+                           Passo{milliseconds(4999), nullptr, false},
+                           Passo{milliseconds(1), nullptr, true}}) {
+        chamadas.clear();
+        t.relogio.avanca(p.depois);
+        if (p.conteudo) t.pedido("INCLUSAO5.txt", p.conteudo);
+        VarreDirs(t.ctx);
+        EXPECT_EQ(!chamadas.empty() && chamadas[0] == "InclueItem " + inclusao, p.tratado) << p.depois.count();
+    }
+    // Complete at once with its line end.
+    chamadas.clear();
+    t.pedido("INCLUSAO6.txt", "20;2;61;;5;Ana;;12.50\r\n");
+    VarreDirs(t.ctx);
+    EXPECT_EQ(chamadas.at(0), "InclueItem " + t.comanda("INCLUSAO6.txt"));
+    EXPECT_TRUE(t.ctx.varredura.incompletos.empty());
+}
+
+// A request that the server rejects every time is moved aside after three
+// scans in a row and answered; meanwhile and after, the rest of the folder
+// and the checks go on. A lost connection is an outage, not a rejection.
+TEST_F(Varredura, PedidoRecusadoTresVezesVaiParaRejeitados) {
+    t.ctx.cfg.AutoImpressao = false;
+    t.ctx.procs.InclueItem = [this](const std::string& c) {
+        chamadas.push_back("InclueItem " + c);
+        throw ErroBanco(1644, "Gatilho recusou", "45000");
+    };
+    const std::string pedido = t.pedido("INCLUSAO9.txt", "1;1;9\r\n");
+    t.pedido("FECHACOMANDA3.txt", "");
+    for (int varredura = 1; varredura <= 3; ++varredura) {
+        chamadas.clear();
+        VarreDirs(t.ctx);
+        EXPECT_EQ(chamadas.size(), 3u) << "the request, then both checks";
+        const auto eventos = t.novosEventos();
+        if (varredura < 3) {
+            EXPECT_TRUE(Contem(eventos, "Pedido recusado pelo banco de dados (" + std::to_string(varredura) +
+                                            " de 3), nova tentativa na próxima varredura: INCLUSAO9.txt"));
+            EXPECT_TRUE(t.arquivos.podeLer(pedido));
+        } else {
+            EXPECT_TRUE(Contem(eventos,
+                               "Pedido recusado pelo banco de dados 3 vezes, movido para rejeitados: INCLUSAO9.txt"));
+        }
+    }
+    EXPECT_FALSE(t.arquivos.podeLer(pedido));
+    EXPECT_FALSE(t.arquivos.podeLer(t.comanda("FECHACOMANDA3.txt")));
+    EXPECT_EQ(t.arquivos.le(t.comanda("rejeitados/INCLUSAO9.txt")), "1;1;9\r\n");
+    EXPECT_EQ(t.arquivos.le(t.comanda("erro9.txt")), "erro\r\n");
+
+    // The same name again is kept apart from the first.
+    t.pedido("INCLUSAO9.txt", "1;1;9\r\n");
+    for (int i = 0; i < 3; ++i) VarreDirs(t.ctx);
+    EXPECT_TRUE(t.arquivos.podeLer(t.comanda("rejeitados/INCLUSAO9.txt.1")));
+
+    t.ctx.procs.InclueItem = [](const std::string&) { throw ErroBanco(2013, "Lost connection", "08S01"); };
+    t.pedido("INCLUSAO9.txt", "1;1;9\r\n");
+    EXPECT_THROW(VarreDirs(t.ctx), ErroBanco);
+    EXPECT_TRUE(t.ctx.varredura.recusas.empty());
+}
+
+// A request whose document a printer refused stays for the next scan, with
+// no log row; once printed it is removed as usual.
+TEST_F(Varredura, PedidoDeImpressaoRecusadoFicaParaAProximaVarredura) {
+    t.ctx.cfg.AutoImpressao = false;
+    const std::vector<std::string> nomes = {"PRINTM7.txt", "PRINTD8.txt", "FECHACONTA42.txt", "IMP1.txt"};
+    for (const std::string& nome : nomes) t.pedido(nome, "cozinha\r\nlinha um\r\n");
+    impressoraRecusa = true;
+    VarreDirs(t.ctx);
+    for (const std::string& nome : nomes) EXPECT_TRUE(t.arquivos.podeLer(t.comanda(nome))) << nome;
+    EXPECT_TRUE(t.consulta("select log from logs", "log").empty());
+    impressoraRecusa = false;
+    VarreDirs(t.ctx);
+    for (const std::string& nome : nomes) EXPECT_FALSE(t.arquivos.podeLer(t.comanda(nome))) << nome;
+    EXPECT_EQ(t.consulta("select log from logs order by 1", "log").size(), 3u);
 }
 
 // The remaining checks run even without a folder, as the settings ask.

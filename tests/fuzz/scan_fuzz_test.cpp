@@ -83,8 +83,9 @@ protected:
         t.relogio.define({2024, 3, 5, 9, 5, 7});
         // Every real procedure; the bill is wired here as the program's window does.
         LigaProcedimentos(t.ctx, avisos);
-        t.ctx.procs.FechaConta = [this](std::int32_t comanda, const std::string& caminho) {
-            FechaConta(t.ctx, comanda, caminho);
+        t.ctx.procs.FechaConta = [this](std::int32_t comanda, const std::string& caminho,
+                                        const std::string& marca) {
+            return FechaConta(t.ctx, comanda, caminho, marca);
         };
         tabelas = Tabelas();
         ASSERT_GE(tabelas.size(), 20u);

@@ -45,7 +45,7 @@ protected:
     std::string IdaEVolta(const std::string& texto) {
         t.banco.AbreBanco("Delete from Logs");
         t.banco.FechaBanco();
-        t.banco.AbreBanco("Insert into Logs (log) values ('" + EscapaSql(texto) + "')");
+        t.banco.AbreBanco("Insert into Logs (log) values ('" + t.banco.Escapa(texto) + "')");
         t.banco.FechaBanco();
         const std::vector<std::string> lido = t.consulta("Select log from Logs", "log");
         return lido.size() == 1 ? lido[0] : "<" + std::to_string(lido.size()) + " rows>";

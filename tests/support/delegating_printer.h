@@ -25,6 +25,7 @@ public:
     void defineNegrito(bool b) override { real_.defineNegrito(b); }
     void imprime(const std::string& texto) override { real_.imprime(texto); }
     bool terminaDocumento() override { return real_.terminaDocumento(); }
+    void descartaDocumento() override { real_.descartaDocumento(); }
     std::string ultimoErro() const override { return real_.ultimoErro(); }
 
 protected:

@@ -17,6 +17,7 @@ public:
     explicit RelogioManual(const DataHora& inicio);
 
     DataHora agora() const override;
+    std::chrono::milliseconds decorrido() const override { return std::chrono::milliseconds(ms_); }
     void espera(std::chrono::milliseconds duracao) override;
 
     // Sets the time; diaSemana is recomputed from the date.

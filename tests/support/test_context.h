@@ -31,6 +31,10 @@ public:
     bool podeLer(const std::string& c) override { return disco.podeLer(c); }
     bool ehPasta(const std::string& c) override { return disco.ehPasta(c); }
     void gravaAtomico(const std::string& c, const std::string& b) override { disco.gravaAtomico(c, b); }
+    void gravaDuravel(const std::string& c, const std::string& b) override { disco.gravaDuravel(c, b); }
+    void renomeia(const std::string& de, const std::string& para) override { disco.renomeia(de, para); }
+    void criaPasta(const std::string& c) override { disco.criaPasta(c); }
+    std::string carimbo(const std::string& c) override { return disco.carimbo(c); }
 
     int falhasApaga = 0;
     ArquivosDisco disco;

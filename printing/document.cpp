@@ -1,0 +1,28 @@
+#include "printing/document.h"
+
+#include "app/context.h"
+#include "app/errors.h"
+#include "printing/layout.h"
+#include "printing/printing_system.h"
+
+namespace varelo {
+
+bool Entrega(Contexto& ctx, const Documento& documento, std::string& motivo) {
+    DefineImpressora(ctx, documento.impressora);
+    SistemaImpressao& impressao = ctx.impressao;
+    try {
+        if (documento.fonte == Documento::Fonte::Conta) FonteConta(ctx);
+        if (documento.fonte == Documento::Fonte::CozinhaSeInstalada) FonteCozinha(ctx);
+        for (const std::string& linha : documento.linhas) impressao.imprime(linha);
+    } catch (const Erro& e) {
+        impressao.descartaDocumento();
+        motivo = e.what();
+        return false;
+    }
+    if (impressao.terminaDocumento()) return true;
+    motivo = impressao.ultimoErro();
+    impressao.descartaDocumento();
+    return false;
+}
+
+}  // namespace varelo

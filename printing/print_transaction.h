@@ -1,0 +1,58 @@
+#pragma once
+#include <functional>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "printing/print_journal.h"
+
+namespace varelo {
+
+struct Contexto;
+class Transacao;
+
+// The marks that say a document was printed (ItemComanda.impresso,
+// Etiqueta, iDelivery.impresso, Delivery.Comando, a bill's closing marks)
+// and the hand-over of the document, as one unit:
+//
+//     TransacaoImpressao t(ctx);          // opens the database transaction
+//     if (!t.entrega(chaves, documento, motivo)) return;   // refused: nothing marked
+//     ... the marks, LogImp rows, a copy ...
+//     t.confirma();
+//
+// A document the printer refuses leaves nothing marked, so its items wait
+// for the next print; a failure before the commit rolls the marks back. The documents handed over are in the print
+// journal until the commit, so that one printed again after a failure in
+// between starts with kReimpressao. Without `comBanco` it has no database
+// transaction: for a prepared print, whose mark is the removal of its file.
+class TransacaoImpressao {
+public:
+    explicit TransacaoImpressao(Contexto& ctx, bool comBanco = true);
+    ~TransacaoImpressao();
+    TransacaoImpressao(const TransacaoImpressao&) = delete;
+    TransacaoImpressao& operator=(const TransacaoImpressao&) = delete;
+
+    // True when a document of these keys may already be on paper.
+    bool reimpressao(const std::vector<std::string>& chaves) const;
+    // Journals the keys, then hands the document over with `entrega`. False
+    // when it was refused (its keys are forgotten again); `motivo` says why.
+    bool entrega(const std::vector<std::string>& chaves,
+                 const std::function<bool(std::string& motivo)>& entrega, std::string& motivo);
+    // Commits the marks, then forgets the keys of the documents taken.
+    void confirma();
+
+private:
+    Contexto& ctx_;
+    DiarioImpressao diario_;
+    std::unique_ptr<Transacao> transacao_;
+    std::vector<std::string> entregues_;
+};
+
+// The journal of the program's folder.
+DiarioImpressao DiarioDaImpressao(Contexto& ctx);
+
+// The key of an item (or delivery item, label) on a printer: what the
+// journal knows a document by.
+std::string ChaveImpressao(const std::string& tipo, const std::string& id, const std::string& impressora = "");
+
+}  // namespace varelo
