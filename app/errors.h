@@ -54,6 +54,21 @@ private:
     std::string estado_;
 };
 
+// A request that cannot be served now for a reason of the program's own (a
+// journal that cannot be written): nothing of it is kept, it stays in the
+// folder and is tried again at the next scan.
+class PedidoAdiado : public std::runtime_error {
+public:
+    using std::runtime_error::runtime_error;
+};
+
+// A file for the handhelds that could not be written: the old one stays
+// whole and the export is run again at the next tick.
+class ArquivoNaoGravado : public Erro {
+public:
+    using Erro::Erro;
+};
+
 // The server resolves table names with regard to letter case
 // (lower_case_table_names=0): the order system's statements spell their
 // tables in several cases, so the program cannot work with it.

@@ -12,6 +12,7 @@
 #include "app/command_line.h"
 #include "db/banco.h"
 #include "export/pending_exports.h"
+#include "printing/print_transaction.h"
 #include "transactions/inclusion.h"
 #include "transactions/scan.h"
 
@@ -139,6 +140,7 @@ void Monitor::tmrInicio_Timer() {
     for (const char* padrao : {"erro*.txt", "cons*.txt", "atualiza*.txt", "okcomanda*.txt"})
         ApagaPorPadrao(ctx_, pasta, padrao);
     ReconciliaInclusoes(ctx_);
+    ReconciliaImpressoes(ctx_);
     iniciado_ = true;
     // Exports that the database cuts short run again at the monitor's next
     // tick, once the pause is over.

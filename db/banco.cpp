@@ -141,6 +141,7 @@ void Banco::leSessao() {
     static const std::string kSql = "Select @@sql_mode as modo, @@lower_case_table_names as minusculas";
     chamaGancho(OperacaoBanco::Comando, kSql);
     const auto r = cn_->executa(kSql);
+    chamaGancho(OperacaoBanco::ComandoFeito, kSql);
     if (r->linhas.empty() || r->linhas[0].size() < 2) throw ErroBanco(0, "Sessão sem sql_mode", "HY000");
     const std::string modo = r->linhas[0][0].value_or("");
     semBarraInvertida_ = modo.find("NO_BACKSLASH_ESCAPES") != std::string::npos;
@@ -173,6 +174,7 @@ std::int16_t Banco::Abre(Registros& destino, const std::string& prefixo, const s
         chamaGancho(OperacaoBanco::Comando, sql);
         for (auto& o : observadores_) o(sql);
         destino.preenche(cn_->executa(sql));
+        chamaGancho(OperacaoBanco::ComandoFeito, sql);
         return 0;
     } catch (const ErroBanco& e) {
         eventos_.AdicionaEvento(prefixo + std::to_string(e.numero()) + " - " + e.what() + sql);
@@ -245,6 +247,8 @@ void Transacao::confirma() {
     try {
         banco_.chamaGancho(OperacaoBanco::Confirmacao, "commit");
         banco_.cn_->confirma();
+        ativa_ = false;
+        banco_.chamaGancho(OperacaoBanco::ConfirmacaoFeita, "commit");
     } catch (const ErroBanco& e) {
         banco_.eventos_.AdicionaEvento("Erro abrindo banco: " + std::to_string(e.numero()) + " - " +
                                        e.what() + "commit");

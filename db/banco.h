@@ -50,8 +50,10 @@ private:
 std::string TextoConexao(const std::string& driver, const std::string& servidor,
                          const Credenciais& credenciais = {});
 
-// A round trip to the server, as a hook sees it before it goes out.
-enum class OperacaoBanco { Comando, Confirmacao };
+// A round trip to the server, as a hook sees it: before it goes out, and
+// after the server answered (what the hook throws then is a failure of a
+// round trip whose work the server did).
+enum class OperacaoBanco { Comando, ComandoFeito, Confirmacao, ConfirmacaoFeita };
 
 // The shared connection `cn` and its three result sets. Statements are run
 // with AbreBanco (into rs), AbreBanco2 (rs2) or AbreBanco3 (rs3), which open
@@ -85,8 +87,9 @@ public:
 
     // Each statement text, just before it is sent.
     void observaSql(std::function<void(const std::string&)> observador);
-    // Called before every round trip (statements, the session reading of an
-    // opening, commits); what it throws takes the place of the round trip.
+    // Called around every round trip (statements, the session reading of an
+    // opening, commits); what it throws takes the place of the round trip's
+    // outcome.
     // One hook; nothing is installed by the program itself.
     using Gancho = std::function<void(OperacaoBanco, const std::string&)>;
     void defineGancho(Gancho gancho) { gancho_ = std::move(gancho); }

@@ -43,6 +43,8 @@ void Exporta(Contexto& ctx, const std::string& pasta, const std::string& nome,
             registros(arquivo);
             arquivo.fecha();
             ctx.banco.FechaBanco();
+        } catch (const ArquivoNaoGravado&) {
+            throw;
         } catch (const Erro& e) {
             AdicionaEvento(ctx, e.what());
         }

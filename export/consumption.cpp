@@ -30,6 +30,8 @@ template <typename F>
 void Passo(Contexto& ctx, F&& passo) {
     try {
         passo();
+    } catch (const ArquivoNaoGravado&) {
+        throw;
     } catch (const Erro& e) {
         AdicionaEvento(ctx, e.what());
     }

@@ -1,6 +1,7 @@
 #include "export/handheld_file.h"
 
 #include "app/encoding.h"
+#include "app/errors.h"
 #include "app/files.h"
 
 namespace varelo {
@@ -13,6 +14,12 @@ void ArquivoPalm::linha(const std::string& texto) {
     conteudo_ += "\r\n";
 }
 
-void ArquivoPalm::fecha() { arquivos_.gravaAtomico(caminho_, ParaCp1252(conteudo_)); }
+void ArquivoPalm::fecha() {
+    try {
+        arquivos_.gravaAtomico(caminho_, ParaCp1252(conteudo_));
+    } catch (const Erro& e) {
+        throw ArquivoNaoGravado(e.what());
+    }
+}
 
 }  // namespace varelo

@@ -19,7 +19,7 @@ public:
     ArquivoPalm& operator=(const ArquivoPalm&) = delete;
 
     void linha(const std::string& texto);
-    // Writes the file. Throws Erro when it cannot be written.
+    // Writes the file. Throws ArquivoNaoGravado when it cannot be written.
     void fecha();
 
 private:

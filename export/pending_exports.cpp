@@ -27,7 +27,12 @@ void Esquece(Contexto& ctx, const std::string& chave) {
 void Retomavel(Contexto& ctx, const std::string& chave, const std::function<void()>& exporta) {
     if (Procura(ctx, chave) == ctx.exportacoesPendentes.end())
         ctx.exportacoesPendentes.push_back({chave, exporta, 0});
-    exporta();
+    try {
+        exporta();
+    } catch (const ArquivoNaoGravado& e) {
+        AdicionaEvento(ctx, e.what());
+        return;  // the old file stays whole; written at the next tick
+    }
     Esquece(ctx, chave);
 }
 

@@ -13,7 +13,8 @@ struct Contexto;
 
 // Runs `exporta` under `chave` (the file or group of files and the folder).
 // When a database failure cuts it short it stays pending, and the failure
-// goes on up.
+// goes on up; a file that could not be written is named in the event list
+// and leaves it pending too.
 void Retomavel(Contexto& ctx, const std::string& chave, const std::function<void()>& exporta);
 
 // Runs the pending exports, oldest first, each forgotten once it ends. A

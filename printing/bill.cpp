@@ -21,6 +21,7 @@
 #include "printing/print_transaction.h"
 #include "printing/printing_system.h"
 #include "transactions/record.h"
+#include "transactions/replies.h"
 
 namespace varelo {
 namespace {
@@ -257,8 +258,10 @@ bool ComponhaConta(Contexto& ctx, Conta& conta, const std::string& n, const std:
 
 // Hands the bill over with the comanda's closing marks.
 ResultadoConta EntregaConta(Contexto& ctx, Conta& conta, const std::string& impressora, const std::string& n,
-                       const std::string& marcaExtra) {
-    const std::vector<std::string> chaves = {ChaveImpressao("conta", n)};
+                       const std::string& caminho, const std::string& marcaExtra) {
+    // A bill asked by a request file is a repeat if printed again while the
+    // file is there: its mark is the removal of the file, made here.
+    const std::vector<std::string> chaves = {caminho.empty() ? ChaveImpressao("conta", n) : ChavePedido(ctx, caminho)};
     TransacaoImpressao t(ctx);
     Documento documento{impressora, Documento::Fonte::Conta, std::move(conta.linhas())};
     if (t.reimpressao(chaves)) documento.linhas.insert(documento.linhas.begin(), kReimpressao);
@@ -273,8 +276,12 @@ ResultadoConta EntregaConta(Contexto& ctx, Conta& conta, const std::string& impr
         ctx.banco.AbreBanco(marcaExtra);
         ctx.banco.FechaBanco();
     }
-    t.confirma();
+    t.confirma(caminho.empty());
     AdicionaEvento(ctx, "Fim da impressao da conta " + n);
+    if (!caminho.empty()) {
+        ApagaArquivo(ctx, caminho);
+        EsqueceSeApagado(ctx, caminho, chaves.front());
+    }
     return ResultadoConta::Impressa;
 }
 
@@ -293,7 +300,7 @@ ResultadoConta FechaConta(Contexto& ctx, std::int32_t comanda, const std::string
         if (impressora == kNaoImprimir) return ResultadoConta::NaoImpressa;
         Conta conta;
         if (!ComponhaConta(ctx, conta, n, pedidoConta)) return ResultadoConta::NaoImpressa;
-        return EntregaConta(ctx, conta, impressora, n, marcaExtra);
+        return EntregaConta(ctx, conta, impressora, n, caminho, marcaExtra);
     } catch (const ErroBanco&) {
         throw;
     } catch (const std::exception& e) {

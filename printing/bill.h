@@ -19,6 +19,8 @@ namespace varelo {
 // It is composed whole; then the comanda is marked as closing (Status 1),
 // with `marcaExtra` (a statement, when the caller has a closing mark of its
 // own), in one transaction that commits only once the printer took the bill.
+// A request file is removed right after, so that a bill is never asked
+// twice by one file.
 // A run-time failure is logged ("Erro fechamento conta: ...") and ends the
 // bill with nothing printed. A database failure is not caught.
 ResultadoConta FechaConta(Contexto& ctx, std::int32_t comanda, const std::string& caminho,

@@ -2,7 +2,6 @@
 
 #include <algorithm>
 #include <cmath>
-#include <functional>
 #include <vector>
 
 #include "app/activity_log.h"
@@ -103,8 +102,7 @@ bool ImprimeDiverso(Contexto& ctx, const std::string& ArqImp) {
                             std::vector<std::string>(linhas.begin() + 1, linhas.end())};
         // Its mark is the removal of its file: a file printed and found again
         // (the program stopped, the removal failed) is printed as a repeat.
-        const std::vector<std::string> chaves = {
-            ChaveImpressao("arquivo", ArqImp + "#" + std::to_string(std::hash<std::string>{}(bytes)))};
+        const std::vector<std::string> chaves = {ChavePedido(ctx, ArqImp)};
         TransacaoImpressao t(ctx, false);
         if (t.reimpressao(chaves)) documento.linhas.insert(documento.linhas.begin(), kReimpressao);
         std::string motivo;
@@ -114,8 +112,9 @@ bool ImprimeDiverso(Contexto& ctx, const std::string& ArqImp) {
             return false;
         }
         AdicionaEvento(ctx, "Impressão finalizada " + ArqImp);
+        t.confirma(false);
         ApagaArquivo(ctx, ArqImp);
-        if (!ArquivoExiste(ctx, ArqImp)) t.confirma();
+        EsqueceSeApagado(ctx, ArqImp, chaves.front());
         return true;
     } catch (const Erro& e) {
         AdicionaEvento(ctx, e.what());

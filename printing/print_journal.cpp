@@ -31,6 +31,11 @@ void DiarioImpressao::esquece(const std::vector<std::string>& chaves) {
     if (removidas) grava();
 }
 
+void DiarioImpressao::esqueceSe(const std::function<bool(const std::string&)>& vencida) {
+    const auto removidas = std::erase_if(chaves_, vencida);
+    if (removidas) grava();
+}
+
 void DiarioImpressao::grava() {
     std::string texto;
     for (const std::string& c : chaves_) texto += c + "\n";

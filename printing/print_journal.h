@@ -1,4 +1,5 @@
 #pragma once
+#include <functional>
 #include <set>
 #include <string>
 #include <vector>
@@ -26,6 +27,8 @@ public:
     void entregando(const std::vector<std::string>& chaves);
     // After the commit, or a refusal. Throws Erro.
     void esquece(const std::vector<std::string>& chaves);
+    // Forgets every key for which `vencida` is true. Throws Erro.
+    void esqueceSe(const std::function<bool(const std::string&)>& vencida);
 
 private:
     void grava();

@@ -3,6 +3,7 @@
 #include "app/activity_log.h"
 #include "app/context.h"
 #include "app/errors.h"
+#include "app/files.h"
 #include "db/banco.h"
 
 namespace varelo {
@@ -16,6 +17,39 @@ std::string ChaveImpressao(const std::string& tipo, const std::string& id, const
     for (char& c : chave)
         if (c == '\n' || c == '\r') c = ' ';
     return chave;
+}
+
+namespace {
+
+constexpr const char* kPrefixoPedido = "pedido:";
+
+}  // namespace
+
+std::string ChavePedido(Contexto& ctx, const std::string& caminho) {
+    return ChaveImpressao("pedido", caminho + "#" + ctx.arquivos.carimbo(caminho));
+}
+
+void EsqueceSeApagado(Contexto& ctx, const std::string& caminho, const std::string& chave) {
+    if (!ctx.arquivos.carimbo(caminho).empty()) return;
+    try {
+        DiarioDaImpressao(ctx).esquece({chave});
+    } catch (const Erro& e) {
+        AdicionaEvento(ctx, e.what());
+    }
+}
+
+void ReconciliaImpressoes(Contexto& ctx) {
+    try {
+        DiarioDaImpressao(ctx).esqueceSe([&](const std::string& chave) {
+            if (chave.rfind(kPrefixoPedido, 0) != 0) return false;
+            const auto cerquilha = chave.rfind('#');
+            const std::string caminho = chave.substr(std::string(kPrefixoPedido).size(),
+                                                     cerquilha - std::string(kPrefixoPedido).size());
+            return ctx.arquivos.carimbo(caminho) != chave.substr(cerquilha + 1);
+        });
+    } catch (const Erro& e) {
+        AdicionaEvento(ctx, e.what());
+    }
 }
 
 TransacaoImpressao::TransacaoImpressao(Contexto& ctx, bool comBanco)
@@ -33,17 +67,28 @@ bool TransacaoImpressao::entrega(const std::vector<std::string>& chaves,
                                  const std::function<bool(std::string&)>& entrega, std::string& motivo) {
     // Already pending (it may be on paper from before): stays so if refused now.
     const bool jaPendente = diario_.pendente(chaves);
-    diario_.entregando(chaves);
+    try {
+        diario_.entregando(chaves);
+    } catch (const Erro& e) {
+        // Not handed over unjournaled: it could go out twice unmarked.
+        motivo = std::string("Diário de impressão: ") + e.what();
+        return false;
+    }
     if (!entrega(motivo)) {
-        if (!jaPendente) diario_.esquece(chaves);
+        try {
+            if (!jaPendente) diario_.esquece(chaves);
+        } catch (const Erro&) {
+            // Left behind, the key only marks a later print as a repeat.
+        }
         return false;
     }
     entregues_.insert(entregues_.end(), chaves.begin(), chaves.end());
     return true;
 }
 
-void TransacaoImpressao::confirma() {
+void TransacaoImpressao::confirma(bool esquece) {
     if (transacao_) transacao_->confirma();
+    if (!esquece) return;
     try {
         diario_.esquece(entregues_);
     } catch (const Erro& e) {

@@ -38,8 +38,10 @@ public:
     // when it was refused (its keys are forgotten again); `motivo` says why.
     bool entrega(const std::vector<std::string>& chaves,
                  const std::function<bool(std::string& motivo)>& entrega, std::string& motivo);
-    // Commits the marks, then forgets the keys of the documents taken.
-    void confirma();
+    // Commits the marks, then forgets the keys of the documents taken; with
+    // `esquece` false they are kept, for a document whose mark is the
+    // removal of its request file (see ChavePedido).
+    void confirma(bool esquece = true);
 
 private:
     Contexto& ctx_;
@@ -54,5 +56,16 @@ DiarioImpressao DiarioDaImpressao(Contexto& ctx);
 // The key of an item (or delivery item, label) on a printer: what the
 // journal knows a document by.
 std::string ChaveImpressao(const std::string& tipo, const std::string& id, const std::string& impressora = "");
+
+// The key of a document that a request file asked for (a bill, a prepared
+// print): the file as it is now. The document is a repeat while that file
+// is still there; once it is gone the key is forgotten (EsqueceSeApagado).
+std::string ChavePedido(Contexto& ctx, const std::string& caminho);
+// Forgets the request's key when its file is gone.
+void EsqueceSeApagado(Contexto& ctx, const std::string& caminho, const std::string& chave);
+
+// At start-up: forgets the keys of requests whose file is gone or was
+// written again since.
+void ReconciliaImpressoes(Contexto& ctx);
 
 }  // namespace varelo

@@ -270,7 +270,12 @@ void InclueItem(Contexto& ctx, const std::string& ArqInc) {
         }
 
         const Desfecho desfecho = Aplica(ctx, campos, [&](const std::string& idlanc) {
-            diario.acrescenta({ArqInc, carimbo, conteudo, idlanc});
+            try {
+                diario.acrescenta({ArqInc, carimbo, conteudo, idlanc});
+            } catch (const Erro& e) {
+                // Without its entry a crash could launch the item twice.
+                throw PedidoAdiado(std::string("Diário de inclusões: ") + e.what());
+            }
         });
         switch (desfecho) {
             case Desfecho::QuantidadeInvalida:
@@ -290,6 +295,8 @@ void InclueItem(Contexto& ctx, const std::string& ArqInc) {
         }
         AdicionaEvento(ctx, "Limpando " + ArqInc);
     } catch (const ErroBanco&) {
+        throw;
+    } catch (const PedidoAdiado&) {
         throw;
     } catch (const std::exception& e) {
         AdicionaEvento(ctx, e.what());

@@ -52,6 +52,8 @@ void Passo(Contexto& ctx, const std::string& nomeAtual, const std::function<void
         passo();
     } catch (const ErroBanco&) {
         throw;
+    } catch (const PedidoAdiado&) {
+        throw;
     } catch (const Erro& e) {
         if (e.numero() == Erro::kAcessoArquivo) {
             AdicionaEvento(ctx, "Erro de acesso a arquivo / Pasta");
@@ -238,6 +240,8 @@ void Unidade(Contexto& ctx, const std::string& nome) {
     try {
         Despacha(ctx, nome);
         ctx.varredura.recusas.erase(nome);
+    } catch (const PedidoAdiado& e) {
+        AdicionaEvento(ctx, std::string("Pedido adiado para a próxima varredura: ") + nome + ": " + e.what());
     } catch (const ErroBanco& e) {
         if (e.perdaDeConexao()) throw;
         ctx.banco.abandona();

@@ -284,8 +284,8 @@ TEST_F(Conta, QuemPediuAContaPeloPalmOuOGarcomDaComanda) {
     EXPECT_EQ(Contas(), (std::vector<Linhas>{kConta42, kCabecalho + kItens + kTotais +
                                                            Linhas{"Pedido de conta feito por ", "Garcon   : João"} +
                                                            kRodape}));
-    // The request file is the caller's to remove.
-    EXPECT_TRUE(t.arquivos.podeLer(caminho));
+    // Printed, the request goes: one file never asks for two bills.
+    EXPECT_FALSE(t.arquivos.podeLer(caminho));
 }
 
 TEST_F(Conta, ComandaSemLinhaMarcaNadaEImprimeNada) {

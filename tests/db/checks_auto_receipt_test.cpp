@@ -212,8 +212,8 @@ TEST_F(AutoRecebimento, ApagarMaisDoQueFoiLidoDesfazTudo) {
     Comanda42(1);
     Executa("Set session transaction isolation level read committed");
     ContextoTeste outro;
-    t.banco.defineGancho([&](OperacaoBanco, const std::string& sql) {
-        if (sql.rfind("delete  from itemComanda", 0) != 0) return;
+    t.banco.defineGancho([&](OperacaoBanco operacao, const std::string& sql) {
+        if (operacao != OperacaoBanco::Comando || sql.rfind("delete  from itemComanda", 0) != 0) return;
         outro.banco.AbreBanco("Insert into ItemComanda (Comanda, idProduto, qtde, valor, impresso) values (42,100,1,5,1)");
         outro.banco.FechaBanco();
     });

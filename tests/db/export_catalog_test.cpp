@@ -102,8 +102,8 @@ TEST_F(Catalogo, NuloViraCampoVazioOuZeroENaoCortaOArquivo) {
 TEST_F(Catalogo, ExportacaoInterrompidaGuardaOArquivoAnteriorEERetomada) {
     t.arquivos.grava(t.comanda("cadqtde.txt"), "anterior\r\n");
     int comandos = 0;
-    t.banco.defineGancho([&](OperacaoBanco, const std::string&) {
-        if (++comandos == 4) throw ErroBanco(2013, "Lost connection", "08S01");
+    t.banco.defineGancho([&](OperacaoBanco operacao, const std::string&) {
+        if (operacao == OperacaoBanco::Comando && ++comandos == 4) throw ErroBanco(2013, "Lost connection", "08S01");
     });
     EXPECT_THROW(ExportaQtdes(t.ctx, t.pastaComandas()), ErroBanco);
     t.banco.abandona();

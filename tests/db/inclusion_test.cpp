@@ -289,8 +289,8 @@ TEST_F(Inclusao, ConexaoPerdidaNoMeioDesfazTudoPausaEDepoisIncluiUmaVez) {
     t.ctx.procs.InclueItem = [this](const std::string& c) { InclueItem(t.ctx, c); };
     monitor.tmrInicio_Timer();
     // The Logs row is the last statement: everything before it is undone.
-    t.banco.defineGancho([](OperacaoBanco, const std::string& sql) {
-        if (sql.rfind("Insert into Logs", 0) == 0) throw ErroBanco(2013, "Lost connection", "08S01");
+    t.banco.defineGancho([](OperacaoBanco operacao, const std::string& sql) {
+        if (operacao == OperacaoBanco::Comando && sql.rfind("Insert into Logs", 0) == 0) throw ErroBanco(2013, "Lost connection", "08S01");
     });
     t.pedido("INCLUSAO42.txt", "15;Meia;42;;7;Ana;;0\r\n");
     t.novosEventos();

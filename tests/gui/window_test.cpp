@@ -87,7 +87,8 @@ TEST_F(Janela, ControlesELegendasDaCarga) {
 TEST_F(Janela, InterruptorDoMonitorEPisca) {
     QPushButton* iniciar = Controle<QPushButton>("cmdIniciar");
     QLabel* estado = Controle<QLabel>("lblMonitor");
-    t.timer1.liga();
+    monitor.tmrInicio_Timer();
+    ASSERT_TRUE(t.timer1.ligado());
 
     iniciar->click();
     EXPECT_FALSE(t.timer1.ligado());

@@ -1,0 +1,104 @@
+#pragma once
+// Fault points: every place where the program meets the outside world (a
+// database round trip, a print job, a label written to its port, a file
+// renamed into place or deleted) is counted, and one of them, chosen by its
+// kind and its number, fails. Built only for the fault tests.
+#include <map>
+#include <string>
+#include <vector>
+
+#include "app/files.h"
+#include "tests/support/delegating_printer.h"
+
+namespace varelo {
+class Banco;
+}
+
+namespace varelo::falhas {
+
+enum class Ponto { Comando, Trabalho, Etiqueta, Renomeacao, Exclusao };
+
+enum class Modo {
+    PerdaAntes,   // the connection is lost before the statement or commit reaches the server
+    PerdaDepois,  // lost after the server did the work, before its answer arrived
+    Recusa,       // the server rejects the statement
+    Falha,        // the printer refuses the job; the port, rename or deletion fails
+    Mata,         // the process dies there (after the job was taken, for a print job)
+};
+
+const char* NomePonto(Ponto p);
+const char* NomeModo(Modo m);
+
+// Counts the points as the program reaches them and fails the chosen one.
+class Injetor {
+public:
+    void arma(Ponto ponto, int indice, Modo modo);
+    void desarma();
+    // Counting starts (again) from zero.
+    void zera() { contagem_.clear(); }
+    const std::map<Ponto, int>& contagem() const { return contagem_; }
+    bool disparou() const { return disparou_; }
+
+    // The point is reached; true when this is the one that fails now.
+    bool chega(Ponto ponto);
+    Modo modo() const { return modo_; }
+
+    // For PerdaDepois: the round trip reached is to fail once done.
+    bool perdaPendente = false;
+
+private:
+    std::map<Ponto, int> contagem_;
+    bool armado_ = false;
+    bool disparou_ = false;
+    Ponto ponto_ = Ponto::Comando;
+    int indice_ = 0;
+    Modo modo_ = Modo::Falha;
+};
+
+// Hooks the injector into the database's round trips.
+void Instala(Banco& banco, Injetor& injetor);
+
+// The printing system with the injector on each ended document.
+class ImpressaoComFalhas final : public ImpressaoDelegada {
+public:
+    ImpressaoComFalhas(SistemaImpressao& real, Injetor& injetor) : ImpressaoDelegada(real), injetor_(injetor) {}
+    void imprime(const std::string& texto) override;
+    bool terminaDocumento() override;
+    void descartaDocumento() override;
+    std::string ultimoErro() const override { return erro_.empty() ? real_.ultimoErro() : erro_; }
+
+private:
+    Injetor& injetor_;
+    bool temConteudo_ = false;
+    std::string erro_;
+};
+
+// The file system with the injector on label writes, renames and deletions.
+// Every label written is kept, in order, as the printer would have it.
+class ArquivosComFalhas final : public Arquivos {
+public:
+    ArquivosComFalhas(Arquivos& real, Injetor& injetor) : real_(real), injetor_(injetor) {}
+    // Writes to this path are the label printer's.
+    std::string portaEtiqueta;
+    std::vector<std::string> etiquetas;
+
+    std::vector<std::string> lista(const std::string& p) override { return real_.lista(p); }
+    std::string le(const std::string& c) override { return real_.le(c); }
+    void grava(const std::string& c, const std::string& b) override;
+    void acrescenta(const std::string& c, const std::string& b) override { real_.acrescenta(c, b); }
+    void apaga(const std::string& c) override;
+    bool podeLer(const std::string& c) override { return real_.podeLer(c); }
+    bool ehPasta(const std::string& c) override { return real_.ehPasta(c); }
+    void gravaAtomico(const std::string& c, const std::string& b) override;
+    void gravaDuravel(const std::string& c, const std::string& b) override;
+    void renomeia(const std::string& de, const std::string& para) override;
+    void criaPasta(const std::string& c) override { real_.criaPasta(c); }
+    std::string carimbo(const std::string& c) override { return real_.carimbo(c); }
+
+private:
+    void renomeacao(const std::string& caminho);
+    Arquivos& real_;
+    Injetor& injetor_;
+};
+
+}  // namespace varelo::falhas
