@@ -50,6 +50,7 @@ struct Procedimentos {
     std::function<void()> VerificaPendentes;
     std::function<void(const std::string& pasta)> VerificaDelivery;
     std::function<void()> VerificaRecebComanda;
+    std::function<void()> ImprimePendentes;
 };
 
 // Calls a wired procedure; an unwired one does nothing.

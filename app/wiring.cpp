@@ -11,6 +11,7 @@
 #include "printing/delivery_ticket.h"
 #include "printing/kitchen_ticket.h"
 #include "printing/layout.h"
+#include "printing/print_transaction.h"
 #include "transactions/inclusion.h"
 
 namespace varelo {
@@ -37,6 +38,7 @@ void LigaProcedimentos(Contexto& ctx, AvisosDelivery& avisos) {
     p.VerificaPendentes = [c] { VerificaPendentes(*c); };
     p.VerificaDelivery = [c, &avisos](const std::string& pasta) { VerificaDelivery(*c, pasta, avisos); };
     p.VerificaRecebComanda = [c] { VerificaRecebComanda(*c); };
+    p.ImprimePendentes = [c] { ImprimePendentes(*c); };
 }
 
 }  // namespace varelo

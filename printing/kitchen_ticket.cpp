@@ -364,10 +364,16 @@ void CupomMesa::imprimeCupom(std::int16_t codigo) {
 
     if (!Copia(impressora2_).empty()) {
         const Documento copia = documento(impressora2_, chavesCopia, t);
-        if (t.entrega(chavesCopia, [&](std::string& m) { return Entrega(ctx_, copia, m); }, motivo))
+        if (t.entrega(chavesCopia, [&](std::string& m) { return Entrega(ctx_, copia, m); }, motivo)) {
             LogImp(ctx_, impressora2_, descricao_, comandaTexto_, static_cast<std::int16_t>(codigo + 1));
-        else
-            AdicionaEvento(ctx_, "Cópia do cupom não aceita pela impressora " + impressora2_ + ": " + motivo);
+        } else {
+            // The ticket is on paper: the copy waits on its own, so that the
+            // kitchen does not get the ticket again while the copy's printer
+            // is down.
+            AdicionaEvento(ctx_, "Cópia do cupom não aceita pela impressora " + impressora2_ + ": " + motivo +
+                                     " - fica pendente");
+            t.adia(chavesCopia, "copia" + idlanc_, copia);
+        }
     }
     t.confirma();
 }

@@ -4,7 +4,10 @@
 #include "app/context.h"
 #include "app/errors.h"
 #include "app/files.h"
+#include "app/encoding.h"
 #include "db/banco.h"
+#include "printing/document.h"
+#include "printing/layout.h"
 
 namespace varelo {
 
@@ -84,6 +87,23 @@ bool TransacaoImpressao::entrega(const std::vector<std::string>& chaves,
     }
     entregues_.insert(entregues_.end(), chaves.begin(), chaves.end());
     return true;
+}
+
+void TransacaoImpressao::adia(const std::vector<std::string>& chaves, const std::string& nome,
+                              const Documento& documento) {
+    diario_.entregando(chaves);
+    const std::string pasta = Junta(ctx_.pastaPrograma, "pendentes");
+    ctx_.arquivos.criaPasta(pasta);
+    std::string conteudo = documento.impressora + "\r\n";
+    for (const std::string& linha : documento.linhas) conteudo += linha + "\r\n";
+    ctx_.arquivos.gravaDuravel(Junta(pasta, nome + ".txt"), ParaCp1252(conteudo));
+}
+
+void ImprimePendentes(Contexto& ctx) {
+    const std::string pasta = Junta(ctx.pastaPrograma, "pendentes");
+    if (!ctx.arquivos.ehPasta(pasta)) return;
+    for (const std::string& nome : ctx.arquivos.lista(pasta))
+        if (!ImprimeDiverso(ctx, Junta(pasta, nome))) return;
 }
 
 void TransacaoImpressao::confirma(bool esquece) {

@@ -9,6 +9,7 @@
 namespace varelo {
 
 struct Contexto;
+struct Documento;
 class Transacao;
 
 // The marks that say a document was printed (ItemComanda.impresso,
@@ -38,6 +39,12 @@ public:
     // when it was refused (its keys are forgotten again); `motivo` says why.
     bool entrega(const std::vector<std::string>& chaves,
                  const std::function<bool(std::string& motivo)>& entrega, std::string& motivo);
+    // A document refused whose marks are committed all the same (a kitchen
+    // copy, once its ticket is on paper): kept in the pending folder of the
+    // program, printed by ImprimePendentes until the printer takes it, and
+    // its keys journaled, so that printed again some other way it says it
+    // is a repeat. Throws Erro when it cannot be kept.
+    void adia(const std::vector<std::string>& chaves, const std::string& nome, const Documento& documento);
     // Commits the marks, then forgets the keys of the documents taken; with
     // `esquece` false they are kept, for a document whose mark is the
     // removal of its request file (see ChavePedido).
@@ -67,5 +74,10 @@ void EsqueceSeApagado(Contexto& ctx, const std::string& caminho, const std::stri
 // At start-up: forgets the keys of requests whose file is gone or was
 // written again since.
 void ReconciliaImpressoes(Contexto& ctx);
+
+// Prints the documents waiting in the pending folder ("pendentes" in the
+// program's folder), oldest first, as prepared prints; stops at the first
+// that a printer refuses. Run after every scan.
+void ImprimePendentes(Contexto& ctx);
 
 }  // namespace varelo

@@ -296,6 +296,8 @@ void VarreDirs(Contexto& ctx) {
     EsqueceAusentes(ctx.varredura.incompletos, presentes);
     EsqueceAusentes(ctx.varredura.recusas, presentes);
 
+    // Documents that a printer refused and that wait on their own.
+    Verificacao(ctx, [&] { Chama(ctx.procs.ImprimePendentes); });
     Verificacao(ctx, [&] { Chama(ctx.procs.VerificaTablet, ctx.PastaMonitor); });
     Verificacao(ctx, [&] { Chama(ctx.procs.VerificaDelivery, ctx.PastaMonitor); });
     Verificacao(ctx, [&] {

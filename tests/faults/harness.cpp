@@ -1,0 +1,227 @@
+// The fault-point harness, in the program's own process: each scenario is
+// run once to count its fault points, then once per point and fault kind
+// with that one point failing. The program then recovers as it would (the
+// pause ends, time passes and the overdue-item check prints what waited),
+// and the run must keep the invariants against the run without faults.
+// The points where the program dies are tried on the real program by
+// kill_points.cpp. Prints one summary line.
+#include <algorithm>
+#include <cstdio>
+#include <cstdlib>
+#include <ctime>
+#include <filesystem>
+#include <optional>
+#include <string>
+
+#include "app/monitor.h"
+#include "app/wiring.h"
+#include "checks/delivery_check.h"
+#include "db/banco.h"
+#include "tests/faults/injection.h"
+#include "tests/faults/outcome.h"
+#include "tests/faults/scenarios.h"
+#include "tests/support/test_context.h"
+
+namespace varelo::falhas {
+namespace {
+
+namespace fs = std::filesystem;
+
+// The harness's clock: two hours ahead of the server's, so that what the
+// program launches is never overdue until the recovery says time passed.
+DataHora Agora() {
+    const std::time_t t = std::time(nullptr) + 2 * 3600;
+    std::tm tm{};
+    localtime_r(&t, &tm);
+    return {tm.tm_year + 1900, tm.tm_mon + 1, tm.tm_mday, tm.tm_hour, tm.tm_min, tm.tm_sec, tm.tm_wday};
+}
+
+// The program as the window runs it, on the test's services wrapped by the
+// injector.
+struct Ambiente {
+    explicit Ambiente(const Cenario& c) {
+        ctx.pastaPrograma = t.ctx.pastaPrograma;
+        ctx.cfg = t.ctx.cfg;
+        ctx.cfg.LinhaFim = 2;
+        ctx.cfg.qtdMinimo = Dinheiro::deDezMilesimos(5000);
+        ctx.cfg.AutoImpressao = true;
+        ctx.cfg.AutoRecebFinal = c.autoRecebFinal;
+        ctx.cfg.empresa = {"Restaurante", "Rua", "Cidade", "SP"};
+        t.relogio.define(Agora());
+        LigaProcedimentos(ctx, avisos);
+        t.armazem.grava("Varelo", "Config", "ImpCupom", "default");
+        t.armazem.grava("Varelo", "Config", "ImpEtiqueta", "etiqueta.prn");
+        t.pasta.escreve("etiqueta.txt", "ETIQUETA NUMPEDIDO\r\nPRODA1\r\nPRODB1\r\nPRODC1\r\n");
+        arquivos.portaEtiqueta = Junta(ctx.pastaPrograma, "etiqueta.prn");
+        Instala(t.banco, injetor);
+    }
+
+    void Executa(const std::string& sql) {
+        t.banco.AbreBanco(sql);
+        t.banco.FechaBanco();
+    }
+    // A tick as the event loop gives it: a pause that ended first resumes.
+    void Tique() {
+        agendador.executa();
+        monitor.Timer1_Timer();
+    }
+
+    ContextoTeste t;
+    Injetor injetor;
+    ArquivosComFalhas arquivos{t.arquivos, injetor};
+    ImpressaoComFalhas impressao{t.impressao, injetor};
+    Contexto ctx{t.relogio, arquivos,   t.armazem,  t.eventos,   t.impressos, t.banco,
+                 t.mensagens, t.timer1, t.processos, t.executor, impressao};
+    AvisosDelivery avisos;
+    AgendadorManual agendador;
+    Monitor monitor{ctx, agendador};
+};
+
+struct Alvo {
+    Ponto ponto;
+    int indice;
+    Modo modo;
+};
+
+bool EhPedido(const std::string& nome) {
+    std::string maiusculo;
+    for (char c : nome) maiusculo += static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
+    for (const char* tipo : {"INCLUSAO", "EXCLUSAO", "PRINTM", "PRINTD", "FECHACONTA", "FECHACOMANDA", "ATUALIZA",
+                             "ATUCOM", "IMP"})
+        if (maiusculo.rfind(tipo, 0) == 0) return true;
+    return false;
+}
+
+bool EhArquivoPalm(const std::string& nome) {
+    return nome == "cadpro.txt" || nome == "atendentes.txt" || nome == "Comandas.txt" || nome == "cadqtde.txt" ||
+           nome == "cadobs.txt" || nome.rfind("ConsumoComanda", 0) == 0;
+}
+
+std::map<std::string, long> Contagem(ContextoTeste& t, const std::string& sql) {
+    std::map<std::string, long> contagem;
+    Banco& b = t.banco;
+    for (b.AbreBanco3(sql); !b.rs3().eof(); b.rs3().proximo())
+        contagem[b.rs3().textoOuVazio("k")] = std::stol(b.rs3().texto("n"));
+    b.FechaBanco3();
+    return contagem;
+}
+
+Resultado Colhe(Ambiente& a) {
+    Resultado r;
+    for (const char* impressora : {"default", "cozinha", "bar"}) r.documentos[impressora] = a.t.documentos(impressora);
+    r.documentos["etiqueta"] = a.arquivos.etiquetas;
+    const std::string pasta = a.t.pastaComandas();
+    for (const std::string& nome : a.t.arquivos.disco.lista(pasta)) {
+        const std::string conteudo = a.t.arquivos.disco.le(Junta(pasta, nome));
+        if (EhPedido(nome)) r.pedidosRestantes.push_back(nome);
+        else if (nome.rfind("okComanda", 0) == 0 || nome.rfind("erro", 0) == 0) r.respostas[nome] = conteudo;
+        else if (EhArquivoPalm(nome)) r.arquivosPalm[nome] = conteudo;
+    }
+    if (fs::is_directory(Junta(pasta, "rejeitados")))
+        for (const auto& e : fs::directory_iterator(Junta(pasta, "rejeitados")))
+            r.pedidosRestantes.push_back("rejeitados/" + e.path().filename().string());
+    r.itensPorMarca = Contagem(a.t, "Select Obs as k, count(*) as n from (Select Obs from ItemComanda union all "
+                                    "Select OBS as Obs from mitemcomanda) x group by Obs");
+    for (const char* sql :
+         {"Select concat('mcomanda ', Comanda) as k, count(*) as n from mcomanda group by Comanda",
+          "Select concat('mitemcomanda ', OBS) as k, count(*) as n from mitemcomanda group by OBS",
+          "Select concat('mPagamentos ', coalesce(Pedido, '-')) as k, count(*) as n from mPagamentos group by Pedido",
+          "Select concat('Logs ', log) as k, count(*) as n from Logs where log like 'PALM Incluido%' or "
+          "log like 'Auto receb%' group by log"})
+        for (const auto& [k, n] : Contagem(a.t, sql)) r.historico[k] = n;
+    r.eventos = a.t.eventos.linhas();
+    return r;
+}
+
+// One run of a scenario; with a target, that point fails while the
+// scenario plays, and the program then recovers without faults.
+Resultado Roda(const Cenario& c, const std::optional<Alvo>& alvo, std::map<Ponto, int>* contagem = nullptr) {
+    Ambiente a(c);
+    for (const std::string& sql : Limpeza()) a.Executa(sql);
+    for (const std::string& sql : c.sql) a.Executa(sql);
+    const bool inicioNoCenario = std::find(c.acoes.begin(), c.acoes.end(), Acao::Inicio) != c.acoes.end();
+    if (!inicioNoCenario) a.monitor.tmrInicio_Timer();
+
+    a.injetor.zera();
+    if (alvo) a.injetor.arma(alvo->ponto, alvo->indice, alvo->modo);
+    for (const auto& [nome, conteudo] : c.pedidos) a.t.arquivos.disco.grava(a.t.comanda(nome), conteudo);
+    for (Acao acao : c.acoes) {
+        switch (acao) {
+            case Acao::Inicio: a.monitor.tmrInicio_Timer(); break;
+            case Acao::Tique: a.Tique(); break;
+            case Acao::Atualizar: a.monitor.cmdAtualizar_Click(); break;
+            case Acao::Consumos: a.monitor.cmdConsumos_Click(); break;
+        }
+    }
+    for (int i = 0; i < 6; ++i) a.Tique();
+    if (contagem) *contagem = a.injetor.contagem();
+    a.injetor.desarma();
+
+    // Time passes: what still waits for the kitchen is overdue, and the
+    // check prints it, as it would five minutes later.
+    a.agendador.executa();
+    a.Executa("Update ItemComanda set DataHora = now() - interval 10 minute where impresso=0");
+    for (int i = 0; i < 4; ++i) a.Tique();
+    return Colhe(a);
+}
+
+std::vector<Modo> Modos(Ponto p) {
+    if (p == Ponto::Comando) return {Modo::PerdaAntes, Modo::PerdaDepois, Modo::Recusa};
+    return {Modo::Falha};
+}
+
+void Relata(const Cenario& c, const Alvo& alvo, const Veredito& v, const Resultado& r) {
+    std::printf("  %s, %s %d (%s):\n", c.nome.c_str(), NomePonto(alvo.ponto), alvo.indice, NomeModo(alvo.modo));
+    for (const Linhas* l : {&v.perdidos, &v.dobrados, &v.rasgados})
+        for (const std::string& linha : *l) std::printf("    %s\n", linha.c_str());
+    const std::size_t de = r.eventos.size() > 25 ? r.eventos.size() - 25 : 0;
+    for (std::size_t i = de; i < r.eventos.size(); ++i) std::printf("      | %s\n", r.eventos[i].c_str());
+}
+
+}  // namespace
+
+int Executa() {
+    const char* fonte = std::getenv("VARELO_SOURCE_DIR");
+    const char* pasta = std::getenv("VARELO_TEST_DB_DIR");
+    if (!fonte || !pasta) {
+        std::fprintf(stderr, "run through ctest: the database fixture is missing\n");
+        return 2;
+    }
+    const std::string script = std::string(fonte) + "/scripts/private-mariadb.sh ";
+    if (std::system((script + "reset '" + pasta + "' >/dev/null && " + script + "seed '" + pasta + "' >/dev/null").c_str()) != 0)
+        return 2;
+
+    long tentados = 0, perdidos = 0, dobrados = 0, rasgados = 0, relatados = 0;
+    const char* filtro = std::getenv("VARELO_CENARIO");
+    for (const Cenario& c : Cenarios()) {
+        if (filtro && c.nome != filtro) continue;
+        std::map<Ponto, int> contagem;
+        const Resultado referencia = Roda(c, std::nullopt, &contagem);
+        const Linhas problemas = ProblemasDaReferencia(referencia);
+        std::printf("%s:", c.nome.c_str());
+        for (const auto& [ponto, n] : contagem) std::printf(" %d %s", n, NomePonto(ponto));
+        std::printf("\n");
+        for (const std::string& p : problemas) std::printf("  referência: %s\n", p.c_str());
+        if (!problemas.empty()) return 1;
+        for (const auto& [ponto, n] : contagem)
+            for (int i = 1; i <= n; ++i)
+                for (Modo modo : Modos(ponto)) {
+                    const Alvo alvo{ponto, i, modo};
+                    const Resultado r = Roda(c, alvo);
+                    const Veredito v = Compara(referencia, r);
+                    ++tentados;
+                    perdidos += !v.perdidos.empty();
+                    dobrados += !v.dobrados.empty();
+                    rasgados += !v.rasgados.empty();
+                    if ((!v.perdidos.empty() || !v.dobrados.empty() || !v.rasgados.empty()) && relatados++ < 40)
+                        Relata(c, alvo, v, r);
+                }
+    }
+    std::printf("fault points: %ld tried, %ld lost, %ld doubled, %ld torn\n", tentados, perdidos, dobrados, rasgados);
+    std::fflush(stdout);
+    return (perdidos || dobrados || rasgados) ? 1 : 0;
+}
+
+}  // namespace varelo::falhas
+
+int main() { return varelo::falhas::Executa(); }
