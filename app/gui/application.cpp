@@ -46,7 +46,7 @@ std::string PastaDoPrograma(const OpcoesLinha& o) {
     return QDir(QString::fromStdString(o.home)).absolutePath().toStdString();
 }
 
-int Executa(const OpcoesLinha& o, int argc, char** argv) {
+int Executa(const OpcoesLinha& o, int argc, char** argv, Extensao* extensao) {
     QApplication app(argc, argv);
 
     std::string pastaArmazem;
@@ -64,7 +64,9 @@ int Executa(const OpcoesLinha& o, int argc, char** argv) {
     Monitor* monitor = nullptr;
     TimerQt timer1(kIntervaloMonitorMs, [&monitor] { monitor->Timer1_Timer(); });
 
-    Programa programa(PastaDoPrograma(o), pastaArmazem, {mensagens, timer1, agendador, *impressao});
+    SistemaImpressao& impressora = extensao ? extensao->impressao(*impressao) : *impressao;
+    Programa programa(PastaDoPrograma(o), pastaArmazem, {mensagens, timer1, agendador, impressora});
+    if (extensao) extensao->prepara(programa);
     monitor = &programa.monitor();
     Contexto& ctx = programa.ctx();
     ctx.nomeExecutavel = QFileInfo(QCoreApplication::applicationFilePath()).fileName().toStdString();
@@ -96,7 +98,7 @@ int Executa(const OpcoesLinha& o, int argc, char** argv) {
 
 }  // namespace
 
-int ExecutaPrograma(int argc, char** argv) {
+int ExecutaPrograma(int argc, char** argv, Extensao* extensao) {
     const OpcoesLinha o = LeOpcoes(std::vector<std::string>(argv + 1, argv + argc));
     if (!o.erro.empty()) {
         std::cerr << "varelosync: " << o.erro << "\n\n" << TextoAjuda();
@@ -112,7 +114,7 @@ int ExecutaPrograma(int argc, char** argv) {
     }
     // Without a window there may be no display either.
     if (o.headless && qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) qputenv("QT_QPA_PLATFORM", "offscreen");
-    return Executa(o, argc, argv);
+    return Executa(o, argc, argv, extensao);
 }
 
 }  // namespace varelo

@@ -43,8 +43,9 @@ void Injetor::desarma() {
     perdaPendente = false;
 }
 
-bool Injetor::chega(Ponto ponto) {
+bool Injetor::chega(Ponto ponto, const std::string& oQue) {
     const int n = ++contagem_[ponto];
+    if (aoChegar) aoChegar(ponto, oQue);
     if (!armado_ || disparou_ || ponto != ponto_ || n != indice_) return false;
     disparou_ = true;
     return true;
@@ -65,13 +66,13 @@ namespace {
 }  // namespace
 
 void Instala(Banco& banco, Injetor& injetor) {
-    banco.defineGancho([&injetor](OperacaoBanco operacao, const std::string&) {
+    banco.defineGancho([&injetor](OperacaoBanco operacao, const std::string& sql) {
         if (operacao == OperacaoBanco::ComandoFeito || operacao == OperacaoBanco::ConfirmacaoFeita) {
             if (!injetor.perdaPendente) return;
             injetor.perdaPendente = false;
             PerdeConexao();
         }
-        if (!injetor.chega(Ponto::Comando)) return;
+        if (!injetor.chega(Ponto::Comando, sql)) return;
         switch (injetor.modo()) {
             case Modo::Mata: Morre();
             case Modo::PerdaDepois: injetor.perdaPendente = true; return;

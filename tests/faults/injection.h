@@ -3,6 +3,7 @@
 // database round trip, a print job, a label written to its port, a file
 // renamed into place or deleted) is counted, and one of them, chosen by its
 // kind and its number, fails. Built only for the fault tests.
+#include <functional>
 #include <map>
 #include <string>
 #include <vector>
@@ -26,6 +27,13 @@ enum class Modo {
     Mata,         // the process dies there (after the job was taken, for a print job)
 };
 
+// One fault: the point's kind, its number in the run, how it fails.
+struct Alvo {
+    Ponto ponto;
+    int indice;
+    Modo modo;
+};
+
 const char* NomePonto(Ponto p);
 const char* NomeModo(Modo m);
 
@@ -40,11 +48,14 @@ public:
     bool disparou() const { return disparou_; }
 
     // The point is reached; true when this is the one that fails now.
-    bool chega(Ponto ponto);
+    bool chega(Ponto ponto, const std::string& oQue = "");
     Modo modo() const { return modo_; }
 
     // For PerdaDepois: the round trip reached is to fail once done.
     bool perdaPendente = false;
+    // Called at every point reached, with its kind and what it is (the
+    // statement's text), before it fails.
+    std::function<void(Ponto, const std::string&)> aoChegar;
 
 private:
     std::map<Ponto, int> contagem_;

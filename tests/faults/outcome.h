@@ -5,6 +5,12 @@
 #include <string>
 #include <vector>
 
+#include "tests/faults/injection.h"
+
+namespace varelo {
+struct ContextoTeste;
+}
+
 namespace varelo::falhas {
 
 using Linhas = std::vector<std::string>;
@@ -28,7 +34,28 @@ struct Veredito {
     Linhas rasgados;   // a document that is not whole, a handheld file not as a complete export
 };
 
-Veredito Compara(const Resultado& referencia, const Resultado& sobFalha);
+// With `reinicio` the run under the fault started the program again: the
+// start-up removes the replies of the run before it (the handhelds have had
+// them), and exports the comanda list anew, which the run without faults
+// wrote before its bill; that list is then only checked to be whole.
+Veredito Compara(const Resultado& referencia, const Resultado& sobFalha, bool reinicio = false);
+
+// The fault points tried, and how many broke each kind of invariant.
+struct Placar {
+    long tentados = 0, perdidos = 0, dobrados = 0, rasgados = 0;
+    // Counts one point; true when it broke something.
+    bool conta(const Veredito& v);
+};
+
+// Prints what a fault point broke, with the end of the event list.
+void Relata(const std::string& cenario, const Alvo& alvo, const Veredito& v, const Resultado& r);
+
+// The kill points, on the real program (kill_points.cpp).
+void RodaPontosDeMorte(Placar& placar, long& relatados);
+
+// What a run left in the test's folders and database. `etiquetas` are the
+// labels written to the label port, in order.
+Resultado Colhe(ContextoTeste& t, const Linhas& etiquetas);
 
 // The breaches of a run without faults that make it useless as a reference.
 Linhas ProblemasDaReferencia(const Resultado& referencia);

@@ -50,6 +50,19 @@ std::vector<std::string> Limpeza() {
             "Update cadcomanda set Ocupado=0"};
 }
 
+Cenario CenarioDeMorte() {
+    Cenario c{"programa morto", Comanda8(), {}, {}};
+    for (const std::string& sql : {Comanda(5, 5), Item(5, 1, "1", "k1"), Item(5, 1, "0.5", "k2"),
+                                   Item(5, 10, "1", "k3"), Item(5, 20, "1", "k4")})
+        c.sql.push_back(sql);
+    c.pedidos = {{"INCLUSAO1.txt", "1;Inteira;1;r1;1;Ana;;0\r\n"},
+                 {"INCLUSAO2.txt", "10;2;2;r2;2;Ana;;7.50\r\n"},
+                 {"PRINTM5.txt", "\r\n"},
+                 {"FECHACONTA8.txt", "Joao\r\n"},
+                 {"IMP1.txt", "cozinha\r\nRetirar i1\r\nno balcao\r\n"}};
+    return c;
+}
+
 std::vector<Cenario> Cenarios() {
     const auto tique = std::vector<Acao>{Acao::Tique};
     return {

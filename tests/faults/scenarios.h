@@ -31,6 +31,11 @@ struct Cenario {
 // "d1", ...) let each item be followed onto paper.
 std::vector<Cenario> Cenarios();
 
+// The real program killed: inclusions, a table's tickets with a copy, a
+// bill and a prepared print in one folder (no labels: the port keeps only
+// the last one written).
+Cenario CenarioDeMorte();
+
 // The statements that bring the working tables back to the catalog alone.
 std::vector<std::string> Limpeza();
 

@@ -1,0 +1,58 @@
+// The program as shipped, for the kill points of the fault-point harness: it
+// dies (SIGKILL) where VARELO_FALHA says, as a crash or a power cut would
+// end it:
+//   VARELO_FALHA=comando:K    before the K-th database round trip
+//   VARELO_FALHA=trabalho:J   right after the J-th print job was taken
+// With VARELO_PONTOS=FILE it appends one line per point reached ("comando
+// <text>" or "trabalho"), so that a run without a fault counts them.
+#include <cstdio>
+#include <cstdlib>
+#include <memory>
+#include <string>
+
+#include "app/gui/application.h"
+#include "app/program.h"
+#include "tests/faults/injection.h"
+
+namespace varelo::falhas {
+namespace {
+
+class ExtensaoFalhas final : public Extensao {
+public:
+    ExtensaoFalhas() {
+        if (const char* falha = std::getenv("VARELO_FALHA")) {
+            const std::string f = falha;
+            const auto doisPontos = f.find(':');
+            const std::string tipo = f.substr(0, doisPontos);
+            const int indice = std::atoi(f.c_str() + doisPontos + 1);
+            injetor_.arma(tipo == "trabalho" ? Ponto::Trabalho : Ponto::Comando, indice, Modo::Mata);
+        }
+        if (const char* pontos = std::getenv("VARELO_PONTOS")) {
+            const std::string arquivo = pontos;
+            injetor_.aoChegar = [arquivo](Ponto ponto, const std::string& oQue) {
+                if (std::FILE* f = std::fopen(arquivo.c_str(), "a")) {
+                    std::fprintf(f, "%s %s\n", NomePonto(ponto), oQue.substr(0, 80).c_str());
+                    std::fclose(f);
+                }
+            };
+        }
+    }
+
+    SistemaImpressao& impressao(SistemaImpressao& real) override {
+        impressao_ = std::make_unique<ImpressaoComFalhas>(real, injetor_);
+        return *impressao_;
+    }
+    void prepara(Programa& programa) override { Instala(programa.ctx().banco, injetor_); }
+
+private:
+    Injetor injetor_;
+    std::unique_ptr<ImpressaoComFalhas> impressao_;
+};
+
+}  // namespace
+}  // namespace varelo::falhas
+
+int main(int argc, char** argv) {
+    varelo::falhas::ExtensaoFalhas extensao;
+    return varelo::ExecutaPrograma(argc, argv, &extensao);
+}
