@@ -16,6 +16,10 @@
 # restaurant's server. Files in DIR: my.cnf (server), client.cnf (client),
 # data/, tmp/, mysqld.sock, mysqld.pid, mysqld.err.
 #
+# VARELO_DB_LOWER_CASE (default 1) sets lower_case_table_names at start: 0
+# gives a server that tells table names apart by case, as a Linux server's
+# default does.
+#
 # start is safe to repeat: a server left in DIR by an earlier run (running,
 # crashed, stale pid or socket) is stopped first and its data wiped.
 set -euo pipefail
@@ -163,7 +167,7 @@ port=$port
 bind-address=127.0.0.1
 skip-name-resolve
 skip-log-bin
-lower_case_table_names=1
+lower_case_table_names=${VARELO_DB_LOWER_CASE:-1}
 character-set-server=utf8mb4
 collation-server=utf8mb4_general_ci
 performance_schema=OFF

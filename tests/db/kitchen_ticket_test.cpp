@@ -14,6 +14,7 @@
 #include "app/startup_settings.h"
 #include "db/banco.h"
 #include "printing/kitchen_ticket.h"
+#include "printing/print_transaction.h"
 #include "printing/printing_system.h"
 #include "tests/support/delegating_printer.h"
 #include "tests/support/test_context.h"
@@ -471,19 +472,32 @@ TEST_F(CupomCozinha, ImpressoraQueRecusaDevolveOsItensEAProximaChamadaOsImprime)
     EXPECT_EQ(Marcas(), (std::vector<std::string>{"1:1:cozinha", "2:1:cozinha", "3:1:bar", "4:1:Não Imprimir"}));
 }
 
-TEST_F(CupomCozinha, CopiaRecusadaSoFicaNoRegistroDeEventos) {
+// The copy's printer refuses it: the ticket, on paper, keeps its marks, and
+// the copy waits in the pending folder until the check after a scan prints
+// it, without the kitchen getting its ticket again.
+TEST_F(CupomCozinha, CopiaRecusadaEsperaESaiQuandoAImpressoraAceita) {
     ImpressaoQueRecusa recusa(t.impressao);
     Contexto ctx = ComOutraImpressao(recusa);
     Comanda(42, 7, 500);
     Lanca({.produto = 30});
     recusa.recusa = {"bar"};
     t.novosEventos();
-    ImprimeCupom(ctx, 7);
+    EXPECT_TRUE(ImprimeCupom(ctx, 7));
     EXPECT_EQ(Documentos("cozinha").size(), 1u);
     EXPECT_TRUE(Documentos("bar").empty());
     EXPECT_EQ(Marcas(), std::vector<std::string>{"1:1:cozinha"});
     EXPECT_EQ(LogsImp(), std::vector<std::string>{"Pudim|cozinha|42|1"});
-    EXPECT_TRUE(Contem(t.novosEventos(), "Cópia do cupom não aceita pela impressora bar: fila parada"));
+    EXPECT_TRUE(Contem(t.novosEventos(), "Cópia do cupom não aceita pela impressora bar: fila parada - fica pendente"));
+    const std::string pendente = t.pasta.arquivo("pendentes/copia1.txt");
+    ASSERT_TRUE(t.arquivos.podeLer(pendente));
+
+    ImprimePendentes(ctx);  // still refused: it stays
+    EXPECT_TRUE(t.arquivos.podeLer(pendente));
+    recusa.recusa.clear();
+    ImprimePendentes(ctx);
+    EXPECT_FALSE(t.arquivos.podeLer(pendente));
+    EXPECT_EQ(Documentos("bar"), Documentos("cozinha"));
+    EXPECT_EQ(Documentos("cozinha").size(), 1u);
 }
 
 // A group without a printer prints on the current printer; the item is

@@ -10,6 +10,9 @@
 #include "app/ini.h"
 #include "app/monitor.h"
 #include "app/startup_settings.h"
+#include "app/wiring.h"
+#include "checks/delivery_check.h"
+#include "db/banco.h"
 #include "tests/support/test_context.h"
 
 namespace varelo {
@@ -59,14 +62,67 @@ TEST_F(MonitorTeste, InicioApagaRespostasAntigasExportaELigaOMonitor) {
     EXPECT_TRUE(t.timer1.ligado());
     EXPECT_EQ(saida, -1);
 
-    // A second copy, whatever the case of its name, is told so and ends.
+    // A second copy, whatever the case of its name, is told so and ends,
+    // before it touches the first one's files.
     t.processos.lista = {"varelosync", "bash", "VareloSync"};
+    t.pedido("okComanda9.txt", "ok\r\n");
+    chamadas.clear();
     monitor.tmrInicio_Timer();
     EXPECT_EQ(saida, 3);
+    EXPECT_TRUE(chamadas.empty());
+    EXPECT_TRUE(t.arquivos.podeLer(t.comanda("okComanda9.txt")));
     const auto eventos = t.novosEventos();
     EXPECT_EQ(std::count(eventos.begin(), eventos.end(),
                          "JÁ EXISTE UMA INSTANCIA DESTE EXECUTAVEL ABERTO. FINALIZANDO SISTEMA."),
               1000);
+}
+
+// The database is away while the start-up exports run: the monitor pauses,
+// the clean-up is not done again, and the exports cut short run at the
+// first tick after the pause. The operator's stop, pressed during a pause,
+// wins over the resume, and a deletion that switches the timer on starts
+// no scan.
+TEST_F(MonitorTeste, QuedaNoInicioRetomaExportacoesEAParadaDoOperadorVence) {
+    AvisosDelivery avisos;
+    LigaProcedimentos(t.ctx, avisos);
+    bool fora = true;
+    int enviados = 0;
+    t.banco.defineGancho([&](OperacaoBanco operacao, const std::string&) {
+        if (operacao != OperacaoBanco::Comando) return;
+        ++enviados;
+        if (fora) throw ErroBanco(2013, "Lost connection", "08S01");
+    });
+    monitor.tmrInicio_Timer();
+    EXPECT_FALSE(t.timer1.ligado());
+    ASSERT_EQ(agendador.pendentes.size(), 1u);
+    EXPECT_FALSE(t.arquivos.podeLer(t.comanda("cadpro.txt")));
+
+    t.pedido("okComanda9.txt", "ok\r\n");  // a reply of this run, after its start
+    fora = false;
+    agendador.executa();
+    EXPECT_TRUE(t.timer1.ligado());
+    monitor.Timer1_Timer();
+    for (const char* nome : {"cadpro.txt", "cadqtde.txt", "cadobs.txt", "Comandas.txt", "atendentes.txt"})
+        EXPECT_TRUE(t.arquivos.podeLer(t.comanda(nome))) << nome;
+    EXPECT_TRUE(t.arquivos.podeLer(t.comanda("okComanda9.txt")));
+    EXPECT_TRUE(t.ctx.exportacoesPendentes.empty());
+
+    fora = true;
+    monitor.Timer1_Timer();
+    EXPECT_TRUE(monitor.emPausa());
+    monitor.cmdIniciar_Click();
+    fora = false;
+    agendador.executa();
+    EXPECT_FALSE(t.timer1.ligado());
+    EXPECT_EQ(monitor.captionMonitor(), "Monitor Parado!");
+    t.timer1.liga();
+    enviados = 0;
+    monitor.Timer1_Timer();
+    EXPECT_EQ(enviados, 0);
+    EXPECT_FALSE(t.timer1.ligado());
+    monitor.cmdIniciar_Click();
+    EXPECT_TRUE(t.timer1.ligado());
+    EXPECT_EQ(monitor.captionMonitor(), "Monitorando...");
 }
 
 TEST_F(MonitorTeste, CarregaAjustesDasTresOrigens) {

@@ -25,6 +25,7 @@ const char* NomeModo(Modo m) {
         case Modo::Recusa: return "recusa";
         case Modo::Falha: return "falha";
         case Modo::Mata: return "mata";
+        case Modo::MataDepois: return "mata-depois";
     }
     return "?";
 }
@@ -70,11 +71,13 @@ void Instala(Banco& banco, Injetor& injetor) {
         if (operacao == OperacaoBanco::ComandoFeito || operacao == OperacaoBanco::ConfirmacaoFeita) {
             if (!injetor.perdaPendente) return;
             injetor.perdaPendente = false;
+            if (injetor.modo() == Modo::MataDepois) Morre();
             PerdeConexao();
         }
         if (!injetor.chega(Ponto::Comando, sql)) return;
         switch (injetor.modo()) {
             case Modo::Mata: Morre();
+            case Modo::MataDepois:
             case Modo::PerdaDepois: injetor.perdaPendente = true; return;
             case Modo::Recusa:
                 if (operacao == OperacaoBanco::Comando)

@@ -25,6 +25,7 @@ enum class Modo {
     Recusa,       // the server rejects the statement
     Falha,        // the printer refuses the job; the port, rename or deletion fails
     Mata,         // the process dies there (after the job was taken, for a print job)
+    MataDepois,   // the process dies once the server did the round trip's work
 };
 
 // One fault: the point's kind, its number in the run, how it fails.
@@ -51,7 +52,7 @@ public:
     bool chega(Ponto ponto, const std::string& oQue = "");
     Modo modo() const { return modo_; }
 
-    // For PerdaDepois: the round trip reached is to fail once done.
+    // For PerdaDepois and MataDepois: the round trip reached is to fail once done.
     bool perdaPendente = false;
     // Called at every point reached, with its kind and what it is (the
     // statement's text), before it fails.

@@ -1,8 +1,9 @@
 // The program as shipped, for the kill points of the fault-point harness: it
 // dies (SIGKILL) where VARELO_FALHA says, as a crash or a power cut would
 // end it:
-//   VARELO_FALHA=comando:K    before the K-th database round trip
-//   VARELO_FALHA=trabalho:J   right after the J-th print job was taken
+//   VARELO_FALHA=comando:K          before the K-th database round trip
+//   VARELO_FALHA=comando-depois:K   once the server did the K-th round trip
+//   VARELO_FALHA=trabalho:J         right after the J-th print job was taken
 // With VARELO_PONTOS=FILE it appends one line per point reached ("comando
 // <text>" or "trabalho"), so that a run without a fault counts them.
 #include <cstdio>
@@ -25,7 +26,8 @@ public:
             const auto doisPontos = f.find(':');
             const std::string tipo = f.substr(0, doisPontos);
             const int indice = std::atoi(f.c_str() + doisPontos + 1);
-            injetor_.arma(tipo == "trabalho" ? Ponto::Trabalho : Ponto::Comando, indice, Modo::Mata);
+            injetor_.arma(tipo == "trabalho" ? Ponto::Trabalho : Ponto::Comando, indice,
+                          tipo == "comando-depois" ? Modo::MataDepois : Modo::Mata);
         }
         if (const char* pontos = std::getenv("VARELO_PONTOS")) {
             const std::string arquivo = pontos;

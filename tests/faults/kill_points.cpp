@@ -25,13 +25,15 @@ namespace {
 
 using namespace std::chrono_literals;
 
-// A point worth dying at: a statement that writes, a commit, a print job.
-bool PontoDeMorte(const std::string& linha) {
-    if (linha.rfind("trabalho", 0) == 0) return true;
+// The ways worth dying at a point: before a statement that writes or a
+// commit, once a commit is done, right after a print job was taken.
+std::vector<Modo> ModosDeMorte(const std::string& linha) {
+    if (linha.rfind("trabalho", 0) == 0) return {Modo::Mata};
     const std::string comando = linha.substr(linha.find(' ') + 1);
-    for (const char* escrita : {"Insert", "INSERT", "Update", "delete", "commit"})
-        if (comando.rfind(escrita, 0) == 0) return true;
-    return false;
+    if (comando.rfind("commit", 0) == 0) return {Modo::Mata, Modo::MataDepois};
+    for (const char* escrita : {"Insert", "INSERT", "Update", "delete"})
+        if (comando.rfind(escrita, 0) == 0) return {Modo::Mata};
+    return {};
 }
 
 // The program's folders and settings, on a test's scratch folder.
@@ -140,11 +142,12 @@ void RodaPontosDeMorte(Placar& placar, long& relatados) {
     for (const std::string& linha : pontos) {
         const bool trabalho = linha.rfind("trabalho", 0) == 0;
         const int indice = trabalho ? ++trabalhos : ++comandos;
-        if (!PontoDeMorte(linha)) continue;
+        for (Modo modo : ModosDeMorte(linha)) {
         ++tentados;
-        const Alvo alvo{trabalho ? Ponto::Trabalho : Ponto::Comando, indice, Modo::Mata};
+        const Alvo alvo{trabalho ? Ponto::Trabalho : Ponto::Comando, indice, modo};
         Instalacao inst(c);
-        auto morto = inst.Inicia("morto", std::string(trabalho ? "trabalho:" : "comando:") + std::to_string(indice));
+        const std::string tipo = trabalho ? "trabalho:" : modo == Modo::MataDepois ? "comando-depois:" : "comando:";
+        auto morto = inst.Inicia("morto", tipo + std::to_string(indice));
         const int saida = morto->Termina(std::chrono::seconds(40));
         if (saida != 128 + 9) {
             morto->Mata();
@@ -157,6 +160,7 @@ void RodaPontosDeMorte(Placar& placar, long& relatados) {
         r.eventos = Eventos(*morto, *vivo);
         const Veredito v = Compara(referencia, r, /*reinicio=*/true);
         if (placar.conta(v) && relatados++ < 40) Relata(c.nome, alvo, v, r);
+        }
     }
     std::printf("%s: %d comando %d trabalho, %d mortes\n", c.nome.c_str(), comandos, trabalhos, tentados);
 }

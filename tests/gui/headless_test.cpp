@@ -13,6 +13,7 @@
 #include "app/encoding.h"
 #include "app/ini.h"
 #include "app/startup_settings.h"
+#include "tests/support/private_cups.h"
 #include "tests/support/program_run.h"
 #include "tests/support/test_context.h"
 
@@ -104,6 +105,27 @@ TEST_F(ProgramaHeadless, TerminalRecusaComStatusDiferenteDeZero) {
                                     "finalizado agora."),
               std::string::npos)
         << programa.Erros();
+    EXPECT_FALSE(fs::exists(fs::path(t.pastaComandas()) / "cadpro.txt"));
+}
+
+// A server that tells table names apart by case cannot serve the order
+// system's statements: the program says why, in the event list and a
+// message box, and ends with status 4 (which the service does not restart).
+TEST_F(ProgramaHeadless, ServidorQueDiferenciaMaiusculasERecusadoComStatus4) {
+    const std::string script = std::string(std::getenv("VARELO_SOURCE_DIR")) + "/scripts/private-mariadb.sh";
+    const std::string servidor = t.pasta.arquivo("lctn0");
+    const int porta = PortaLivre();
+    ASSERT_EQ(std::system(("VARELO_DB_LOWER_CASE=0 " + script + " start '" + servidor + "' " +
+                           std::to_string(porta) + " >/dev/null")
+                              .c_str()),
+              0);
+    GravaIni("Varelo", "IPServidor", "127.0.0.1;Port=" + std::to_string(porta), CaminhoConfigIni(t.ctx));
+    Execucao programa(argumentos, t.pasta.caminho(), "maiusculas");
+    const int saida = programa.Termina();
+    std::system((script + " stop '" + servidor + "' >/dev/null").c_str());
+    EXPECT_EQ(saida, 4) << programa.Saida() << programa.Erros();
+    EXPECT_NE(programa.Saida().find("(lower_case_table_names=0)"), std::string::npos) << programa.Saida();
+    EXPECT_NE(programa.Erros().find("Ajuste lower_case_table_names=1"), std::string::npos) << programa.Erros();
     EXPECT_FALSE(fs::exists(fs::path(t.pastaComandas()) / "cadpro.txt"));
 }
 
