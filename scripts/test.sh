@@ -33,8 +33,9 @@ if [ "${VARELO_KEEP_BUILD:-0}" != 1 ] && [ -d "$BUILD" ]; then
   fi
 fi
 
+# The fault-point harness is built for the tests only, never for the package.
 cmake -S "$REPO" -B "$BUILD" -DCMAKE_BUILD_TYPE=RelWithDebInfo \
-  -DVARELO_BUILD_TESTS=ON
+  -DVARELO_BUILD_TESTS=ON -DVARELO_FAULT_POINTS=ON
 cmake --build "$BUILD" -j"$JOBS"
 
 # No display in CI: Qt renders off screen.
