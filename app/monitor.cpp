@@ -144,16 +144,7 @@ void Monitor::tmrInicio_Timer() {
     iniciado_ = true;
     // Exports that the database cuts short run again at the monitor's next
     // tick, once the pause is over.
-    Protege([this] {
-        Retomavel(ctx_, "inicio", [this] {
-            Chama(ctx_.procs.ExportaProdutos, ctx_.cfg.txtPasta);
-            Chama(ctx_.procs.ExportaQtdes, ctx_.cfg.txtPasta);
-            Chama(ctx_.procs.ExportaObs, ctx_.cfg.txtPasta);
-            Chama(ctx_.procs.ExportaComandas, ctx_.cfg.txtPasta);
-            Chama(ctx_.procs.ExportaAtendentes, ctx_.cfg.txtPasta);
-            Chama(ctx_.procs.ExportaConsumos, ctx_.cfg.txtPasta, std::string("0"));
-        });
-    });
+    Protege([this] { ExportaCatalogo("inicio", true); });
     if (!emPausa_ && ligadoPeloOperador_) ctx_.timer1.liga();
     avisa();
 }
@@ -190,14 +181,17 @@ void Monitor::cmdIniciar_Click() {
 }
 
 void Monitor::cmdAtualizar_Click() {
-    Protege([this] {
-        Retomavel(ctx_, "atualizar", [this] {
-            Chama(ctx_.procs.ExportaProdutos, ctx_.cfg.txtPasta);
-            Chama(ctx_.procs.ExportaQtdes, ctx_.cfg.txtPasta);
-            Chama(ctx_.procs.ExportaObs, ctx_.cfg.txtPasta);
-            Chama(ctx_.procs.ExportaComandas, ctx_.cfg.txtPasta);
-            Chama(ctx_.procs.ExportaAtendentes, ctx_.cfg.txtPasta);
-        });
+    Protege([this] { ExportaCatalogo("atualizar", false); });
+}
+
+void Monitor::ExportaCatalogo(const std::string& chave, bool comConsumos) {
+    Retomavel(ctx_, chave, [this, comConsumos] {
+        Chama(ctx_.procs.ExportaProdutos, ctx_.cfg.txtPasta);
+        Chama(ctx_.procs.ExportaQtdes, ctx_.cfg.txtPasta);
+        Chama(ctx_.procs.ExportaObs, ctx_.cfg.txtPasta);
+        Chama(ctx_.procs.ExportaComandas, ctx_.cfg.txtPasta);
+        Chama(ctx_.procs.ExportaAtendentes, ctx_.cfg.txtPasta);
+        if (comConsumos) Chama(ctx_.procs.ExportaConsumos, ctx_.cfg.txtPasta, std::string("0"));
     });
 }
 

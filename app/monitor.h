@@ -61,6 +61,9 @@ public:
 private:
     void TentaCarregarConfig(std::function<void()> aoCarregar);
     void Pausa();
+    // The handhelds' catalog files (and all statements), in the order the
+    // button writes them; run again whole if the database cuts it short.
+    void ExportaCatalogo(const std::string& chave, bool comConsumos);
     void RecusaServidor(const std::string& motivo);
     void avisa();
 

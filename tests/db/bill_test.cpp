@@ -320,23 +320,6 @@ TEST_F(Conta, ContaRecusadaNaoDeixaMeiaContaNemMarca) {
     EXPECT_EQ(Status(42), "1");
 }
 
-// The database fails between the hand-over and the commit: the bill may be
-// on paper without its mark, so the next one says it is a repeat; once a
-// bill is committed, the one after is an ordinary bill again.
-TEST_F(Conta, FalhaEntreEntregaEConfirmacaoReimprimeComAviso) {
-    t.banco.defineGancho([](OperacaoBanco operacao, const std::string&) {
-        if (operacao == OperacaoBanco::Confirmacao) throw ErroBanco(2013, "Lost connection", "08S01");
-    });
-    EXPECT_THROW(Fecha(42), ErroBanco);
-    t.banco.abandona();
-    t.banco.defineGancho({});
-    EXPECT_EQ(Status(42), "0");
-    Fecha(42);
-    Fecha(42);
-    EXPECT_EQ(Contas(), (std::vector<Linhas>{kConta42, Linhas{"*** REIMPRESSAO ***"} + kConta42, kConta42}));
-    EXPECT_EQ(Status(42), "1");
-}
-
 TEST_F(Conta, ErroDoBancoNaoEAbafado) {
     Executa("Drop table pagamentos");
     EXPECT_THROW(Fecha(42), ErroBanco);

@@ -2,13 +2,10 @@
 // with accents on the real server.
 #include <gtest/gtest.h>
 
-#include <filesystem>
 
 #include "app/encoding.h"
-#include "app/errors.h"
 #include "db/banco.h"
 #include "export/catalog.h"
-#include "export/pending_exports.h"
 #include "transactions/scan.h"
 #include "tests/support/test_context.h"
 
@@ -94,27 +91,6 @@ TEST_F(Catalogo, NuloViraCampoVazioOuZeroENaoCortaOArquivo) {
     Executa("Insert into Comanda (Comanda, Status) values (1,NULL)");
     ExportaComandas(t.ctx, t.pastaComandas());
     EXPECT_EQ(Arquivo("Comandas.txt"), "1\r\n2\r\n");
-}
-
-// A database failure in the middle of an export leaves the previous file
-// whole, with no temporary file behind, and the export pending; the next
-// tick's retake writes it complete.
-TEST_F(Catalogo, ExportacaoInterrompidaGuardaOArquivoAnteriorEERetomada) {
-    t.arquivos.grava(t.comanda("cadqtde.txt"), "anterior\r\n");
-    int comandos = 0;
-    t.banco.defineGancho([&](OperacaoBanco operacao, const std::string&) {
-        if (operacao == OperacaoBanco::Comando && ++comandos == 4) throw ErroBanco(2013, "Lost connection", "08S01");
-    });
-    EXPECT_THROW(ExportaQtdes(t.ctx, t.pastaComandas()), ErroBanco);
-    t.banco.abandona();
-    t.banco.defineGancho({});
-    EXPECT_EQ(Arquivo("cadqtde.txt"), "anterior\r\n");
-    for (const auto& e : std::filesystem::directory_iterator(t.pastaComandas()))
-        EXPECT_EQ(e.path().filename().string(), "cadqtde.txt");
-    ASSERT_EQ(t.ctx.exportacoesPendentes.size(), 1u);
-    RetomaExportacoes(t.ctx);
-    EXPECT_EQ(Arquivo("cadqtde.txt"), ParaCp1252("13;Fatia\r\n10;Inteira\r\n10;Meia Porção\r\n15;Duplo\r\n"));
-    EXPECT_TRUE(t.ctx.exportacoesPendentes.empty());
 }
 
 TEST_F(Catalogo, ComandasBloqueiaAsQueEsperamRecebimento) {

@@ -7,7 +7,6 @@
 #include <chrono>
 
 #include "app/errors.h"
-#include "app/monitor.h"
 #include "transactions/inclusion.h"
 #include "transactions/scan.h"
 #include "tests/support/test_context.h"
@@ -277,41 +276,6 @@ TEST_F(Inclusao, NumerosComEspacosEntramETextoLongoDemaisERecusadoPeloServidor) 
     t.banco.abandona();
     EXPECT_EQ(Contagens(), "1|1|1|42");
     EXPECT_TRUE(t.arquivos.podeLer(caminho));
-}
-
-// A lost connection in the middle of a request: the tick's handler abandons
-// it (its transaction rolls back, the file stays, no reply) and pauses the
-// monitor for ten seconds without blocking the window. After the pause the
-// request is included once.
-TEST_F(Inclusao, ConexaoPerdidaNoMeioDesfazTudoPausaEDepoisIncluiUmaVez) {
-    AgendadorManual agendador;
-    Monitor monitor{t.ctx, agendador};
-    t.ctx.procs.InclueItem = [this](const std::string& c) { InclueItem(t.ctx, c); };
-    monitor.tmrInicio_Timer();
-    // The Logs row is the last statement: everything before it is undone.
-    t.banco.defineGancho([](OperacaoBanco operacao, const std::string& sql) {
-        if (operacao == OperacaoBanco::Comando && sql.rfind("Insert into Logs", 0) == 0) throw ErroBanco(2013, "Lost connection", "08S01");
-    });
-    t.pedido("INCLUSAO42.txt", "15;Meia;42;;7;Ana;;0\r\n");
-    t.novosEventos();
-    monitor.Timer1_Timer();
-    const Linhas eventos = t.novosEventos();
-    ASSERT_EQ(eventos.size(), 4u);
-    EXPECT_EQ(eventos[2].rfind("Erro abrindo banco: 2013 - Lost connectionInsert into Logs", 0), 0u) << eventos[2];
-    EXPECT_EQ(eventos[3], "Erro no banco de dados, reiniciando programa em 10 segundos");
-    EXPECT_FALSE(t.timer1.ligado());
-    ASSERT_EQ(agendador.pendentes.size(), 1u);
-    EXPECT_EQ(agendador.pendentes[0].first, std::chrono::milliseconds(10000));
-    EXPECT_TRUE(t.relogio.esperas().empty());  // the pause does not block the window
-    t.banco.defineGancho({});
-    EXPECT_EQ(Contagens(), "0|0|0|41");
-    EXPECT_EQ(Pasta(), "INCLUSAO42.txt");
-
-    agendador.executa();
-    ASSERT_TRUE(t.timer1.ligado());
-    monitor.Timer1_Timer();
-    EXPECT_EQ(Contagens(), "1|1|1|42");
-    EXPECT_EQ(Pasta(), "okComanda42.txt");
 }
 
 // Requests whose items are committed but whose files outlive the inclusion

@@ -535,31 +535,6 @@ TEST_F(CupomCozinha, SemDiarioDeImpressaoNadaSaiENadaEMarcado) {
     EXPECT_TRUE(exportados.empty());
 }
 
-// The database fails after the ticket and its copy went out but before
-// their marks were committed: the items are printed again, each ticket
-// starting with the repeat line; then nothing is left to print.
-TEST_F(CupomCozinha, FalhaEntreEntregaEConfirmacaoReimprimeComAviso) {
-    Comanda(42, 7, 500);
-    Lanca({.produto = 30});
-    t.banco.defineGancho([](OperacaoBanco operacao, const std::string&) {
-        if (operacao == OperacaoBanco::Confirmacao) throw ErroBanco(2013, "Lost connection", "08S01");
-    });
-    EXPECT_THROW(Imprime(7), ErroBanco);
-    t.banco.abandona();
-    t.banco.defineGancho({});
-    EXPECT_EQ(Marcas(), (std::vector<std::string>{"1:0:-"}));
-    EXPECT_TRUE(LogsImp().empty());
-
-    Imprime(7);
-    Imprime(7);
-    const std::string cupom = Cupom(kCabecalho42 + std::vector<std::string>{"1 x Pudim", D} + Rodape("500", 1));
-    for (const char* impressora : {"cozinha", "bar"})
-        EXPECT_EQ(Documentos(impressora), (std::vector<std::string>{cupom, "*** REIMPRESSAO ***\n" + cupom}))
-            << impressora;
-    EXPECT_EQ(Marcas(), (std::vector<std::string>{"1:1:cozinha"}));
-    EXPECT_EQ(LogsImp(), (std::vector<std::string>{"Pudim|cozinha|42|1", "Pudim|bar|42|2"}));
-}
-
 // A label item is printed by its label: when the label fails it stays
 // unprinted, and the next print of the table prints it.
 TEST_F(CupomCozinha, ItemDeEtiquetaQueFalhaFicaPendente) {
