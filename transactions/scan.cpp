@@ -206,9 +206,9 @@ bool Completo(Contexto& ctx, const std::string& nome, const std::string& tipo) {
         incompletos[nome] = {std::move(conteudo), agora};
         return false;
     }
-    if (agora - visto->second.desde < kEsperaConteudo) return false;
-    incompletos.erase(visto);
-    return true;
+    // Kept while the file stays: unchanged, it is taken again at once (a
+    // request the server rejected is tried at the next scan).
+    return agora - visto->second.desde >= kEsperaConteudo;
 }
 
 // A request that the server rejects every time (a trigger, a value its

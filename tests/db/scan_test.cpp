@@ -164,7 +164,8 @@ TEST_F(Varredura, PedidoIncompletoEsperaOFimDaLinhaOuCincoSegundosParado) {
         VarreDirs(t.ctx);
         EXPECT_EQ(!chamadas.empty() && chamadas[0] == "InclueItem " + inclusao, p.tratado) << p.depois.count();
     }
-    // Complete at once with its line end.
+    // Complete at once with its line end; what the scan remembered of a
+    // file goes with it.
     chamadas.clear();
     t.pedido("INCLUSAO6.txt", "20;2;61;;5;Ana;;12.50\r\n");
     VarreDirs(t.ctx);
