@@ -131,16 +131,6 @@ void FechamentoConta(Contexto& ctx, const Pedido& p) {
     Passo(ctx, p.nome, [&] { GravaLog(ctx, "PALM Fecha Conta " + p.numero, "OPERACAO", "PALM"); });
 }
 
-const char* const kTipos[] = {"INCLUSAO", "EXCLUSAO", "PRINTM", "PRINTD", "FECHACONTA",
-                               "FECHACOMANDA", "ATUALIZA", "ATUCOM", "IMP"};
-
-// The kind word of a request file name; empty for any other file.
-std::string TipoDoPedido(const std::string& nome) {
-    for (const char* tipo : kTipos)
-        if (EhDoTipo(nome, tipo)) return tipo;
-    return "";
-}
-
 void Despacha(Contexto& ctx, const std::string& nome) {
     const std::string tipo = TipoDoPedido(nome);
     auto pedido = [&] { return Pedido{nome, TextoNumero(nome, tipo.size())}; };
@@ -280,6 +270,13 @@ void EsqueceAusentes(Mapa& mapa, const std::set<std::string>& presentes) {
 }
 
 }  // namespace
+
+std::string TipoDoPedido(const std::string& nome) {
+    for (const char* tipo : {"INCLUSAO", "EXCLUSAO", "PRINTM", "PRINTD", "FECHACONTA", "FECHACOMANDA", "ATUALIZA",
+                             "ATUCOM", "IMP"})
+        if (EhDoTipo(nome, tipo)) return tipo;
+    return "";
+}
 
 void VarreDirs(Contexto& ctx) {
     ctx.PastaMonitor = ctx.cfg.txtPasta;

@@ -17,6 +17,7 @@
 #include "db/banco.h"
 #include "tests/faults/outcome.h"
 #include "tests/faults/scenarios.h"
+#include "transactions/scan.h"
 #include "tests/support/program_run.h"
 #include "tests/support/test_context.h"
 
@@ -79,9 +80,7 @@ public:
         const bool servidos = Aguarda(
             [&] {
                 for (const std::string& nome : t.arquivos.disco.lista(t.pastaComandas()))
-                    if (nome.rfind("INCLUSAO", 0) == 0 || nome.rfind("PRINTM", 0) == 0 ||
-                        nome.rfind("FECHACONTA", 0) == 0 || nome.rfind("IMP", 0) == 0)
-                        return false;
+                    if (!TipoDoPedido(nome).empty()) return false;
                 return true;
             },
             40s);

@@ -8,6 +8,7 @@
 #include "app/context.h"
 #include "db/banco.h"
 #include "printing/document.h"
+#include "transactions/scan.h"
 #include "tests/support/test_context.h"
 
 namespace varelo::falhas {
@@ -159,15 +160,6 @@ bool Placar::conta(const Veredito& v) {
 
 namespace {
 
-bool EhPedido(const std::string& nome) {
-    std::string maiusculo;
-    for (char c : nome) maiusculo += static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
-    for (const char* tipo : {"INCLUSAO", "EXCLUSAO", "PRINTM", "PRINTD", "FECHACONTA", "FECHACOMANDA", "ATUALIZA",
-                             "ATUCOM", "IMP"})
-        if (maiusculo.rfind(tipo, 0) == 0) return true;
-    return false;
-}
-
 bool EhArquivoPalm(const std::string& nome) {
     return nome == "cadpro.txt" || nome == "atendentes.txt" || nome == "Comandas.txt" || nome == "cadqtde.txt" ||
            nome == "cadobs.txt" || nome.rfind("ConsumoComanda", 0) == 0;
@@ -191,7 +183,7 @@ Resultado Colhe(ContextoTeste& t, const Linhas& etiquetas) {
     const std::string pasta = t.pastaComandas();
     for (const std::string& nome : t.arquivos.disco.lista(pasta)) {
         const std::string conteudo = t.arquivos.disco.le(Junta(pasta, nome));
-        if (EhPedido(nome)) r.pedidosRestantes.push_back(nome);
+        if (!TipoDoPedido(nome).empty()) r.pedidosRestantes.push_back(nome);
         else if (nome.rfind("okComanda", 0) == 0 || nome.rfind("erro", 0) == 0) r.respostas[nome] = conteudo;
         else if (EhArquivoPalm(nome)) r.arquivosPalm[nome] = conteudo;
     }
