@@ -112,7 +112,6 @@ bool ImprimeDiverso(Contexto& ctx, const std::string& ArqImp) {
             return false;
         }
         AdicionaEvento(ctx, "Impressão finalizada " + ArqImp);
-        t.confirma(false);
         ApagaArquivo(ctx, ArqImp);
         EsqueceSeApagado(ctx, ArqImp, chaves.front());
         return true;

@@ -16,7 +16,7 @@ namespace {
 
 // A document as lines, without the repeat line; `repetido` tells whether it
 // had one.
-Linhas Linhas_(const std::string& texto, const std::string& fim, bool& repetido) {
+Linhas Separa(const std::string& texto, const std::string& fim, bool& repetido) {
     Linhas linhas;
     std::size_t de = 0;
     for (std::size_t ate; (ate = texto.find(fim, de)) != std::string::npos; de = ate + fim.size())
@@ -110,7 +110,7 @@ std::map<std::string, Papel> NoPapel(const Resultado& r, Linhas* rasgados) {
         const std::string fim = impressora == "etiqueta" ? "\r\n" : "\n";
         for (std::size_t d = 0; d < documentos.size(); ++d) {
             bool repetido = false;
-            const Linhas linhas = Linhas_(documentos[d], fim, repetido);
+            const Linhas linhas = Separa(documentos[d], fim, repetido);
             const std::string rasgo = Rasgo(impressora, linhas);
             if (rasgados && !rasgo.empty())
                 rasgados->push_back(impressora + " documento " + std::to_string(d + 1) + ": " + rasgo);
@@ -253,8 +253,8 @@ Veredito Compara(const Resultado& ref, const Resultado& r, bool reinicio) {
             return;
         }
         bool repetido = false;
-        Linhas a = Linhas_(Valor(ref.arquivosPalm, nome), "\r\n", repetido);
-        Linhas b = Linhas_(Valor(r.arquivosPalm, nome), "\r\n", repetido);
+        Linhas a = Separa(Valor(ref.arquivosPalm, nome), "\r\n", repetido);
+        Linhas b = Separa(Valor(r.arquivosPalm, nome), "\r\n", repetido);
         std::sort(a.begin(), a.end());
         std::sort(b.begin(), b.end());
         if (a != b || ref.arquivosPalm.count(nome) != r.arquivosPalm.count(nome))
