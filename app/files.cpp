@@ -90,6 +90,25 @@ void GravaComFlags(const std::string& caminho, const std::string& bytes, int fla
     if (!fd.fecha()) Falha(errno, caminho);
 }
 
+std::string LeTudo(int fd, const std::string& caminho) {
+    std::string conteudo;
+    char buf[65536];
+    for (;;) {
+        ssize_t n = ::read(fd, buf, sizeof buf);
+        if (n < 0) {
+            if (errno == EINTR) continue;
+            Falha(errno, caminho);
+        }
+        if (n == 0) break;
+        conteudo.append(buf, static_cast<std::size_t>(n));
+    }
+    return conteudo;
+}
+
+Posse PosseDe(const struct stat& st) {
+    return {S_ISREG(st.st_mode), static_cast<unsigned>(st.st_uid), static_cast<unsigned>(st.st_mode & 07777)};
+}
+
 mode_t ModoNovoArquivo(const std::string& caminho) {
     struct stat st;
     if (::stat(caminho.c_str(), &st) == 0) return st.st_mode & 07777;
@@ -121,18 +140,27 @@ std::string ArquivosDisco::le(const std::string& caminho) {
     if (!fd) Falha(errno, caminho);
     struct stat st;
     if (::fstat(fd.get(), &st) == 0 && S_ISDIR(st.st_mode)) Falha(EISDIR, caminho);
-    std::string conteudo;
-    char buf[65536];
-    for (;;) {
-        ssize_t n = ::read(fd.get(), buf, sizeof buf);
-        if (n < 0) {
-            if (errno == EINTR) continue;
-            Falha(errno, caminho);
-        }
-        if (n == 0) break;
-        conteudo.append(buf, static_cast<std::size_t>(n));
+    return LeTudo(fd.get(), caminho);
+}
+
+Posse ArquivosDisco::posse(const std::string& caminho) {
+    struct stat st;
+    if (::stat(caminho.c_str(), &st) != 0) Falha(errno, caminho);
+    return PosseDe(st);
+}
+
+std::string ArquivosDisco::leSemLink(const std::string& caminho, Posse& posse) {
+    posse = {};
+    // O_NONBLOCK: a pipe planted under the name must not hold the open.
+    Descritor fd(::open(caminho.c_str(), O_RDONLY | O_CLOEXEC | O_NOFOLLOW | O_NONBLOCK));
+    if (!fd) {
+        if (errno == ELOOP) return "";
+        Falha(errno, caminho);
     }
-    return conteudo;
+    struct stat st;
+    if (::fstat(fd.get(), &st) != 0) Falha(errno, caminho);
+    posse = PosseDe(st);
+    return posse.comum ? LeTudo(fd.get(), caminho) : "";
 }
 
 void ArquivosDisco::grava(const std::string& caminho, const std::string& bytes) {

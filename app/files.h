@@ -4,6 +4,13 @@
 
 namespace varelo {
 
+// Who owns a file and who may write it.
+struct Posse {
+    bool comum = false;  // a regular file: not a link, folder, pipe or device
+    unsigned dono = 0;   // the owner's user id
+    unsigned modo = 0;   // the permission bits (07777)
+};
+
 // The file system as the program uses it. Paths are UTF-8 text; contents are
 // raw bytes (the Windows-1252 boundary lives in app/encoding.h).
 // Every failure throws Erro with a readable description.
@@ -36,6 +43,13 @@ public:
     // same name: size, modification time and file number. Empty when the
     // file does not exist.
     virtual std::string carimbo(const std::string& caminho) = 0;
+    // Who owns the file the path leads to (links followed).
+    virtual Posse posse(const std::string& caminho) = 0;
+    // Reads a file through one descriptor opened without following a link,
+    // and tells who owns that very file: what is checked is what was read,
+    // even if the name is swapped meanwhile. Anything but a regular file
+    // reads as nothing, with `comum` false.
+    virtual std::string leSemLink(const std::string& caminho, Posse& posse) = 0;
 };
 
 // The real file system.
@@ -53,6 +67,8 @@ public:
     void renomeia(const std::string& de, const std::string& para) override;
     void criaPasta(const std::string& caminho) override;
     std::string carimbo(const std::string& caminho) override;
+    Posse posse(const std::string& caminho) override;
+    std::string leSemLink(const std::string& caminho, Posse& posse) override;
 
 private:
     void gravaSubstituindo(const std::string& caminho, const std::string& bytes, bool duravel);

@@ -41,6 +41,13 @@ class Executor {
 public:
     virtual ~Executor() = default;
     virtual bool executaEEspera(const std::string& linhaComando) = 0;
+    // The user the commands run as: only a script that this user or root
+    // owns may be run.
+    virtual unsigned usuario() const = 0;
+    // The full path of a command in the absolute folders of the program's
+    // own PATH, never in `pastaExcluida` (a shared folder where anyone may
+    // drop a file); empty when there is none.
+    virtual std::string localiza(const std::string& comando, const std::string& pastaExcluida) = 0;
 };
 
 }  // namespace varelo

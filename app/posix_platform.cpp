@@ -7,6 +7,7 @@
 
 #include <cctype>
 #include <cerrno>
+#include <cstdlib>
 #include <filesystem>
 #include <fstream>
 
@@ -44,6 +45,44 @@ std::string NomeDoProcesso(const fs::path& pasta) {
     return nome;
 }
 
+// The absolute folders of a PATH value, in order: an empty or relative entry
+// would be the folder the program runs in.
+std::vector<std::string> PastasAbsolutas(const char* path) {
+    std::vector<std::string> pastas;
+    std::string atual;
+    for (const char* p = path ? path : "";; ++p) {
+        if (*p == ':' || *p == '\0') {
+            if (!atual.empty() && atual[0] == '/') pastas.push_back(atual);
+            atual.clear();
+            if (*p == '\0') break;
+        } else {
+            atual += *p;
+        }
+    }
+    return pastas;
+}
+
+// The program's environment for a command, PATH reduced to its absolute folders.
+std::vector<std::string> AmbienteDoComando() {
+    std::vector<std::string> ambiente;
+    for (char** e = environ; *e; ++e) {
+        std::string variavel = *e;
+        if (variavel.rfind("PATH=", 0) == 0) {
+            variavel = "PATH=";
+            for (const std::string& pasta : PastasAbsolutas(*e + 5))
+                variavel += (variavel.size() > 5 ? ":" : "") + pasta;
+        }
+        ambiente.push_back(std::move(variavel));
+    }
+    return ambiente;
+}
+
+// A script given as the command is shown by its first line.
+std::string PrimeiraLinha(const std::string& comando) {
+    const std::size_t fim = comando.find_first_of("\r\n");
+    return fim == std::string::npos ? comando : comando.substr(0, fim) + " ...";
+}
+
 }  // namespace
 
 std::vector<std::string> ProcessosProc::nomes() {
@@ -70,8 +109,12 @@ bool ExecutorPosix::executaEEspera(const std::string& linhaComando) {
     posix_spawnattr_setpgroup(&atributos, 0);
     std::string sh = "/bin/sh", menosC = "-c", linha = linhaComando;
     char* argv[] = {sh.data(), menosC.data(), linha.data(), nullptr};
+    std::vector<std::string> ambiente = AmbienteDoComando();
+    std::vector<char*> envp;
+    for (std::string& v : ambiente) envp.push_back(v.data());
+    envp.push_back(nullptr);
     pid_t pid = 0;
-    const int falha = posix_spawn(&pid, "/bin/sh", nullptr, &atributos, argv, environ);
+    const int falha = posix_spawn(&pid, "/bin/sh", nullptr, &atributos, argv, envp.data());
     posix_spawnattr_destroy(&atributos);
     if (falha != 0) return false;
 
@@ -90,8 +133,20 @@ bool ExecutorPosix::executaEEspera(const std::string& linhaComando) {
     while (waitpid(pid, &estado, 0) < 0 && errno == EINTR) {
     }
     eventos_.AdicionaEvento("Comando encerrado após " + std::to_string(limite_.count() / 1000) +
-                            " s sem terminar: " + linhaComando);
+                            " s sem terminar: " + PrimeiraLinha(linhaComando));
     return true;
+}
+
+unsigned ExecutorPosix::usuario() const { return static_cast<unsigned>(::geteuid()); }
+
+std::string ExecutorPosix::localiza(const std::string& comando, const std::string& pastaExcluida) {
+    for (const std::string& pasta : PastasAbsolutas(std::getenv("PATH"))) {
+        std::error_code erro;
+        if (!pastaExcluida.empty() && fs::equivalent(pasta, pastaExcluida, erro)) continue;
+        const std::string caminho = pasta + "/" + comando;
+        if (fs::is_regular_file(caminho, erro) && ::access(caminho.c_str(), X_OK) == 0) return caminho;
+    }
+    return "";
 }
 
 }  // namespace varelo

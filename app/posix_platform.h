@@ -26,12 +26,16 @@ private:
 // waits for it, at most `limite`: a command that hangs (a network share that
 // does not answer) would otherwise freeze the program during service. Past
 // the limit the whole group is killed, one line says so in the event list
-// and the caller goes on as after a finished run.
+// and the caller goes on as after a finished run. The command sees only the
+// absolute folders of PATH, so nothing is taken from whatever folder the
+// program happens to run in.
 class ExecutorPosix final : public Executor {
 public:
     ExecutorPosix(ListaEventos& eventos, Relogio& relogio,
                   std::chrono::milliseconds limite = std::chrono::seconds(30));
     bool executaEEspera(const std::string& linhaComando) override;
+    unsigned usuario() const override;
+    std::string localiza(const std::string& comando, const std::string& pastaExcluida) override;
 
 private:
     ListaEventos& eventos_;

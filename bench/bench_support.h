@@ -42,6 +42,8 @@ struct SemProcessos final : ListaProcessos {
 };
 struct SemComandos final : Executor {
     bool executaEEspera(const std::string&) override { return true; }
+    unsigned usuario() const override { return 0; }
+    std::string localiza(const std::string&, const std::string&) override { return ""; }
 };
 
 inline double Segundos(std::chrono::steady_clock::time_point inicio) {

@@ -1,6 +1,7 @@
 #include "transactions/replies.h"
 
 #include <cctype>
+#include <cstdio>
 
 #include "app/activity_log.h"
 #include "app/context.h"
@@ -52,13 +53,44 @@ std::vector<std::string> Linhas(const std::string& texto) {
 
 bool Apaga(Contexto& ctx, const std::string& tNome, int& tentativas);
 
+// Why a script may not be run: anyone who writes to the shared folder could
+// have put it there. Empty when the user the commands run as, or root, owns
+// it and nobody else may write it.
+std::string MotivoDeRecusa(const Posse& posse, unsigned usuarioDoPrograma) {
+    char modo[8];
+    std::snprintf(modo, sizeof modo, "%04o", posse.modo);
+    if (!posse.comum) return "não é um arquivo comum";
+    if (posse.dono != 0 && posse.dono != usuarioDoPrograma)
+        return "o dono é o usuário " + std::to_string(posse.dono) + ", não root nem o usuário do programa";
+    if (posse.modo & 022) return "outros usuários podem alterá-lo (permissões " + std::string(modo) + ")";
+    return "";
+}
+
+// The site's arqrede.bat, run only when a stranger cannot have written it.
+// The text run is the one read through the descriptor that was checked.
+void RodaArqRede(Contexto& ctx) {
+    const std::string script = Junta(ctx.PastaMonitor, "arqrede.bat");
+    if (!ArquivoExiste(ctx, script)) return;
+    try {
+        Posse posse;
+        const std::string texto = ctx.arquivos.leSemLink(script, posse);
+        const std::string motivo = MotivoDeRecusa(posse, ctx.executor.usuario());
+        if (!motivo.empty()) {
+            AdicionaEvento(ctx, "arqrede.bat recusado: " + motivo);
+            return;
+        }
+        ctx.executor.executaEEspera(texto);
+    } catch (const Erro& e) {
+        AdicionaEvento(ctx, e.what());
+    }
+}
+
 // Runs the site's arqrede.bat, reads the list of files opened over the
 // network from abertos.err and has "Net files <id> /close" release the
 // handles on this file, then tries the deletion once more.
 bool ApagaArqRede(Contexto& ctx, const std::string& f, int& tentativas) {
     AdicionaEvento(ctx, "Fechando o arquivo " + f + " da rede para apagar");
-    const std::string script = Junta(ctx.PastaMonitor, "arqrede.bat");
-    if (ArquivoExiste(ctx, script)) ctx.executor.executaEEspera("/bin/sh " + AspasShell(script));
+    RodaArqRede(ctx);
     const std::string lista = Junta(ctx.PastaMonitor, "abertos.err");
     if (!ArquivoExiste(ctx, lista)) {
         AdicionaEvento(ctx, "Não foi possivel apagar o arquivo da rede");
@@ -67,10 +99,16 @@ bool ApagaArqRede(Contexto& ctx, const std::string& f, int& tentativas) {
     try {
         long identificador = 0;
         const std::string fim = f.size() > 8 ? f.substr(f.size() - 8) : f;
+        std::string net;
         for (const std::string& linha : Linhas(DeCp1252(ctx.arquivos.le(lista)))) {
             if (linha.find(fim) == std::string::npos) continue;
             identificador = ParaInteiro32(linha.substr(0, 6));
-            ctx.executor.executaEEspera("Net files " + std::to_string(identificador) + " /close");
+            if (net.empty()) net = ctx.executor.localiza("Net", ctx.PastaMonitor);
+            if (net.empty()) {
+                AdicionaEvento(ctx, "Comando Net não encontrado no PATH");
+                break;
+            }
+            ctx.executor.executaEEspera(AspasShell(net) + " files " + std::to_string(identificador) + " /close");
         }
         AdicionaEvento(ctx, "Arquivo apagado da rede. Apagando do disco agora");
         if (identificador > 0) Apaga(ctx, f, tentativas);

@@ -40,10 +40,6 @@ std::vector<std::string> operator+(std::vector<std::string> a, const std::vector
     return a;
 }
 
-bool Contem(const std::vector<std::string>& linhas, const std::string& linha) {
-    return std::find(linhas.begin(), linhas.end(), linha) != linhas.end();
-}
-
 // Heading of comanda 42 on table 7, attendant Ana, one top line.
 const std::vector<std::string> kCabecalho42 = {"", " ", "PEDIDO DE MESA", D, "MESA         7", D,
                                                "COMANDA      42", D, "ATENDENTE:   Ana", D};

@@ -15,10 +15,6 @@
 namespace varelo {
 namespace {
 
-bool Contem(const std::vector<std::string>& linhas, const std::string& linha) {
-    return std::find(linhas.begin(), linhas.end(), linha) != linhas.end();
-}
-
 class Etiquetas : public ::testing::Test {
 protected:
     void SetUp() override {

@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <filesystem>
 
 #include "app/activity_log.h"
 #include "app/errors.h"
@@ -14,10 +15,6 @@ namespace varelo {
 namespace {
 
 const std::string kSeparador = "-----------------------------";
-
-bool Contem(const std::vector<std::string>& linhas, const std::string& linha) {
-    return std::find(linhas.begin(), linhas.end(), linha) != linhas.end();
-}
 
 class Varredura : public ::testing::Test {
 protected:
@@ -269,7 +266,8 @@ TEST(Respostas, ArquivoPresoNaRedeEFechadoPelaListaDeAbertos) {
     ContextoTeste t;
     t.ctx.PastaMonitor = t.pastaComandas();
     const std::string alvo = t.pedido("INCLUSAO4.txt", "");
-    t.pedido("arqrede.bat", "net files > abertos.err");
+    std::filesystem::permissions(t.pedido("arqrede.bat", "net files > abertos.err"),
+                                 std::filesystem::perms(0644));
     t.arquivos.grava(t.comanda("abertos.err"),
                      "   123 C:\\Comandas\\INCLUSAO4.txt\r\n    77 C:\\Comandas\\outro.txt\n");
     t.arquivos.falhasApaga = 1;
@@ -277,7 +275,7 @@ TEST(Respostas, ArquivoPresoNaRedeEFechadoPelaListaDeAbertos) {
     ApagaArquivo(t.ctx, alvo);
 
     EXPECT_EQ(t.executor.linhas,
-              (std::vector<std::string>{"/bin/sh '" + t.comanda("arqrede.bat") + "'", "Net files 123 /close"}));
+              (std::vector<std::string>{"net files > abertos.err", "'/usr/local/bin/Net' files 123 /close"}));
     EXPECT_EQ(t.novosEventos(),
               (std::vector<std::string>{"Tentando apagar " + alvo,
                                         "Fechando o arquivo " + alvo + " da rede para apagar",
@@ -310,7 +308,7 @@ TEST(Respostas, ArquivoQueNaoSaiDaRede) {
     ApagaArquivo(t.ctx, alvo);
     const auto eventos = t.novosEventos();
     EXPECT_EQ(std::count(eventos.begin(), eventos.end(), "Tentando apagar " + alvo), 5);
-    EXPECT_EQ(t.executor.linhas, std::vector<std::string>(4, "Net files 9 /close"));
+    EXPECT_EQ(t.executor.linhas, std::vector<std::string>(4, "'/usr/local/bin/Net' files 9 /close"));
     EXPECT_TRUE(t.arquivos.podeLer(alvo));
     EXPECT_TRUE(t.timer1.ligado());
 }

@@ -106,6 +106,8 @@ public:
     void renomeia(const std::string& de, const std::string& para) override;
     void criaPasta(const std::string& c) override { real_.criaPasta(c); }
     std::string carimbo(const std::string& c) override { return real_.carimbo(c); }
+    Posse posse(const std::string& c) override { return real_.posse(c); }
+    std::string leSemLink(const std::string& c, Posse& p) override { return real_.leSemLink(c, p); }
 
 private:
     void renomeacao(const std::string& caminho);

@@ -1,4 +1,7 @@
 #pragma once
+#include <unistd.h>
+
+#include <algorithm>
 #include <chrono>
 #include <functional>
 #include <memory>
@@ -18,6 +21,11 @@
 
 namespace varelo {
 
+// True when `linha` is one of `linhas`.
+inline bool Contem(const std::vector<std::string>& linhas, const std::string& linha) {
+    return std::find(linhas.begin(), linhas.end(), linha) != linhas.end();
+}
+
 // Message boxes that only remember what they were asked to show.
 // The real disk, with failures a test can ask for: the next `falhasApaga`
 // deletions fail as a file held by another machine would.
@@ -35,6 +43,8 @@ public:
     void renomeia(const std::string& de, const std::string& para) override { disco.renomeia(de, para); }
     void criaPasta(const std::string& c) override { disco.criaPasta(c); }
     std::string carimbo(const std::string& c) override { return disco.carimbo(c); }
+    Posse posse(const std::string& c) override { return disco.posse(c); }
+    std::string leSemLink(const std::string& c, Posse& p) override { return disco.leSemLink(c, p); }
 
     int falhasApaga = 0;
     ArquivosDisco disco;
@@ -66,7 +76,8 @@ public:
 };
 
 // Records each command line; `aoExecutar` lets a test act as the command,
-// and `real` hands it on to a real executor.
+// and `real` hands it on to a real executor. Commands are found in
+// `pastaComandos`, and run as the test's own user.
 class ExecutorGravado final : public Executor {
 public:
     bool executaEEspera(const std::string& linha) override {
@@ -74,6 +85,11 @@ public:
         if (aoExecutar) aoExecutar(linha);
         return real ? real->executaEEspera(linha) : true;
     }
+    unsigned usuario() const override { return real ? real->usuario() : static_cast<unsigned>(::geteuid()); }
+    std::string localiza(const std::string& comando, const std::string& excluida) override {
+        return real ? real->localiza(comando, excluida) : pastaComandos + "/" + comando;
+    }
+    std::string pastaComandos = "/usr/local/bin";
     std::vector<std::string> linhas;
     std::function<void(const std::string&)> aoExecutar;
     Executor* real = nullptr;
