@@ -1,10 +1,12 @@
 #include "app/startup_settings.h"
 
+#include <cstdio>
 #include <optional>
 
 #include "app/activity_log.h"
 #include "app/context.h"
 #include "app/errors.h"
+#include "app/files.h"
 #include "app/ini.h"
 #include "app/platform.h"
 #include "app/regional.h"
@@ -100,6 +102,22 @@ std::optional<std::string> ChaveOpcional(const std::string& secao, const std::st
     return valor;
 }
 
+// The database password in a config.ini that every user of the machine may
+// read: the operator is told once at start-up how to close it.
+void AvisaSenhaExposta(Contexto& ctx, const std::string& ini) {
+    if (ctx.cfg.credenciais.senha.value_or("").empty()) return;
+    try {
+        const Posse posse = ctx.arquivos.posse(ini);
+        if (!(posse.modo & 04)) return;
+        char modo[8];
+        std::snprintf(modo, sizeof modo, "%04o", posse.modo);
+        AdicionaEvento(ctx, "config.ini guarda a senha do banco e pode ser lido por qualquer usuário (permissões " +
+                                std::string(modo) + "): use chmod 640");
+    } catch (const Erro& e) {
+        AdicionaEvento(ctx, e.what());
+    }
+}
+
 }  // namespace
 
 std::string CaminhoConfigIni(const Contexto& ctx) {
@@ -130,6 +148,7 @@ ResultadoCarga CarregaAjustesLocais(Contexto& ctx) {
     cfg.Driver = LeIni(kSecaoVarelo, "Driver", ctx.pastaPrograma, ini);
     cfg.credenciais = Credenciais{ChaveOpcional(kSecaoVarelo, "Usuario", ini),
                                   ChaveOpcional(kSecaoVarelo, "Senha", ini)};
+    AvisaSenhaExposta(ctx, ini);
     cfg.Site = LeIni(kSecaoVarelo, "Site", "", ini);
     cfg.txtPasta = SemSeparadorFinal(cfg.txtPasta);
     cfg.txtImpressora = LeIni(kSecaoSync, "Impressora", "LPT1", ini);

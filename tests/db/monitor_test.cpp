@@ -4,6 +4,8 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <filesystem>
+#include <tuple>
 
 #include "app/activity_log.h"
 #include "app/errors.h"
@@ -185,6 +187,24 @@ TEST_F(MonitorTeste, SemBancoAJanelaFicaETentaDeNovoACadaDezSegundos) {
     t.ctx.cfg.credenciais.senha.reset();
     agendador.executa();
     EXPECT_TRUE(carregou);
+}
+
+// The database password in a config.ini that anyone on the machine may
+// read: one line at start-up says so.
+TEST_F(MonitorTeste, SenhaNumConfigIniQueTodosLeemGeraAviso) {
+    const std::string ini = CaminhoConfigIni(t.ctx);
+    const std::string aviso =
+        "config.ini guarda a senha do banco e pode ser lido por qualquer usuário (permissões 0644): use chmod 640";
+    for (const auto& [senha, modo, avisa] : std::vector<std::tuple<std::string, unsigned, bool>>{
+             {"segredo", 0644, true}, {"segredo", 0640, false}, {"segredo", 0600, false}, {"", 0644, false}}) {
+        SCOPED_TRACE(senha + " " + std::to_string(modo));
+        GravaIni("Varelo", "IPServidor", t.ctx.cfg.IPServidor, ini);
+        GravaIni("Varelo", "Driver", "MariaDB Unicode", ini);
+        GravaIni("Varelo", "Senha", senha, ini);
+        std::filesystem::permissions(ini, std::filesystem::perms(modo));
+        monitor.Form_Load({});
+        EXPECT_EQ(Contem(t.novosEventos(), aviso), avisa);
+    }
 }
 
 TEST_F(MonitorTeste, LinhasInicioPelaParteNumericaInicial) {
