@@ -17,6 +17,7 @@ PACKAGES=(
   cups cups-client cups-bsd libcups2-dev
   fonts-dejavu-core
   poppler-utils
+  systemd        # systemd-analyze rates the service unit in the tests
 )
 ODBC_DRIVER="MariaDB Unicode"
 ODBC_TEMPLATE=/usr/share/odbc-mariadb/odbcinst.ini.template
