@@ -38,8 +38,11 @@ DataHora Agora() {
 
 // The program as the window runs it, on the test's services wrapped by the
 // injector.
+// The scenario's own statements go through an administrator's connection of
+// their own, so the program may run as a user with fewer rights.
 struct Ambiente {
-    explicit Ambiente(const Cenario& c) {
+    Ambiente(const Cenario& c, const Credenciais& credenciais) {
+        t.ctx.cfg.credenciais = credenciais;
         ctx.pastaPrograma = t.ctx.pastaPrograma;
         ctx.cfg = t.ctx.cfg;
         ctx.cfg.LinhaFim = 2;
@@ -57,8 +60,8 @@ struct Ambiente {
     }
 
     void Executa(const std::string& sql) {
-        t.banco.AbreBanco(sql);
-        t.banco.FechaBanco();
+        administrador.AbreBanco(sql);
+        administrador.FechaBanco();
     }
     // A tick as the event loop gives it: a pause that ended first resumes.
     void Tique() {
@@ -67,6 +70,9 @@ struct Ambiente {
     }
 
     ContextoTeste t;
+    ListaEventos eventosAdministrador;
+    Banco administrador{eventosAdministrador, [] { return std::string("MariaDB Unicode"); },
+                        [] { return ContextoTeste::IpServidorTeste(); }};
     Injetor injetor;
     ArquivosComFalhas arquivos{t.arquivos, injetor};
     ImpressaoComFalhas impressao{t.impressao, injetor};
@@ -79,8 +85,9 @@ struct Ambiente {
 
 // One run of a scenario; with a target, that point fails while the
 // scenario plays, and the program then recovers without faults.
-Resultado Roda(const Cenario& c, const std::optional<Alvo>& alvo, std::map<Ponto, int>* contagem = nullptr) {
-    Ambiente a(c);
+Resultado Roda(const Cenario& c, const std::optional<Alvo>& alvo, std::map<Ponto, int>* contagem = nullptr,
+               const Credenciais& credenciais = {}) {
+    Ambiente a(c, credenciais);
     for (const std::string& sql : Limpeza()) a.Executa(sql);
     for (const std::string& sql : c.sql) a.Executa(sql);
     const bool inicioNoCenario = std::find(c.acoes.begin(), c.acoes.end(), Acao::Inicio) != c.acoes.end();
@@ -106,6 +113,7 @@ Resultado Roda(const Cenario& c, const std::optional<Alvo>& alvo, std::map<Ponto
     a.agendador.executa();
     a.Executa("Update ItemComanda set DataHora = now() - interval 10 minute where impresso=0");
     for (int i = 0; i < 4; ++i) a.Tique();
+    a.t.ctx.cfg.credenciais = {};  // what is left is read as root
     return Colhe(a.t, a.arquivos.etiquetas);
 }
 
@@ -114,9 +122,46 @@ std::vector<Modo> Modos(Ponto p) {
     return {Modo::Falha};
 }
 
+// What a run as the restricted user left that the run as root did not.
+Linhas Diferencas(const Resultado& comoRoot, const Resultado& r) {
+    Linhas d;
+    const Veredito v = Compara(comoRoot, r);
+    for (const Linhas* l : {&v.perdidos, &v.dobrados, &v.rasgados}) d.insert(d.end(), l->begin(), l->end());
+    if (r.respostas != comoRoot.respostas) d.push_back("as respostas diferem");
+    if (r.arquivosPalm != comoRoot.arquivosPalm) d.push_back("os arquivos dos palms diferem");
+    if (r.itensPorMarca != comoRoot.itensPorMarca) d.push_back("os itens diferem");
+    if (r.historico != comoRoot.historico) d.push_back("o histórico difere");
+    if (r.pedidosRestantes != comoRoot.pedidosRestantes) d.push_back("os pedidos restantes diferem");
+    for (const auto& [impressora, documentos] : comoRoot.documentos)
+        if (r.documentos.count(impressora) == 0 || r.documentos.at(impressora).size() != documentos.size())
+            d.push_back("documentos diferentes em " + impressora);
+    for (const std::string& e : r.eventos)
+        if (e.find("denied") != std::string::npos) d.push_back("negado: " + e);
+    return d;
+}
+
+// The program as the database user that scripts/db/grants.sql creates: each
+// scenario, without faults, leaves what it leaves as root, and the server
+// denies it nothing.
+int RodaComUsuarioRestrito(const std::string& fonte, const std::string& script, const std::string& pasta) {
+    const std::string senha = "Restrito-16";
+    const std::string cria = script + "sql '" + pasta + "' --init-command=\"SET @senha='" + senha + "'\" < '" +
+                             fonte + "/scripts/db/grants.sql'";
+    if (std::system(cria.c_str()) != 0) return 2;
+    int comProblemas = 0;
+    for (const Cenario& c : Cenarios()) {
+        const Linhas d = Diferencas(Roda(c, std::nullopt), Roda(c, std::nullopt, nullptr, {"varelosync", senha}));
+        std::printf("%s: %s\n", c.nome.c_str(), d.empty() ? "ok" : "");
+        for (const std::string& linha : d) std::printf("  %s\n", linha.c_str());
+        if (!d.empty()) ++comProblemas;
+    }
+    std::printf("least privilege: %zu scenarios, %d differ\n", Cenarios().size(), comProblemas);
+    return comProblemas == 0 ? 0 : 1;
+}
+
 }  // namespace
 
-int Executa() {
+int Executa(bool usuarioRestrito) {
     const char* fonte = std::getenv("VARELO_SOURCE_DIR");
     const char* pasta = std::getenv("VARELO_TEST_DB_DIR");
     if (!fonte || !pasta) {
@@ -126,6 +171,7 @@ int Executa() {
     const std::string script = std::string(fonte) + "/scripts/private-mariadb.sh ";
     if (std::system((script + "reset '" + pasta + "' >/dev/null && " + script + "seed '" + pasta + "' >/dev/null").c_str()) != 0)
         return 2;
+    if (usuarioRestrito) return RodaComUsuarioRestrito(fonte, script, pasta);
 
     Placar placar;
     long relatados = 0;
@@ -160,4 +206,7 @@ int Executa() {
 
 }  // namespace varelo::falhas
 
-int main() { return varelo::falhas::Executa(); }
+// With --usuario-restrito, only the scenarios as the restricted database user.
+int main(int argc, char** argv) {
+    return varelo::falhas::Executa(argc > 1 && std::string(argv[1]) == "--usuario-restrito");
+}
