@@ -2,12 +2,12 @@
 
 #include <chrono>
 
-#include "app/activity_log.h"
-#include "app/context.h"
-#include "app/errors.h"
-#include "app/file_patterns.h"
-#include "app/files.h"
-#include "app/platform.h"
+#include "core/activity_log.h"
+#include "core/context.h"
+#include "base/errors.h"
+#include "base/file_patterns.h"
+#include "base/files.h"
+#include "base/platform.h"
 #include "app/startup_settings.h"
 #include "app/command_line.h"
 #include "db/banco.h"

@@ -1,14 +1,14 @@
 #pragma once
 #include <string>
 
-#include "app/clock.h"
-#include "app/context.h"
-#include "app/daily_log.h"
-#include "app/event_list.h"
-#include "app/files.h"
+#include "base/clock.h"
+#include "core/context.h"
+#include "base/daily_log.h"
+#include "base/event_list.h"
+#include "base/files.h"
 #include "app/monitor.h"
-#include "app/posix_platform.h"
-#include "app/user_store.h"
+#include "base/posix_platform.h"
+#include "base/user_store.h"
 #include "checks/delivery_check.h"
 #include "db/banco.h"
 

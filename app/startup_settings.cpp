@@ -3,14 +3,14 @@
 #include <cstdio>
 #include <optional>
 
-#include "app/activity_log.h"
-#include "app/context.h"
-#include "app/errors.h"
-#include "app/files.h"
-#include "app/ini.h"
-#include "app/platform.h"
-#include "app/regional.h"
-#include "app/user_store.h"
+#include "core/activity_log.h"
+#include "core/context.h"
+#include "base/errors.h"
+#include "base/files.h"
+#include "base/ini.h"
+#include "base/platform.h"
+#include "base/regional.h"
+#include "base/user_store.h"
 #include "db/banco.h"
 
 namespace varelo {
@@ -71,25 +71,6 @@ std::optional<std::string> ValorConfig(Contexto& ctx, const std::string& sql) {
 }
 
 }  // namespace
-
-std::string LeRegistro(Contexto& ctx, const std::string& aplicacao, const std::string& secao,
-                       const std::string& chave, const std::string& padrao) {
-    try {
-        return ctx.armazem.le(aplicacao, secao, chave, padrao);
-    } catch (const Erro& e) {
-        AdicionaEvento(ctx, e.what());
-        return "";
-    }
-}
-
-void GravaRegistro(Contexto& ctx, const std::string& aplicacao, const std::string& secao,
-                   const std::string& chave, const std::string& valor) {
-    try {
-        ctx.armazem.grava(aplicacao, secao, chave, valor);
-    } catch (const Erro& e) {
-        AdicionaEvento(ctx, e.what());
-    }
-}
 
 namespace {
 

@@ -1,19 +1,11 @@
 #pragma once
 #include <string>
 
+#include "core/user_settings.h"
+
 namespace varelo {
 
 struct Contexto;
-
-inline constexpr const char* kAplicacao = "Varelo";
-inline constexpr const char* kSecaoRegistro = "Config";
-
-// The per-user store: a failing call adds its description to the event list
-// and reads as the empty text.
-std::string LeRegistro(Contexto& ctx, const std::string& aplicacao, const std::string& secao,
-                       const std::string& chave, const std::string& padrao);
-void GravaRegistro(Contexto& ctx, const std::string& aplicacao, const std::string& secao,
-                   const std::string& chave, const std::string& valor);
 
 // The path of config.ini in the program's folder.
 std::string CaminhoConfigIni(const Contexto& ctx);

@@ -1,6 +1,6 @@
 #include "app/wiring.h"
 
-#include "app/context.h"
+#include "core/context.h"
 #include "checks/auto_receipt.h"
 #include "checks/delivery_check.h"
 #include "checks/pending.h"

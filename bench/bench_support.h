@@ -10,12 +10,12 @@
 #include <filesystem>
 #include <string>
 
-#include "app/clock.h"
-#include "app/context.h"
-#include "app/event_list.h"
-#include "app/files.h"
-#include "app/platform.h"
-#include "app/user_store.h"
+#include "base/clock.h"
+#include "core/context.h"
+#include "base/event_list.h"
+#include "base/files.h"
+#include "base/platform.h"
+#include "base/user_store.h"
 #include "db/banco.h"
 #include "printing/spool_printer.h"
 

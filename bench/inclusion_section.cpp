@@ -4,7 +4,7 @@
 // trivial statement sets.
 #include <cstdio>
 
-#include "app/encoding.h"
+#include "base/encoding.h"
 #include "bench/sections.h"
 #include "export/consumption.h"
 #include "transactions/inclusion.h"

@@ -4,10 +4,10 @@
 #include <array>
 #include <cstdio>
 
-#include "app/encoding.h"
+#include "base/encoding.h"
 #include "bench/sections.h"
-#include "transactions/record.h"
-#include "transactions/replies.h"
+#include "base/record.h"
+#include "core/replies.h"
 #include "transactions/scan.h"
 
 namespace varelo::bench {

@@ -3,10 +3,10 @@
 #include <optional>
 #include <string>
 
-#include "app/activity_log.h"
-#include "app/context.h"
-#include "app/money.h"
-#include "app/regional.h"
+#include "core/activity_log.h"
+#include "core/context.h"
+#include "base/money.h"
+#include "base/regional.h"
 #include "checks/check_support.h"
 #include "db/banco.h"
 

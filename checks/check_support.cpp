@@ -2,13 +2,13 @@
 
 #include <cctype>
 
-#include "app/activity_log.h"
-#include "app/context.h"
-#include "app/errors.h"
-#include "app/regional.h"
+#include "core/activity_log.h"
+#include "core/context.h"
+#include "base/errors.h"
+#include "base/regional.h"
 #include "db/banco.h"
 #include "db/sql.h"
-#include "transactions/record.h"
+#include "base/record.h"
 
 namespace varelo::verificacoes {
 

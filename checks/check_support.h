@@ -4,7 +4,7 @@
 #include <optional>
 #include <string>
 
-#include "app/money.h"
+#include "base/money.h"
 
 namespace varelo {
 

@@ -4,10 +4,10 @@
 #include <functional>
 #include <vector>
 
-#include "app/activity_log.h"
-#include "app/context.h"
-#include "app/errors.h"
-#include "app/regional.h"
+#include "core/activity_log.h"
+#include "core/context.h"
+#include "base/errors.h"
+#include "base/regional.h"
 #include "db/banco.h"
 
 namespace varelo {

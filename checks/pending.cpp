@@ -3,9 +3,9 @@
 #include <cstdint>
 #include <string>
 
-#include "app/activity_log.h"
-#include "app/context.h"
-#include "app/regional.h"
+#include "core/activity_log.h"
+#include "core/context.h"
+#include "base/regional.h"
 #include "checks/check_support.h"
 #include "db/banco.h"
 

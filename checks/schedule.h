@@ -1,7 +1,7 @@
 #pragma once
 #include <string>
 
-#include "app/clock.h"
+#include "base/clock.h"
 
 namespace varelo {
 

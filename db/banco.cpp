@@ -2,8 +2,8 @@
 
 #include <cctype>
 
-#include "app/errors.h"
-#include "app/event_list.h"
+#include "base/errors.h"
+#include "base/event_list.h"
 #include "db/odbc.h"
 #include "db/sql.h"
 

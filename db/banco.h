@@ -7,7 +7,7 @@
 #include <string_view>
 #include <vector>
 
-#include "app/settings.h"
+#include "db/credentials.h"
 
 namespace varelo {
 

@@ -6,7 +6,7 @@
 #include <algorithm>
 #include <cstring>
 
-#include "app/errors.h"
+#include "base/errors.h"
 
 namespace varelo::odbc {
 namespace {

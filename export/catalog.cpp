@@ -2,17 +2,17 @@
 
 #include <functional>
 
-#include "app/activity_log.h"
-#include "app/context.h"
-#include "app/errors.h"
-#include "app/regional.h"
+#include "core/activity_log.h"
+#include "core/context.h"
+#include "base/errors.h"
+#include "base/regional.h"
 #include "db/banco.h"
 #include "db/sql.h"
-#include "export/account_totals.h"
+#include "core/account_totals.h"
 #include "export/handheld_file.h"
 #include "export/pending_exports.h"
-#include "export/text_columns.h"
-#include "transactions/record.h"
+#include "base/text_columns.h"
+#include "base/record.h"
 
 namespace varelo {
 namespace {

@@ -3,19 +3,19 @@
 #include <set>
 #include <vector>
 
-#include "app/activity_log.h"
-#include "app/context.h"
-#include "app/errors.h"
-#include "app/file_patterns.h"
-#include "app/files.h"
-#include "app/regional.h"
+#include "core/activity_log.h"
+#include "core/context.h"
+#include "base/errors.h"
+#include "base/file_patterns.h"
+#include "base/files.h"
+#include "base/regional.h"
 #include "db/banco.h"
 #include "db/sql.h"
-#include "export/account_totals.h"
+#include "core/account_totals.h"
 #include "export/handheld_file.h"
 #include "export/pending_exports.h"
-#include "export/text_columns.h"
-#include "transactions/replies.h"
+#include "base/text_columns.h"
+#include "core/replies.h"
 
 namespace varelo {
 namespace {

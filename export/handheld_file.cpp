@@ -1,8 +1,8 @@
 #include "export/handheld_file.h"
 
-#include "app/encoding.h"
-#include "app/errors.h"
-#include "app/files.h"
+#include "base/encoding.h"
+#include "base/errors.h"
+#include "base/files.h"
 
 namespace varelo {
 

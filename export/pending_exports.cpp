@@ -2,9 +2,9 @@
 
 #include <algorithm>
 
-#include "app/activity_log.h"
-#include "app/context.h"
-#include "app/errors.h"
+#include "core/activity_log.h"
+#include "core/context.h"
+#include "base/errors.h"
 #include "db/banco.h"
 
 namespace varelo {

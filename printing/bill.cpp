@@ -5,23 +5,23 @@
 #include <string>
 #include <vector>
 
-#include "app/activity_log.h"
-#include "app/clock.h"
-#include "app/context.h"
-#include "app/errors.h"
-#include "app/money.h"
-#include "app/regional.h"
-#include "app/startup_settings.h"
+#include "core/activity_log.h"
+#include "base/clock.h"
+#include "core/context.h"
+#include "base/errors.h"
+#include "base/money.h"
+#include "base/regional.h"
+#include "core/user_settings.h"
 #include "db/banco.h"
 #include "db/sql.h"
-#include "export/account_totals.h"
-#include "export/text_columns.h"
+#include "core/account_totals.h"
+#include "base/text_columns.h"
 #include "printing/document.h"
 #include "printing/layout.h"
 #include "printing/print_transaction.h"
-#include "printing/printing_system.h"
-#include "transactions/record.h"
-#include "transactions/replies.h"
+#include "base/printing_system.h"
+#include "base/record.h"
+#include "core/replies.h"
 
 namespace varelo {
 namespace {

@@ -2,7 +2,7 @@
 #include <cstdint>
 #include <string>
 
-#include "app/context.h"
+#include "core/context.h"
 
 namespace varelo {
 

@@ -4,18 +4,18 @@
 #include <string>
 #include <vector>
 
-#include "app/activity_log.h"
-#include "app/context.h"
-#include "app/errors.h"
-#include "app/money.h"
-#include "app/regional.h"
+#include "core/activity_log.h"
+#include "core/context.h"
+#include "base/errors.h"
+#include "base/money.h"
+#include "base/regional.h"
 #include "db/banco.h"
-#include "export/text_columns.h"
+#include "base/text_columns.h"
 #include "printing/document.h"
 #include "printing/layout.h"
 #include "printing/print_transaction.h"
-#include "printing/printing_system.h"
-#include "transactions/record.h"
+#include "base/printing_system.h"
+#include "base/record.h"
 
 namespace varelo {
 namespace {

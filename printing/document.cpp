@@ -1,9 +1,9 @@
 #include "printing/document.h"
 
-#include "app/context.h"
-#include "app/errors.h"
+#include "core/context.h"
+#include "base/errors.h"
 #include "printing/layout.h"
-#include "printing/printing_system.h"
+#include "base/printing_system.h"
 
 namespace varelo {
 

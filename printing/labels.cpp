@@ -6,20 +6,20 @@
 #include <string>
 #include <vector>
 
-#include "app/activity_log.h"
-#include "app/context.h"
-#include "app/encoding.h"
-#include "app/errors.h"
-#include "app/files.h"
-#include "app/money.h"
-#include "app/regional.h"
-#include "app/settings.h"
-#include "app/startup_settings.h"
+#include "core/activity_log.h"
+#include "core/context.h"
+#include "base/encoding.h"
+#include "base/errors.h"
+#include "base/files.h"
+#include "base/money.h"
+#include "base/regional.h"
+#include "core/settings.h"
+#include "core/user_settings.h"
 #include "db/banco.h"
 #include "db/sql.h"
 #include "printing/document.h"
 #include "printing/print_transaction.h"
-#include "transactions/record.h"
+#include "base/record.h"
 
 namespace varelo {
 namespace {

@@ -4,17 +4,17 @@
 #include <cmath>
 #include <vector>
 
-#include "app/activity_log.h"
-#include "app/context.h"
-#include "app/encoding.h"
-#include "app/errors.h"
-#include "app/files.h"
-#include "app/regional.h"
-#include "export/text_columns.h"
+#include "core/activity_log.h"
+#include "core/context.h"
+#include "base/encoding.h"
+#include "base/errors.h"
+#include "base/files.h"
+#include "base/regional.h"
+#include "base/text_columns.h"
 #include "printing/document.h"
 #include "printing/print_transaction.h"
-#include "printing/printing_system.h"
-#include "transactions/replies.h"
+#include "base/printing_system.h"
+#include "core/replies.h"
 
 namespace varelo {
 namespace {

@@ -1,6 +1,6 @@
 #include "printing/print_journal.h"
 
-#include "app/files.h"
+#include "base/files.h"
 
 namespace varelo {
 

@@ -6,8 +6,8 @@
 #include <fstream>
 #include <sstream>
 
-#include "app/errors.h"
-#include "app/regional.h"
+#include "base/errors.h"
+#include "base/regional.h"
 
 namespace fs = std::filesystem;
 

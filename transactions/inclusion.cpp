@@ -6,18 +6,18 @@
 #include <limits>
 #include <optional>
 
-#include "app/activity_log.h"
-#include "app/context.h"
-#include "app/errors.h"
-#include "app/files.h"
-#include "app/regional.h"
+#include "core/activity_log.h"
+#include "core/context.h"
+#include "base/errors.h"
+#include "base/files.h"
+#include "base/regional.h"
 #include "db/banco.h"
 #include "db/sql.h"
-#include "export/account_totals.h"
-#include "export/text_columns.h"
+#include "core/account_totals.h"
+#include "base/text_columns.h"
 #include "transactions/inclusion_journal.h"
-#include "transactions/record.h"
-#include "transactions/replies.h"
+#include "base/record.h"
+#include "core/replies.h"
 
 namespace varelo {
 namespace {

@@ -2,8 +2,8 @@
 
 #include <algorithm>
 
-#include "app/errors.h"
-#include "app/files.h"
+#include "base/errors.h"
+#include "base/files.h"
 
 namespace varelo {
 namespace {

@@ -7,16 +7,16 @@
 #include <set>
 #include <string>
 
-#include "app/activity_log.h"
-#include "app/context.h"
-#include "app/errors.h"
-#include "app/file_patterns.h"
-#include "app/files.h"
-#include "app/platform.h"
-#include "app/regional.h"
+#include "core/activity_log.h"
+#include "core/context.h"
+#include "base/errors.h"
+#include "base/file_patterns.h"
+#include "base/files.h"
+#include "base/platform.h"
+#include "base/regional.h"
 #include "db/banco.h"
 #include "transactions/inclusion.h"
-#include "transactions/replies.h"
+#include "core/replies.h"
 
 namespace varelo {
 namespace {

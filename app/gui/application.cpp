@@ -12,7 +12,7 @@
 #include <vector>
 
 #include "app/command_line.h"
-#include "app/errors.h"
+#include "base/errors.h"
 #include "app/gui/main_window.h"
 #include "app/gui/qt_platform.h"
 #include "app/program.h"

@@ -12,8 +12,8 @@
 #include <QPushButton>
 #include <QVBoxLayout>
 
-#include "app/context.h"
-#include "app/event_list.h"
+#include "core/context.h"
+#include "base/event_list.h"
 #include "app/monitor.h"
 #include "app/startup_settings.h"
 

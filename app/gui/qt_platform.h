@@ -4,7 +4,7 @@
 
 #include <functional>
 
-#include "app/platform.h"
+#include "base/platform.h"
 
 class QWidget;
 

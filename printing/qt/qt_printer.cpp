@@ -17,7 +17,7 @@
 
 #include <algorithm>
 
-#include "app/errors.h"
+#include "base/errors.h"
 
 namespace varelo {
 namespace {

@@ -3,7 +3,7 @@
 
 #include <cstdlib>
 
-#include "app/errors.h"
+#include "base/errors.h"
 #include "db/banco.h"
 #include "db/sql.h"
 #include "tests/support/test_context.h"

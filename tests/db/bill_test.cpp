@@ -9,10 +9,10 @@
 #include <tuple>
 #include <vector>
 
-#include "app/errors.h"
+#include "base/errors.h"
 #include "db/banco.h"
 #include "printing/bill.h"
-#include "printing/printing_system.h"
+#include "base/printing_system.h"
 #include "tests/support/delegating_printer.h"
 #include "tests/support/test_context.h"
 

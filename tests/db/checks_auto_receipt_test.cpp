@@ -7,7 +7,7 @@
 #include <string>
 #include <vector>
 
-#include "app/errors.h"
+#include "base/errors.h"
 #include "checks/auto_receipt.h"
 #include "tests/support/test_context.h"
 

@@ -5,7 +5,7 @@
 #include <string>
 #include <vector>
 
-#include "app/errors.h"
+#include "base/errors.h"
 #include "checks/tablet.h"
 #include "tests/support/test_context.h"
 

@@ -8,7 +8,7 @@
 #include <string>
 #include <vector>
 
-#include "app/errors.h"
+#include "base/errors.h"
 #include "printing/delivery_ticket.h"
 #include "tests/support/test_context.h"
 

@@ -3,7 +3,7 @@
 #include <gtest/gtest.h>
 
 
-#include "app/encoding.h"
+#include "base/encoding.h"
 #include "db/banco.h"
 #include "export/catalog.h"
 #include "transactions/scan.h"

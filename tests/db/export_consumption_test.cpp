@@ -2,10 +2,10 @@
 // without grouping, against the real server.
 #include <gtest/gtest.h>
 
-#include "app/encoding.h"
+#include "base/encoding.h"
 #include "db/banco.h"
 #include "export/consumption.h"
-#include "export/text_columns.h"
+#include "base/text_columns.h"
 #include "transactions/scan.h"
 #include "tests/support/test_context.h"
 

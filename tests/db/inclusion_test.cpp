@@ -6,7 +6,7 @@
 #include <algorithm>
 #include <chrono>
 
-#include "app/errors.h"
+#include "base/errors.h"
 #include "transactions/inclusion.h"
 #include "transactions/scan.h"
 #include "tests/support/test_context.h"

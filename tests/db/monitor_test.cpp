@@ -7,9 +7,9 @@
 #include <filesystem>
 #include <tuple>
 
-#include "app/activity_log.h"
-#include "app/errors.h"
-#include "app/ini.h"
+#include "core/activity_log.h"
+#include "base/errors.h"
+#include "base/ini.h"
 #include "app/monitor.h"
 #include "app/startup_settings.h"
 #include "app/wiring.h"

@@ -5,9 +5,9 @@
 #include <algorithm>
 #include <filesystem>
 
-#include "app/activity_log.h"
-#include "app/errors.h"
-#include "transactions/replies.h"
+#include "core/activity_log.h"
+#include "base/errors.h"
+#include "core/replies.h"
 #include "transactions/scan.h"
 #include "tests/support/test_context.h"
 

@@ -2,7 +2,7 @@
 
 #include <signal.h>
 
-#include "app/errors.h"
+#include "base/errors.h"
 #include "db/banco.h"
 
 namespace varelo::falhas {

@@ -12,7 +12,7 @@
 #include <string>
 #include <vector>
 
-#include "app/ini.h"
+#include "base/ini.h"
 #include "app/startup_settings.h"
 #include "db/banco.h"
 #include "tests/faults/outcome.h"

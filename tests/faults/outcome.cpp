@@ -5,7 +5,7 @@
 #include <cctype>
 #include <set>
 
-#include "app/context.h"
+#include "core/context.h"
 #include "db/banco.h"
 #include "printing/document.h"
 #include "transactions/scan.h"

@@ -9,14 +9,14 @@
 #include <string>
 #include <vector>
 
-#include "app/encoding.h"
-#include "app/errors.h"
-#include "app/files.h"
-#include "export/text_columns.h"
+#include "base/encoding.h"
+#include "base/errors.h"
+#include "base/files.h"
+#include "base/text_columns.h"
 #include "tests/fuzz/bad_input.h"
 #include "tests/support/manual_clock.h"
 #include "tests/support/scratch_dir.h"
-#include "transactions/record.h"
+#include "base/record.h"
 
 namespace varelo {
 namespace {

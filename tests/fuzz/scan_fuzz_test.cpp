@@ -14,12 +14,12 @@
 #include <string>
 #include <vector>
 
-#include "app/encoding.h"
-#include "app/errors.h"
+#include "base/encoding.h"
+#include "base/errors.h"
 #include "app/wiring.h"
 #include "checks/delivery_check.h"
 #include "db/banco.h"
-#include "export/text_columns.h"
+#include "base/text_columns.h"
 #include "printing/bill.h"
 #include "tests/fuzz/bad_input.h"
 #include "tests/support/test_context.h"

@@ -18,7 +18,7 @@
 #include <thread>
 #include <vector>
 
-#include "app/ini.h"
+#include "base/ini.h"
 #include "app/startup_settings.h"
 #include "tests/support/private_cups.h"
 #include "tests/support/program_run.h"

@@ -10,8 +10,8 @@
 #include <string>
 #include <vector>
 
-#include "app/encoding.h"
-#include "app/ini.h"
+#include "base/encoding.h"
+#include "base/ini.h"
 #include "app/startup_settings.h"
 #include "tests/support/private_cups.h"
 #include "tests/support/program_run.h"

@@ -17,7 +17,7 @@
 
 #include <gtest/gtest.h>
 
-#include "app/errors.h"
+#include "base/errors.h"
 #include "db/banco.h"
 #include "printing/bill.h"
 #include "printing/qt/qt_printer.h"

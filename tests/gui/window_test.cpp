@@ -11,7 +11,7 @@
 #include <gtest/gtest.h>
 
 #include "app/gui/main_window.h"
-#include "app/ini.h"
+#include "base/ini.h"
 #include "app/monitor.h"
 #include "app/startup_settings.h"
 #include "tests/support/test_context.h"

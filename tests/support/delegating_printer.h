@@ -2,7 +2,7 @@
 #include <string>
 #include <vector>
 
-#include "printing/printing_system.h"
+#include "base/printing_system.h"
 
 namespace varelo {
 

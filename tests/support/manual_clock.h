@@ -4,7 +4,7 @@
 #include <functional>
 #include <vector>
 
-#include "app/clock.h"
+#include "base/clock.h"
 
 namespace varelo {
 

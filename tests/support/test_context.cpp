@@ -5,8 +5,8 @@
 
 #include <gtest/gtest.h>
 
-#include "app/encoding.h"
-#include "app/errors.h"
+#include "base/encoding.h"
+#include "base/errors.h"
 #include "tests/support/program_run.h"
 
 namespace varelo {

@@ -2,8 +2,8 @@
 
 #include <filesystem>
 
-#include "app/daily_log.h"
-#include "app/files.h"
+#include "base/daily_log.h"
+#include "base/files.h"
 #include "tests/support/manual_clock.h"
 #include "tests/support/scratch_dir.h"
 

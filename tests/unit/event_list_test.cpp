@@ -1,6 +1,6 @@
 #include <gtest/gtest.h>
 
-#include "app/event_list.h"
+#include "base/event_list.h"
 
 namespace varelo {
 namespace {

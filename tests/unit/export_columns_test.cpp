@@ -1,9 +1,9 @@
 // Column layout and the shared account rules, without a server.
 #include <gtest/gtest.h>
 
-#include "app/errors.h"
-#include "export/account_totals.h"
-#include "export/text_columns.h"
+#include "base/errors.h"
+#include "core/account_totals.h"
+#include "base/text_columns.h"
 
 namespace varelo {
 namespace {

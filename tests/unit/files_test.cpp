@@ -1,4 +1,4 @@
-#include "app/files.h"
+#include "base/files.h"
 
 #include <gtest/gtest.h>
 #include <unistd.h>
@@ -6,7 +6,7 @@
 #include <filesystem>
 #include <functional>
 
-#include "app/errors.h"
+#include "base/errors.h"
 #include "tests/support/scratch_dir.h"
 
 namespace varelo {

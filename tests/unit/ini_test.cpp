@@ -1,4 +1,4 @@
-#include "app/ini.h"
+#include "base/ini.h"
 
 #include <gtest/gtest.h>
 #include <stdlib.h>
@@ -8,9 +8,9 @@
 #include <optional>
 #include <tuple>
 
-#include "app/encoding.h"
-#include "app/errors.h"
-#include "app/user_store.h"
+#include "base/encoding.h"
+#include "base/errors.h"
+#include "base/user_store.h"
 #include "tests/support/scratch_dir.h"
 
 namespace varelo {

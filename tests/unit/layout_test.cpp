@@ -6,8 +6,8 @@
 #include <tuple>
 #include <vector>
 
-#include "app/files.h"
-#include "app/regional.h"
+#include "base/files.h"
+#include "base/regional.h"
 #include "printing/layout.h"
 #include "tests/support/test_context.h"
 

@@ -1,4 +1,4 @@
-#include "app/money.h"
+#include "base/money.h"
 
 #include <gtest/gtest.h>
 
@@ -7,7 +7,7 @@
 #include <tuple>
 #include <utility>
 
-#include "app/errors.h"
+#include "base/errors.h"
 
 namespace varelo {
 namespace {

@@ -9,14 +9,14 @@
 #include <fstream>
 #include <string>
 
-#include "app/clock.h"
-#include "app/errors.h"
-#include "app/event_list.h"
-#include "app/posix_platform.h"
+#include "base/clock.h"
+#include "base/errors.h"
+#include "base/event_list.h"
+#include "base/posix_platform.h"
 #include "tests/support/manual_clock.h"
 #include "tests/support/scratch_dir.h"
 #include "tests/support/test_context.h"
-#include "transactions/replies.h"
+#include "core/replies.h"
 
 namespace varelo {
 namespace {

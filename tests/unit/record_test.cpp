@@ -1,13 +1,13 @@
-#include "transactions/record.h"
+#include "base/record.h"
 
 #include <gtest/gtest.h>
 
 #include <chrono>
 #include <utility>
 
-#include "app/errors.h"
-#include "app/files.h"
-#include "app/regional.h"
+#include "base/errors.h"
+#include "base/files.h"
+#include "base/regional.h"
 #include "tests/support/manual_clock.h"
 #include "tests/support/scratch_dir.h"
 

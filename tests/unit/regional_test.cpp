@@ -1,4 +1,4 @@
-#include "app/regional.h"
+#include "base/regional.h"
 
 #include <gtest/gtest.h>
 
@@ -6,7 +6,7 @@
 #include <tuple>
 #include <utility>
 
-#include "app/errors.h"
+#include "base/errors.h"
 
 namespace varelo {
 namespace {

@@ -6,7 +6,7 @@
 #include <string>
 #include <vector>
 
-#include "app/settings.h"
+#include "core/settings.h"
 
 namespace varelo {
 

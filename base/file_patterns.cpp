@@ -1,8 +1,8 @@
-#include "app/file_patterns.h"
+#include "base/file_patterns.h"
 
 #include <cctype>
 
-#include "app/files.h"
+#include "base/files.h"
 
 namespace varelo {
 namespace {

@@ -1,14 +1,14 @@
-#include "app/activity_log.h"
+#include "core/activity_log.h"
 
 #include <chrono>
 #include <cmath>
 
-#include "app/clock.h"
-#include "app/context.h"
-#include "app/errors.h"
-#include "app/event_list.h"
-#include "app/platform.h"
-#include "app/regional.h"
+#include "base/clock.h"
+#include "core/context.h"
+#include "base/errors.h"
+#include "base/event_list.h"
+#include "base/platform.h"
+#include "base/regional.h"
 #include "db/banco.h"
 #include "db/sql.h"
 

@@ -1,9 +1,9 @@
-#include "app/money.h"
+#include "base/money.h"
 
 #include <cmath>
 #include <limits>
 
-#include "app/errors.h"
+#include "base/errors.h"
 
 namespace varelo {
 

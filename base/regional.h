@@ -2,8 +2,8 @@
 #include <cstdint>
 #include <string>
 
-#include "app/clock.h"
-#include "app/money.h"
+#include "base/clock.h"
+#include "base/money.h"
 
 namespace varelo {
 

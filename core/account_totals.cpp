@@ -1,14 +1,14 @@
-#include "export/account_totals.h"
+#include "core/account_totals.h"
 
-#include "app/activity_log.h"
-#include "app/context.h"
-#include "app/errors.h"
-#include "app/regional.h"
-#include "app/startup_settings.h"
+#include "core/activity_log.h"
+#include "core/context.h"
+#include "base/errors.h"
+#include "base/regional.h"
+#include "core/user_settings.h"
 #include "db/banco.h"
 #include "db/sql.h"
-#include "export/text_columns.h"
-#include "transactions/record.h"
+#include "base/text_columns.h"
+#include "base/record.h"
 
 namespace varelo {
 namespace {

@@ -3,7 +3,8 @@
 #include <optional>
 #include <string>
 
-#include "app/money.h"
+#include "base/money.h"
+#include "db/credentials.h"
 
 namespace varelo {
 
@@ -13,13 +14,6 @@ struct Empresa {
     std::string Endereco;  // 50 characters
     std::string Cidade;    // 35 characters
     std::string UF;        // 2 characters
-};
-
-// Optional database user and password of config.ini; the fixed ones of the
-// order system are used for a key that is missing.
-struct Credenciais {
-    std::optional<std::string> usuario;
-    std::optional<std::string> senha;
 };
 
 // Settings gathered when the window loads, from config.ini, the per-user

@@ -1,11 +1,11 @@
-#include "app/regional.h"
+#include "base/regional.h"
 
 #include <cmath>
 #include <cstdio>
 #include <cstdlib>
 #include <limits>
 
-#include "app/errors.h"
+#include "base/errors.h"
 
 namespace varelo {
 

@@ -1,14 +1,14 @@
-#include "app/daily_log.h"
+#include "base/daily_log.h"
 
 #include <chrono>
 #include <cstdio>
 #include <filesystem>
 #include <iostream>
 
-#include "app/clock.h"
-#include "app/errors.h"
-#include "app/files.h"
-#include "app/regional.h"
+#include "base/clock.h"
+#include "base/errors.h"
+#include "base/files.h"
+#include "base/regional.h"
 
 namespace varelo {
 namespace {

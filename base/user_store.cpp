@@ -1,4 +1,4 @@
-#include "app/user_store.h"
+#include "base/user_store.h"
 
 #include <pwd.h>
 #include <unistd.h>
@@ -7,8 +7,8 @@
 #include <filesystem>
 #include <system_error>
 
-#include "app/errors.h"
-#include "app/ini.h"
+#include "base/errors.h"
+#include "base/ini.h"
 
 namespace varelo {
 

@@ -1,4 +1,4 @@
-#include "app/event_list.h"
+#include "base/event_list.h"
 
 namespace varelo {
 

@@ -1,15 +1,15 @@
-#include "transactions/replies.h"
+#include "core/replies.h"
 
 #include <cctype>
 #include <cstdio>
 
-#include "app/activity_log.h"
-#include "app/context.h"
-#include "app/encoding.h"
-#include "app/errors.h"
-#include "app/files.h"
-#include "app/platform.h"
-#include "app/regional.h"
+#include "core/activity_log.h"
+#include "core/context.h"
+#include "base/encoding.h"
+#include "base/errors.h"
+#include "base/files.h"
+#include "base/platform.h"
+#include "base/regional.h"
 
 namespace varelo {
 namespace {

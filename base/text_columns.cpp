@@ -1,4 +1,4 @@
-#include "export/text_columns.h"
+#include "base/text_columns.h"
 
 namespace varelo {
 namespace {

@@ -1,4 +1,4 @@
-#include "app/files.h"
+#include "base/files.h"
 
 #include <fcntl.h>
 #include <sys/stat.h>
@@ -9,7 +9,7 @@
 #include <cstring>
 #include <filesystem>
 
-#include "app/errors.h"
+#include "base/errors.h"
 
 namespace varelo {
 

@@ -1,11 +1,11 @@
-#include "app/ini.h"
+#include "base/ini.h"
 
 #include <filesystem>
 #include <system_error>
 
-#include "app/encoding.h"
-#include "app/errors.h"
-#include "app/files.h"
+#include "base/encoding.h"
+#include "base/errors.h"
+#include "base/files.h"
 
 namespace varelo {
 

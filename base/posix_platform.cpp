@@ -1,4 +1,4 @@
-#include "app/posix_platform.h"
+#include "base/posix_platform.h"
 
 #include <signal.h>
 #include <spawn.h>
@@ -11,9 +11,9 @@
 #include <filesystem>
 #include <fstream>
 
-#include "app/clock.h"
-#include "app/errors.h"
-#include "app/event_list.h"
+#include "base/clock.h"
+#include "base/errors.h"
+#include "base/event_list.h"
 
 extern char** environ;
 

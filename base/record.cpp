@@ -1,11 +1,11 @@
-#include "transactions/record.h"
+#include "base/record.h"
 
 #include <chrono>
 
-#include "app/clock.h"
-#include "app/encoding.h"
-#include "app/errors.h"
-#include "app/files.h"
+#include "base/clock.h"
+#include "base/encoding.h"
+#include "base/errors.h"
+#include "base/files.h"
 
 namespace varelo {
 

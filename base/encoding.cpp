@@ -1,4 +1,4 @@
-#include "app/encoding.h"
+#include "base/encoding.h"
 
 #include <cstdint>
 
