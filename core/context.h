@@ -51,6 +51,28 @@ struct Procedimentos {
     std::function<void(const std::string& pasta)> VerificaDelivery;
     std::function<void()> VerificaRecebComanda;
     std::function<void()> ImprimePendentes;
+
+    // Each entry by name and whether it is wired, so that a test can see the
+    // wiring fill them all.
+    template <typename F>
+    void paraCada(F&& f) const {
+        f("InclueItem", bool(InclueItem));
+        f("ImprimeCupom", bool(ImprimeCupom));
+        f("ImprimeDelivery", bool(ImprimeDelivery));
+        f("FechaConta", bool(FechaConta));
+        f("ImprimeDiverso", bool(ImprimeDiverso));
+        f("ExportaConsumos", bool(ExportaConsumos));
+        f("ExportaProdutos", bool(ExportaProdutos));
+        f("ExportaAtendentes", bool(ExportaAtendentes));
+        f("ExportaComandas", bool(ExportaComandas));
+        f("ExportaQtdes", bool(ExportaQtdes));
+        f("ExportaObs", bool(ExportaObs));
+        f("VerificaTablet", bool(VerificaTablet));
+        f("VerificaPendentes", bool(VerificaPendentes));
+        f("VerificaDelivery", bool(VerificaDelivery));
+        f("VerificaRecebComanda", bool(VerificaRecebComanda));
+        f("ImprimePendentes", bool(ImprimePendentes));
+    }
 };
 
 // Calls a wired procedure; an unwired one does nothing.

@@ -1,0 +1,27 @@
+// The procedure folders call each other only through Procedimentos: the
+// wiring must fill every entry, and the list of entries must be whole.
+#include <gtest/gtest.h>
+
+#include "app/wiring.h"
+#include "checks/delivery_check.h"
+#include "tests/support/test_context.h"
+
+namespace varelo {
+namespace {
+
+TEST(Ligacao, PreencheCadaProcedimento) {
+    ContextoTeste t;
+    AvisosDelivery avisos;
+    LigaProcedimentos(t.ctx, avisos);
+    std::size_t entradas = 0;
+    t.ctx.procs.paraCada([&](const char* nome, bool ligado) {
+        ++entradas;
+        EXPECT_TRUE(ligado) << nome;
+    });
+    // Every member is a std::function of the same size: a member that the
+    // list leaves out shows here.
+    EXPECT_EQ(entradas * sizeof(std::function<void()>), sizeof(Procedimentos));
+}
+
+}  // namespace
+}  // namespace varelo
