@@ -52,7 +52,7 @@ void AvisaPedido(Contexto& ctx, const Pedido& p) {
     if (p.comando == 2) {
         // What a request 2 should print is not settled: it is only logged
         // and stays pending.
-        const std::string comanda = std::to_string(ctx.ComandaAtual);
+        const std::string comanda = std::to_string(ctx.varredura.ComandaAtual);
         AdicionaEvento(ctx, "Fechando a conta para comanda " + comanda);
         AdicionaEvento(ctx, "Finalizado a impressão da conta da comanda " + comanda);
     }

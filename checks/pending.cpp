@@ -39,7 +39,7 @@ void VerificaPendentes(Contexto& ctx) {
         Passo(ctx, [&] { fechando = b.rs().campo("fechando").value_or("N"); });
     }
     b.FechaBanco();
-    Passo(ctx, [&] { ctx.ComandaAtual = ParaInteiro16(static_cast<double>(comanda)); });
+    Passo(ctx, [&] { ctx.varredura.ComandaAtual = ParaInteiro16(static_cast<double>(comanda)); });
 
     AdicionaEvento(ctx, "Tempo da comanda excedido comanda " + textoComanda);
     AdicionaEvento(ctx, "Gerando impressão para mesa " + std::to_string(mesa));

@@ -55,7 +55,7 @@ void VerificaTablet(Contexto& ctx, const std::string& pasta) {
     b.FechaBanco();
     // The printing reads ComandaAtual. The statements below use the full
     // number, so a comanda beyond its range is still the one updated.
-    Passo(ctx, [&] { ctx.ComandaAtual = ParaInteiro16(static_cast<double>(comanda)); });
+    Passo(ctx, [&] { ctx.varredura.ComandaAtual = ParaInteiro16(static_cast<double>(comanda)); });
 
     const std::string textoMesa = std::to_string(mesa);
     const std::string textoComanda = std::to_string(comanda);

@@ -87,14 +87,20 @@ R ChamaOu(R padrao, const F& f, A&&... args) {
     return f ? f(std::forward<A>(args)...) : padrao;
 }
 
-// What the scan remembers from one scan to the next, by file name.
+// The state of the scan: where it looks, what it is handling now, and what
+// it remembers from one scan to the next. The request handlers and checks
+// read it; only the scan and the checks that set a comanda write it.
 struct EstadoVarredura {
+    std::string PastaMonitor;       // the monitored folder of this scan
+    std::string ArqAtual;           // the path of the file being handled (last listed after the scan)
+    std::int16_t ComandaAtual = 0;  // the number the current request or check works on
     // A request whose content does not end with CR LF yet: what was read and
     // since when (Relogio::decorrido) it has stayed so.
     struct Incompleto {
         std::string conteudo;
         std::chrono::milliseconds desde{};
     };
+    // By file name:
     std::map<std::string, Incompleto> incompletos;
     // Scans in a row in which the server rejected a statement of the request.
     std::map<std::string, int> recusas;
@@ -127,10 +133,6 @@ struct Contexto {
     Configuracao cfg;
     Procedimentos procs;
 
-    // State of the scan.
-    std::string PastaMonitor;
-    std::string ArqAtual;
-    std::int16_t ComandaAtual = 0;
     EstadoVarredura varredura;
     std::vector<ExportacaoPendente> exportacoesPendentes;
 };

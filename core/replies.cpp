@@ -69,7 +69,7 @@ std::string MotivoDeRecusa(const Posse& posse, unsigned usuarioDoPrograma) {
 // The site's arqrede.bat, run only when a stranger cannot have written it.
 // The text run is the one read through the descriptor that was checked.
 void RodaArqRede(Contexto& ctx) {
-    const std::string script = Junta(ctx.PastaMonitor, "arqrede.bat");
+    const std::string script = Junta(ctx.varredura.PastaMonitor, "arqrede.bat");
     if (!ArquivoExiste(ctx, script)) return;
     try {
         Posse posse;
@@ -91,7 +91,7 @@ void RodaArqRede(Contexto& ctx) {
 bool ApagaArqRede(Contexto& ctx, const std::string& f, int& tentativas) {
     AdicionaEvento(ctx, "Fechando o arquivo " + f + " da rede para apagar");
     RodaArqRede(ctx);
-    const std::string lista = Junta(ctx.PastaMonitor, "abertos.err");
+    const std::string lista = Junta(ctx.varredura.PastaMonitor, "abertos.err");
     if (!ArquivoExiste(ctx, lista)) {
         AdicionaEvento(ctx, "Não foi possivel apagar o arquivo da rede");
         return false;
@@ -103,7 +103,7 @@ bool ApagaArqRede(Contexto& ctx, const std::string& f, int& tentativas) {
         for (const std::string& linha : Linhas(DeCp1252(ctx.arquivos.le(lista)))) {
             if (linha.find(fim) == std::string::npos) continue;
             identificador = ParaInteiro32(linha.substr(0, 6));
-            if (net.empty()) net = ctx.executor.localiza("Net", ctx.PastaMonitor);
+            if (net.empty()) net = ctx.executor.localiza("Net", ctx.varredura.PastaMonitor);
             if (net.empty()) {
                 AdicionaEvento(ctx, "Comando Net não encontrado no PATH");
                 break;

@@ -81,7 +81,7 @@ std::string Destino(const std::string& impressora, const std::string& impressora
 }
 
 void ApagaPedido(Contexto& ctx) {
-    if (EhPedidoDeImpressao(ctx.ArqAtual)) ApagaArquivo(ctx, ctx.ArqAtual);
+    if (EhPedidoDeImpressao(ctx.varredura.ArqAtual)) ApagaArquivo(ctx, ctx.varredura.ArqAtual);
 }
 
 // What a ticket shows of its comanda: the order number and the name.
@@ -408,7 +408,7 @@ bool ImprimeCupom(Contexto& ctx, std::int32_t mesa) {
     CupomMesa cupom(ctx, mesa);
     try {
         if (!cupom.imprime()) return true;
-        Chama(ctx.procs.ExportaConsumos, ctx.cfg.txtPasta, std::to_string(ctx.ComandaAtual));
+        Chama(ctx.procs.ExportaConsumos, ctx.cfg.txtPasta, std::to_string(ctx.varredura.ComandaAtual));
         if (!cupom.recusado()) ApagaPedido(ctx);
     } catch (const ErroBanco&) {
         throw;

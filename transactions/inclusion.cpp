@@ -232,7 +232,7 @@ void ReconciliaInclusoes(Contexto& ctx) {
 
 void InclueItem(Contexto& ctx, const std::string& ArqInc) {
     AdicionaEvento(ctx, "incluindo " + ArqInc);
-    const std::string comandaErro = std::to_string(ctx.ComandaAtual);
+    const std::string comandaErro = std::to_string(ctx.varredura.ComandaAtual);
     Campos campos{};
     std::string conteudo;
     try {

@@ -46,7 +46,7 @@ std::string TextoNumero(const std::string& nome, std::size_t k) {
 // failure is not handled here: it ends the whole scan.
 void Passo(Contexto& ctx, const std::string& nomeAtual, const std::function<void()>& passo) {
     auto apagaAtual = [&] {
-        if (!nomeAtual.empty()) ApagaArquivo(ctx, Junta(ctx.PastaMonitor, nomeAtual));
+        if (!nomeAtual.empty()) ApagaArquivo(ctx, Junta(ctx.varredura.PastaMonitor, nomeAtual));
     };
     try {
         passo();
@@ -68,14 +68,14 @@ void Passo(Contexto& ctx, const std::string& nomeAtual, const std::function<void
 }
 
 void DefineComandaAtual(Contexto& ctx, const Pedido& p) {
-    ctx.ComandaAtual = ParaInteiro16(p.numero);
+    ctx.varredura.ComandaAtual = ParaInteiro16(p.numero);
 }
 
 void Inclusao(Contexto& ctx, const Pedido& p) {
-    const std::string& caminho = ctx.ArqAtual;
+    const std::string& caminho = ctx.varredura.ArqAtual;
     Passo(ctx, p.nome, [&] { DefineComandaAtual(ctx, p); });
     Passo(ctx, p.nome, [&] {
-        if (ctx.ComandaAtual > 0) Chama(ctx.procs.InclueItem, caminho);
+        if (ctx.varredura.ComandaAtual > 0) Chama(ctx.procs.InclueItem, caminho);
         else ApagaArquivo(ctx, caminho);
     });
     Passo(ctx, p.nome, [&] {
@@ -93,14 +93,14 @@ void Inclusao(Contexto& ctx, const Pedido& p) {
         }
     });
     Passo(ctx, p.nome, [&] { EsqueceInclusaoApagada(ctx, caminho); });
-    Passo(ctx, p.nome, [&] { Chama(ctx.procs.ExportaConsumos, ctx.PastaMonitor, p.numero); });
+    Passo(ctx, p.nome, [&] { Chama(ctx.procs.ExportaConsumos, ctx.varredura.PastaMonitor, p.numero); });
 }
 
 void Exclusao(Contexto& ctx, const Pedido& p) {
     Passo(ctx, p.nome, [&] { DefineComandaAtual(ctx, p); });
-    Passo(ctx, p.nome, [&] { ApagaArquivo(ctx, ctx.ArqAtual); });
-    Passo(ctx, p.nome, [&] { GravaErro(ctx, std::to_string(ctx.ComandaAtual)); });
-    Passo(ctx, p.nome, [&] { Chama(ctx.procs.ExportaConsumos, ctx.PastaMonitor, p.numero); });
+    Passo(ctx, p.nome, [&] { ApagaArquivo(ctx, ctx.varredura.ArqAtual); });
+    Passo(ctx, p.nome, [&] { GravaErro(ctx, std::to_string(ctx.varredura.ComandaAtual)); });
+    Passo(ctx, p.nome, [&] { Chama(ctx.procs.ExportaConsumos, ctx.varredura.PastaMonitor, p.numero); });
 }
 
 // PRINTM and PRINTD: print, delete, a short pause for the printer, log row.
@@ -111,7 +111,7 @@ void Impressao(Contexto& ctx, const Pedido& p,
     Passo(ctx, p.nome, [&] { DefineComandaAtual(ctx, p); });
     Passo(ctx, p.nome, [&] { servido = ChamaOu(true, imprime, ParaInteiro32(p.numero)); });
     if (!servido) return;
-    Passo(ctx, p.nome, [&] { ApagaArquivo(ctx, ctx.ArqAtual); });
+    Passo(ctx, p.nome, [&] { ApagaArquivo(ctx, ctx.varredura.ArqAtual); });
     Passo(ctx, p.nome, [&] {
         AdicionaEvento(ctx, "Esperando 1s ...");
         Espera(ctx, 0.5f);
@@ -124,10 +124,10 @@ void FechamentoConta(Contexto& ctx, const Pedido& p) {
     Passo(ctx, p.nome, [&] { DefineComandaAtual(ctx, p); });
     Passo(ctx, p.nome, [&] {
         resultado = ChamaOu(ResultadoConta::NaoImpressa, ctx.procs.FechaConta, ParaInteiro32(p.numero),
-                            ctx.ArqAtual, std::string());
+                            ctx.varredura.ArqAtual, std::string());
     });
     if (resultado == ResultadoConta::Recusada) return;
-    Passo(ctx, p.nome, [&] { ApagaArquivo(ctx, ctx.ArqAtual); });
+    Passo(ctx, p.nome, [&] { ApagaArquivo(ctx, ctx.varredura.ArqAtual); });
     Passo(ctx, p.nome, [&] { GravaLog(ctx, "PALM Fecha Conta " + p.numero, "OPERACAO", "PALM"); });
 }
 
@@ -147,21 +147,21 @@ void Despacha(Contexto& ctx, const std::string& nome) {
     } else if (tipo == "FECHACOMANDA") {
         const Pedido p = pedido();
         Passo(ctx, nome, [&] { DefineComandaAtual(ctx, p); });
-        Passo(ctx, nome, [&] { ApagaArquivo(ctx, ctx.ArqAtual); });
+        Passo(ctx, nome, [&] { ApagaArquivo(ctx, ctx.varredura.ArqAtual); });
     } else if (tipo == "ATUALIZA") {
         const Pedido p = pedido();
         Passo(ctx, nome, [&] { DefineComandaAtual(ctx, p); });
         Passo(ctx, nome, [&] {
-            Chama(ctx.procs.ExportaConsumos, ctx.PastaMonitor, std::to_string(ctx.ComandaAtual));
+            Chama(ctx.procs.ExportaConsumos, ctx.varredura.PastaMonitor, std::to_string(ctx.varredura.ComandaAtual));
         });
-        Passo(ctx, nome, [&] { ApagaArquivo(ctx, ctx.ArqAtual); });
+        Passo(ctx, nome, [&] { ApagaArquivo(ctx, ctx.varredura.ArqAtual); });
     } else if (tipo == "ATUCOM") {
-        Passo(ctx, nome, [&] { Chama(ctx.procs.ExportaComandas, ctx.PastaMonitor); });
-        Passo(ctx, nome, [&] { ApagaArquivo(ctx, ctx.ArqAtual); });
+        Passo(ctx, nome, [&] { Chama(ctx.procs.ExportaComandas, ctx.varredura.PastaMonitor); });
+        Passo(ctx, nome, [&] { ApagaArquivo(ctx, ctx.varredura.ArqAtual); });
     } else if (tipo == "IMP") {
         bool servido = true;
-        Passo(ctx, nome, [&] { servido = ChamaOu(true, ctx.procs.ImprimeDiverso, ctx.ArqAtual); });
-        if (servido) Passo(ctx, nome, [&] { ApagaArquivo(ctx, ctx.ArqAtual); });
+        Passo(ctx, nome, [&] { servido = ChamaOu(true, ctx.procs.ImprimeDiverso, ctx.varredura.ArqAtual); });
+        if (servido) Passo(ctx, nome, [&] { ApagaArquivo(ctx, ctx.varredura.ArqAtual); });
     }
 }
 
@@ -181,7 +181,7 @@ bool Completo(Contexto& ctx, const std::string& nome, const std::string& tipo) {
     auto& incompletos = ctx.varredura.incompletos;
     std::string conteudo;
     try {
-        conteudo = ctx.arquivos.le(ctx.ArqAtual);
+        conteudo = ctx.arquivos.le(ctx.varredura.ArqAtual);
     } catch (const Erro&) {
         incompletos.erase(nome);
         return true;  // the reader's own retries deal with it
@@ -209,12 +209,12 @@ constexpr int kRecusasParaRejeitar = 3;
 // Moves the request into the subfolder "rejeitados" (under a new name when
 // one of the same name is there) and gives the handheld its error reply.
 void Rejeita(Contexto& ctx, const std::string& nome, const std::string& tipo) {
-    const std::string pasta = Junta(ctx.PastaMonitor, "rejeitados");
+    const std::string pasta = Junta(ctx.varredura.PastaMonitor, "rejeitados");
     ctx.arquivos.criaPasta(pasta);
     std::string destino = Junta(pasta, nome);
     for (int n = 1; !ctx.arquivos.carimbo(destino).empty(); ++n)
         destino = Junta(pasta, nome + "." + std::to_string(n));
-    ctx.arquivos.renomeia(Junta(ctx.PastaMonitor, nome), destino);
+    ctx.arquivos.renomeia(Junta(ctx.varredura.PastaMonitor, nome), destino);
     AdicionaEvento(ctx, "Pedido recusado pelo banco de dados " + std::to_string(kRecusasParaRejeitar) +
                             " vezes, movido para rejeitados: " + nome);
     if (tipo == "INCLUSAO" || tipo == "EXCLUSAO")
@@ -279,12 +279,12 @@ std::string TipoDoPedido(const std::string& nome) {
 }
 
 void VarreDirs(Contexto& ctx) {
-    ctx.PastaMonitor = ctx.cfg.txtPasta;
+    ctx.varredura.PastaMonitor = ctx.cfg.txtPasta;
     std::vector<std::string> nomes;
-    Passo(ctx, "", [&] { nomes = ListaPorPadrao(ctx.arquivos, ctx.PastaMonitor, "*.txt"); });
+    Passo(ctx, "", [&] { nomes = ListaPorPadrao(ctx.arquivos, ctx.varredura.PastaMonitor, "*.txt"); });
     ctx.timer1.desliga();
     for (const std::string& nome : nomes) {
-        ctx.ArqAtual = Junta(ctx.PastaMonitor, nome);
+        ctx.varredura.ArqAtual = Junta(ctx.varredura.PastaMonitor, nome);
         const std::string tipo = TipoDoPedido(nome);
         if (tipo.empty() || !Completo(ctx, nome, tipo)) continue;
         Unidade(ctx, nome);
@@ -295,8 +295,8 @@ void VarreDirs(Contexto& ctx) {
 
     // Documents that a printer refused and that wait on their own.
     Verificacao(ctx, [&] { Chama(ctx.procs.ImprimePendentes); });
-    Verificacao(ctx, [&] { Chama(ctx.procs.VerificaTablet, ctx.PastaMonitor); });
-    Verificacao(ctx, [&] { Chama(ctx.procs.VerificaDelivery, ctx.PastaMonitor); });
+    Verificacao(ctx, [&] { Chama(ctx.procs.VerificaTablet, ctx.varredura.PastaMonitor); });
+    Verificacao(ctx, [&] { Chama(ctx.procs.VerificaDelivery, ctx.varredura.PastaMonitor); });
     Verificacao(ctx, [&] {
         if (ctx.cfg.AutoImpressao) Chama(ctx.procs.VerificaPendentes);
     });

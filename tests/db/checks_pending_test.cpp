@@ -27,7 +27,7 @@ protected:
         // items, with statements that are not the check's.
         t.ctx.procs.ImprimeCupom = [this](std::int32_t mesa) {
             chamadas.push_back("ImprimeCupom " + std::to_string(mesa) + " comanda " +
-                               std::to_string(t.ctx.ComandaAtual));
+                               std::to_string(t.ctx.varredura.ComandaAtual));
             gravando = false;
             Executa("Update ItemComanda set impresso=1 where comanda in "
                     "(select comanda from comanda where mesa=" + std::to_string(mesa) + ")");

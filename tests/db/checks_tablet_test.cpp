@@ -27,14 +27,14 @@ protected:
         t.banco.observaSql([this](const std::string& s) { sqls.push_back(s); });
         t.ctx.procs.ImprimeCupom = [this](std::int32_t mesa) {
             chamadas.push_back("ImprimeCupom " + std::to_string(mesa) + " comanda " +
-                               std::to_string(t.ctx.ComandaAtual));
+                               std::to_string(t.ctx.varredura.ComandaAtual));
             if (mesa == mesaQueFalha) throw Erro("Impressora indisponível");
             return !recusaImpressao;
         };
         t.ctx.procs.FechaConta = [this](std::int32_t comanda, const std::string& caminho,
                                         const std::string& marca) {
             chamadas.push_back("FechaConta " + std::to_string(comanda) + " [" + caminho + "] comanda " +
-                               std::to_string(t.ctx.ComandaAtual));
+                               std::to_string(t.ctx.varredura.ComandaAtual));
             marcaDaConta = marca;
             if (falhaBancoConta) throw ErroBanco(2013, "Lost connection to server", "08S01");
             return resultadoConta;

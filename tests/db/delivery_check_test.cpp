@@ -90,7 +90,7 @@ TEST_F(PedidosDelivery, UmPedido1PorVerificacaoEOsOutrosViramLinhaUmaVezPorValor
     Pedido(3, 7);
     Pedido(4, 1);
     Pedido(5, 1);
-    t.ctx.ComandaAtual = 42;
+    t.ctx.varredura.ComandaAtual = 42;
     t.novosEventos();
     const std::string kPendentes = "Select * from Delivery where Comando > 0 order by idPedido";
     const auto pedido2 = [](int comanda) {
@@ -115,7 +115,7 @@ TEST_F(PedidosDelivery, UmPedido1PorVerificacaoEOsOutrosViramLinhaUmaVezPorValor
     // A changed value is news once more; so is one that went and came back.
     Executa("Update Delivery set Comando=2 where idpedido=3");
     Executa("Update Delivery set Comando=0 where idpedido=2");
-    t.ctx.ComandaAtual = 9;
+    t.ctx.varredura.ComandaAtual = 9;
     Verifica();
     EXPECT_EQ(t.novosEventos(), pedido2(9));
     Executa("Update Delivery set Comando=2 where idpedido=2");

@@ -40,7 +40,7 @@ protected:
         t.relogio.define({2024, 3, 5, 9, 5, 7});
         // What the folder holds at each wait: tells reply, wait and deletion apart.
         t.relogio.aoEsperar([this](std::size_t) { nasEsperas.push_back(Pasta()); });
-        t.ctx.ComandaAtual = 42;
+        t.ctx.varredura.ComandaAtual = 42;
         caminho = t.comanda("INCLUSAO42.txt");
     }
 

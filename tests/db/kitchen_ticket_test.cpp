@@ -117,8 +117,8 @@ protected:
     }
     // A print request of the handhelds for table `mesa`, as the scan hands it over.
     void PedidoDaMesa(int mesa) {
-        t.ctx.ArqAtual = t.pedido("PRINTM" + std::to_string(mesa) + ".txt", "");
-        t.ctx.ComandaAtual = static_cast<std::int16_t>(mesa);
+        t.ctx.varredura.ArqAtual = t.pedido("PRINTM" + std::to_string(mesa) + ".txt", "");
+        t.ctx.varredura.ComandaAtual = static_cast<std::int16_t>(mesa);
     }
     void Imprime(int mesa) {
         sqls.clear();
@@ -129,8 +129,7 @@ protected:
     Contexto ComOutraImpressao(SistemaImpressao& impressao) {
         return Contexto{t.relogio,  t.arquivos,  t.armazem,           t.eventos, t.impressos,
                         t.banco,    t.mensagens, t.timer1,            t.processos, t.executor,
-                        impressao,  t.ctx.pastaPrograma, t.ctx.nomeExecutavel, t.ctx.cfg, t.ctx.procs,
-                        {},         {},          0};
+                        impressao,  t.ctx.pastaPrograma, t.ctx.nomeExecutavel, t.ctx.cfg, t.ctx.procs};
     }
     // The documents a printer received, in print order.
     std::vector<std::string> Documentos(const std::string& impressora) { return t.documentos(impressora); }
@@ -152,7 +151,7 @@ TEST_F(CupomCozinha, UmItemSaiNaImpressoraDoGrupoComCadaLinhaMarcaERegistro) {
     Comanda(42, 7, 500);
     Lanca({.qtde = "2"});
     PedidoDaMesa(7);
-    const std::string pedido = t.ctx.ArqAtual;
+    const std::string pedido = t.ctx.varredura.ArqAtual;
 
     Imprime(7);
 
@@ -421,7 +420,7 @@ TEST_F(CupomCozinha, SemItensTentaMaisUmaVezENaoApagaOPedido) {
               std::string::npos);
     EXPECT_EQ(sqls[2].find("  ", 0), sqls[2].find("  and Itemcomanda"));
     EXPECT_TRUE(exportados.empty());
-    EXPECT_TRUE(t.arquivos.podeLer(t.ctx.ArqAtual));
+    EXPECT_TRUE(t.arquivos.podeLer(t.ctx.varredura.ArqAtual));
 
     // The second look finds an item that arrived during the wait.
     t.relogio.aoEsperar([this](std::size_t) {
@@ -432,7 +431,7 @@ TEST_F(CupomCozinha, SemItensTentaMaisUmaVezENaoApagaOPedido) {
     Imprime(7);
     EXPECT_EQ(Documentos("cozinha").size(), 1u);
     EXPECT_EQ(exportados.size(), 1u);
-    EXPECT_FALSE(t.arquivos.podeLer(t.ctx.ArqAtual));
+    EXPECT_FALSE(t.arquivos.podeLer(t.ctx.varredura.ArqAtual));
 }
 
 TEST_F(CupomCozinha, ImpressoraQueRecusaDevolveOsItensEAProximaChamadaOsImprime) {
@@ -527,7 +526,7 @@ TEST_F(CupomCozinha, SemDiarioDeImpressaoNadaSaiENadaEMarcado) {
                             [](const std::string& e) { return e.rfind("Erro Impressao: É uma pasta", 0) == 0; }));
     EXPECT_EQ(eventos[eventos.size() - 2], "Fechando os Bancos apos impressao");
     EXPECT_EQ(eventos.back(), "Bancos Fechados");
-    EXPECT_FALSE(t.arquivos.podeLer(t.ctx.ArqAtual));
+    EXPECT_FALSE(t.arquivos.podeLer(t.ctx.varredura.ArqAtual));
     EXPECT_TRUE(exportados.empty());
 }
 
@@ -550,11 +549,11 @@ TEST_F(CupomCozinha, ChamadaDasVerificacoesNaoApagaOUltimoArquivoDaPasta) {
     Comanda(42, 7, 500);
     Lanca({});
     // After a scan ArqAtual still names the last file listed.
-    t.ctx.ArqAtual = t.pedido("okComanda5.txt", "ok");
-    t.ctx.ComandaAtual = 42;
+    t.ctx.varredura.ArqAtual = t.pedido("okComanda5.txt", "ok");
+    t.ctx.varredura.ComandaAtual = 42;
     Imprime(7);
     EXPECT_EQ(Documentos("cozinha").size(), 1u);
-    EXPECT_TRUE(t.arquivos.podeLer(t.ctx.ArqAtual));
+    EXPECT_TRUE(t.arquivos.podeLer(t.ctx.varredura.ArqAtual));
     EXPECT_EQ(exportados, std::vector<std::string>{t.pastaComandas() + " [42]"});
 }
 

@@ -95,7 +95,7 @@ TEST_F(Varredura, DespachaCadaTipoPeloNomeEDeixaOsOutrosArquivos) {
                                                    "okComanda1.txt"}));
     EXPECT_EQ(t.arquivos.le(t.comanda("erro5.txt")), "erro\r\n");
     EXPECT_TRUE(t.timer1.ligado());
-    EXPECT_EQ(t.ctx.ArqAtual, pasta + "/okComanda1.txt");
+    EXPECT_EQ(t.ctx.varredura.ArqAtual, pasta + "/okComanda1.txt");
 
     EXPECT_EQ(t.consulta("select log from logs order by 1", "log"),
               (std::vector<std::string>{"PALM Fecha Conta 42", "PALM Imprimiu itens Delivery 8",
@@ -264,7 +264,7 @@ TEST(Respostas, RespostasByteAByteEArquivoInexistente) {
 
 TEST(Respostas, ArquivoPresoNaRedeEFechadoPelaListaDeAbertos) {
     ContextoTeste t;
-    t.ctx.PastaMonitor = t.pastaComandas();
+    t.ctx.varredura.PastaMonitor = t.pastaComandas();
     const std::string alvo = t.pedido("INCLUSAO4.txt", "");
     std::filesystem::permissions(t.pedido("arqrede.bat", "net files > abertos.err"),
                                  std::filesystem::perms(0644));
@@ -289,7 +289,7 @@ TEST(Respostas, ArquivoPresoNaRedeEFechadoPelaListaDeAbertos) {
 // file that never lets go: the file stays, after at most five attempts.
 TEST(Respostas, ArquivoQueNaoSaiDaRede) {
     ContextoTeste t;
-    t.ctx.PastaMonitor = t.pastaComandas();
+    t.ctx.varredura.PastaMonitor = t.pastaComandas();
     const std::string alvo = t.pedido("INCLUSAO4.txt", "");
     t.arquivos.falhasApaga = 1;
     ApagaArquivo(t.ctx, alvo);

@@ -96,7 +96,7 @@ TEST(ExecutorPosix, ComandoVeSoAsPastasAbsolutasDoPath) {
 struct ArquivoPreso {
     ArquivoPreso() {
         t.executor.real = &real;
-        t.ctx.PastaMonitor = t.pastaComandas();
+        t.ctx.varredura.PastaMonitor = t.pastaComandas();
         alvo = t.pedido("INCLUSAO4.txt", "1;2;3");
         t.arquivos.falhasApaga = 1;
     }
