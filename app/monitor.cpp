@@ -2,14 +2,15 @@
 
 #include <chrono>
 
-#include "core/activity_log.h"
-#include "core/context.h"
+#include "app/command_line.h"
+#include "app/startup_settings.h"
 #include "base/errors.h"
+#include "base/event_list.h"
 #include "base/file_patterns.h"
 #include "base/files.h"
 #include "base/platform.h"
-#include "app/startup_settings.h"
-#include "app/command_line.h"
+#include "core/activity_log.h"
+#include "core/context.h"
 #include "db/banco.h"
 #include "export/pending_exports.h"
 #include "printing/print_transaction.h"
@@ -30,14 +31,14 @@ void ApagaPorPadrao(Contexto& ctx, const std::string& pasta, const std::string& 
     try {
         nomes = ListaPorPadrao(ctx.arquivos, pasta, padrao);
     } catch (const Erro& e) {
-        AdicionaEvento(ctx, e.what());
+        ctx.eventos.AdicionaEvento(e.what());
         return;
     }
     for (const std::string& nome : nomes) {
         try {
             ctx.arquivos.apaga(Junta(pasta, nome));
         } catch (const Erro& e) {
-            AdicionaEvento(ctx, e.what());
+            ctx.eventos.AdicionaEvento(e.what());
         }
     }
 }
@@ -90,7 +91,7 @@ void Monitor::TentaCarregarConfig(std::function<void()> aoCarregar) {
 }
 
 void Monitor::RecusaServidor(const std::string& motivo) {
-    AdicionaEvento(ctx_, motivo);
+    ctx_.eventos.AdicionaEvento(motivo);
     ctx_.mensagens.informa("VareloSync", motivo + " O sistema será finalizado agora.");
 }
 
@@ -132,7 +133,7 @@ void Monitor::tmrInicio_Timer() {
     // A second copy goes before it touches anything of the first one's.
     if (ContaInstancias(ctx_.processos, ctx_.nomeExecutavel) > 1) {
         for (int i = 0; i < 1000; ++i)
-            AdicionaEvento(ctx_, "JÁ EXISTE UMA INSTANCIA DESTE EXECUTAVEL ABERTO. FINALIZANDO SISTEMA.");
+            ctx_.eventos.AdicionaEvento("JÁ EXISTE UMA INSTANCIA DESTE EXECUTAVEL ABERTO. FINALIZANDO SISTEMA.");
         if (encerra) encerra(kSaidaSegundaCopia);
         return;
     }

@@ -1,15 +1,15 @@
 #pragma once
 #include <string>
 
+#include "app/monitor.h"
 #include "base/clock.h"
-#include "core/context.h"
 #include "base/daily_log.h"
 #include "base/event_list.h"
 #include "base/files.h"
-#include "app/monitor.h"
 #include "base/posix_platform.h"
 #include "base/user_store.h"
 #include "checks/delivery_check.h"
+#include "core/context.h"
 #include "db/banco.h"
 
 namespace varelo {

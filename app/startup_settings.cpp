@@ -3,14 +3,15 @@
 #include <cstdio>
 #include <optional>
 
-#include "core/activity_log.h"
-#include "core/context.h"
 #include "base/errors.h"
+#include "base/event_list.h"
 #include "base/files.h"
 #include "base/ini.h"
 #include "base/platform.h"
 #include "base/regional.h"
 #include "base/user_store.h"
+#include "core/activity_log.h"
+#include "core/context.h"
 #include "db/banco.h"
 
 namespace varelo {
@@ -40,7 +41,7 @@ std::string Justifica(const std::string& texto, std::size_t largura) {
 // operator is told which key was wrong.
 void AvisaValorInvalido(Contexto& ctx, const std::string& chave, const std::string& valor,
                         const std::string& padrao) {
-    AdicionaEvento(ctx, "Valor inválido na configuração " + chave + ": '" + valor +
+    ctx.eventos.AdicionaEvento("Valor inválido na configuração " + chave + ": '" + valor +
                             "'. Usando " + padrao);
 }
 
@@ -92,10 +93,10 @@ void AvisaSenhaExposta(Contexto& ctx, const std::string& ini) {
         if (!(posse.modo & 04)) return;
         char modo[8];
         std::snprintf(modo, sizeof modo, "%04o", posse.modo);
-        AdicionaEvento(ctx, "config.ini guarda a senha do banco e pode ser lido por qualquer usuário (permissões " +
+        ctx.eventos.AdicionaEvento("config.ini guarda a senha do banco e pode ser lido por qualquer usuário (permissões " +
                                 std::string(modo) + "): use chmod 640");
     } catch (const Erro& e) {
-        AdicionaEvento(ctx, e.what());
+        ctx.eventos.AdicionaEvento(e.what());
     }
 }
 
@@ -198,12 +199,12 @@ void CarregaTabelaConfig(Contexto& ctx) {
 
 void GravaPastaComanda(Contexto& ctx) {
     if (!GravaIni(kSecaoSync, "PastaComanda", ctx.cfg.txtPasta, CaminhoConfigIni(ctx)))
-        AdicionaEvento(ctx, "Não foi possível gravar " + CaminhoConfigIni(ctx));
+        ctx.eventos.AdicionaEvento("Não foi possível gravar " + CaminhoConfigIni(ctx));
 }
 
 void GravaImpressora(Contexto& ctx) {
     if (!GravaIni(kSecaoSync, "Impressora", ctx.cfg.txtImpressora, CaminhoConfigIni(ctx)))
-        AdicionaEvento(ctx, "Não foi possível gravar " + CaminhoConfigIni(ctx));
+        ctx.eventos.AdicionaEvento("Não foi possível gravar " + CaminhoConfigIni(ctx));
 }
 
 void GravaResumoContaPalm(Contexto& ctx) {

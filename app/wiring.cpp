@@ -1,10 +1,10 @@
 #include "app/wiring.h"
 
-#include "core/context.h"
 #include "checks/auto_receipt.h"
 #include "checks/delivery_check.h"
 #include "checks/pending.h"
 #include "checks/tablet.h"
+#include "core/context.h"
 #include "export/catalog.h"
 #include "export/consumption.h"
 #include "printing/bill.h"

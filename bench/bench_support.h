@@ -11,11 +11,11 @@
 #include <string>
 
 #include "base/clock.h"
-#include "core/context.h"
 #include "base/event_list.h"
 #include "base/files.h"
 #include "base/platform.h"
 #include "base/user_store.h"
+#include "core/context.h"
 #include "db/banco.h"
 #include "printing/spool_printer.h"
 
@@ -59,6 +59,7 @@ struct Ambiente {
           ctx{relogio, disco, armazem, eventos, impressos, banco, mensagens,
               timer, processos, comandos, impressao} {
         fs::create_directories(raiz / "comandas");
+        ctx.pastaPrograma = raiz.string();  // the journals go there, not into the current folder
         ctx.cfg.txtPasta = (raiz / "comandas").string();
         ctx.cfg.AutoImpressao = false;
         banco.observaSql([this](const std::string&) { ++comandosSql; });

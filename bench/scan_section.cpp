@@ -5,8 +5,8 @@
 #include <cstdio>
 
 #include "base/encoding.h"
-#include "bench/sections.h"
 #include "base/record.h"
+#include "bench/sections.h"
 #include "core/replies.h"
 #include "transactions/scan.h"
 

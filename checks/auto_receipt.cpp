@@ -3,11 +3,12 @@
 #include <optional>
 #include <string>
 
-#include "core/activity_log.h"
-#include "core/context.h"
+#include "base/event_list.h"
 #include "base/money.h"
 #include "base/regional.h"
 #include "checks/check_support.h"
+#include "core/activity_log.h"
+#include "core/context.h"
 #include "db/banco.h"
 
 namespace varelo {
@@ -33,8 +34,8 @@ void VerificaRecebComanda(Contexto& ctx) {
         return;
     }
     b.FechaBanco();
-    Espera(ctx, 1.0f);
-    AdicionaEvento(ctx, "Começando auto recebimento da comanda " + textoComanda);
+    Espera(ctx.relogio, 1.0f);
+    ctx.eventos.AdicionaEvento("Começando auto recebimento da comanda " + textoComanda);
     AutoRecebComanda(ctx, comanda);
 }
 
@@ -81,7 +82,7 @@ void AutoRecebComanda(Contexto& ctx, std::int32_t numComanda) {
     for (Registros& r = b.rs(); !r.eof(); r.proximo(), ++itens) {
         // Launched while the receipt waited: not yet in the kitchen.
         if (ValorInicial(r.textoOuVazio("impresso")) == 0) {
-            AdicionaEvento(ctx, "Auto recebimento da comanda " + n + " adiado: item ainda não impresso");
+            ctx.eventos.AdicionaEvento("Auto recebimento da comanda " + n + " adiado: item ainda não impresso");
             return;
         }
         const std::string sql =
@@ -132,7 +133,7 @@ void AutoRecebComanda(Contexto& ctx, std::int32_t numComanda) {
         const long long apagadas = b.rs().afetadas();
         b.FechaBanco();
         if (apagadas == esperadas) return true;
-        AdicionaEvento(ctx, "Auto recebimento da comanda " + n + " desfeito: " + std::to_string(apagadas) +
+        ctx.eventos.AdicionaEvento("Auto recebimento da comanda " + n + " desfeito: " + std::to_string(apagadas) +
                                 " linhas apagadas onde eram esperadas " + std::to_string(esperadas));
         return false;
     };
@@ -143,7 +144,7 @@ void AutoRecebComanda(Contexto& ctx, std::int32_t numComanda) {
     b.AbreBanco("Update CadComanda set Ocupado=false where numero = " + n);
     transacao.confirma();
     // Only now is the receipt done: a failure above undid all of it.
-    AdicionaEvento(ctx, "Auto recebimento da comanda concluido!");
+    ctx.eventos.AdicionaEvento("Auto recebimento da comanda concluido!");
 }
 
 }  // namespace varelo

@@ -2,13 +2,14 @@
 
 #include <cctype>
 
+#include "base/errors.h"
+#include "base/event_list.h"
+#include "base/record.h"
+#include "base/regional.h"
 #include "core/activity_log.h"
 #include "core/context.h"
-#include "base/errors.h"
-#include "base/regional.h"
 #include "db/banco.h"
 #include "db/sql.h"
-#include "base/record.h"
 
 namespace varelo::verificacoes {
 
@@ -20,7 +21,7 @@ void Passo(Contexto& ctx, const std::function<void()>& passo) {
     } catch (const ErroBanco&) {
         throw;
     } catch (const std::exception&) {
-        AdicionaEvento(ctx, "Erro Verificacao Tablet");
+        ctx.eventos.AdicionaEvento("Erro Verificacao Tablet");
     }
 }
 

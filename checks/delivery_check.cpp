@@ -4,10 +4,11 @@
 #include <functional>
 #include <vector>
 
+#include "base/errors.h"
+#include "base/event_list.h"
+#include "base/regional.h"
 #include "core/activity_log.h"
 #include "core/context.h"
-#include "base/errors.h"
-#include "base/regional.h"
 #include "db/banco.h"
 
 namespace varelo {
@@ -28,7 +29,7 @@ void Passo(Contexto& ctx, const std::function<void()>& passo) {
     } catch (const ErroBanco&) {
         throw;
     } catch (const std::exception&) {
-        AdicionaEvento(ctx, "Erro Verificacao Impressão de Delivery");
+        ctx.eventos.AdicionaEvento("Erro Verificacao Impressão de Delivery");
     }
 }
 
@@ -36,16 +37,16 @@ void ImprimePedido(Contexto& ctx, std::int32_t pedido) {
     const std::string numero = std::to_string(pedido);
     bool servido = true;
     Passo(ctx, [&] {
-        AdicionaEvento(ctx, "Gerando impressão para delivery " + numero);
+        ctx.eventos.AdicionaEvento("Gerando impressão para delivery " + numero);
         servido = ChamaOu(true, ctx.procs.ImprimeDelivery, pedido);
-        AdicionaEvento(ctx, "Finalizado a impressão de delivery " + numero);
+        ctx.eventos.AdicionaEvento("Finalizado a impressão de delivery " + numero);
     });
     // A ticket refused keeps the request, served again at the next scan.
     if (servido) {
         ctx.banco.AbreBanco("Update Delivery set Comando=0 where idpedido = " + numero);
         ctx.banco.FechaBanco();
     }
-    AdicionaEvento(ctx, kSeparador);
+    ctx.eventos.AdicionaEvento(kSeparador);
 }
 
 void AvisaPedido(Contexto& ctx, const Pedido& p) {
@@ -53,10 +54,10 @@ void AvisaPedido(Contexto& ctx, const Pedido& p) {
         // What a request 2 should print is not settled: it is only logged
         // and stays pending.
         const std::string comanda = std::to_string(ctx.varredura.ComandaAtual);
-        AdicionaEvento(ctx, "Fechando a conta para comanda " + comanda);
-        AdicionaEvento(ctx, "Finalizado a impressão da conta da comanda " + comanda);
+        ctx.eventos.AdicionaEvento("Fechando a conta para comanda " + comanda);
+        ctx.eventos.AdicionaEvento("Finalizado a impressão da conta da comanda " + comanda);
     }
-    AdicionaEvento(ctx, kSeparador);
+    ctx.eventos.AdicionaEvento(kSeparador);
 }
 
 }  // namespace

@@ -3,10 +3,11 @@
 #include <cstdint>
 #include <string>
 
-#include "core/activity_log.h"
-#include "core/context.h"
+#include "base/event_list.h"
 #include "base/regional.h"
 #include "checks/check_support.h"
+#include "core/activity_log.h"
+#include "core/context.h"
 #include "db/banco.h"
 
 namespace varelo {
@@ -41,16 +42,16 @@ void VerificaPendentes(Contexto& ctx) {
     b.FechaBanco();
     Passo(ctx, [&] { ctx.varredura.ComandaAtual = ParaInteiro16(static_cast<double>(comanda)); });
 
-    AdicionaEvento(ctx, "Tempo da comanda excedido comanda " + textoComanda);
-    AdicionaEvento(ctx, "Gerando impressão para mesa " + std::to_string(mesa));
+    ctx.eventos.AdicionaEvento("Tempo da comanda excedido comanda " + textoComanda);
+    ctx.eventos.AdicionaEvento("Gerando impressão para mesa " + std::to_string(mesa));
     Passo(ctx, [&] { Chama(ctx.procs.ImprimeCupom, mesa); });
-    AdicionaEvento(ctx, "Finalizado a impressão da comanda " + textoComanda + " por tempo exedido");
+    ctx.eventos.AdicionaEvento("Finalizado a impressão da comanda " + textoComanda + " por tempo exedido");
     if (fechando == "N")
         b.AbreBanco("Update Comanda set Status=0 where comanda = " + textoComanda);
     else
         b.AbreBanco("Update Comanda set Status=1 where comanda = " + textoComanda);
     b.FechaBanco();
-    AdicionaEvento(ctx, verificacoes::kSeparador);
+    ctx.eventos.AdicionaEvento(verificacoes::kSeparador);
 }
 
 }  // namespace varelo

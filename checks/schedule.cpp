@@ -1,7 +1,7 @@
 #include "checks/schedule.h"
 
-#include "core/context.h"
 #include "base/regional.h"
+#include "core/context.h"
 #include "db/banco.h"
 
 namespace varelo {

@@ -2,11 +2,12 @@
 
 #include <cstdint>
 
-#include "core/activity_log.h"
-#include "core/context.h"
+#include "base/event_list.h"
 #include "base/regional.h"
 #include "checks/check_support.h"
 #include "checks/schedule.h"
+#include "core/activity_log.h"
+#include "core/context.h"
 #include "db/banco.h"
 
 namespace varelo {
@@ -60,42 +61,42 @@ void VerificaTablet(Contexto& ctx, const std::string& pasta) {
     const std::string textoMesa = std::to_string(mesa);
     const std::string textoComanda = std::to_string(comanda);
     if (status == 2) {
-        AdicionaEvento(ctx, "Gerando impressão para mesa " + textoMesa);
+        ctx.eventos.AdicionaEvento("Gerando impressão para mesa " + textoMesa);
         bool servido = true;
         Passo(ctx, [&] { servido = ChamaOu(true, ctx.procs.ImprimeCupom, mesa); });
-        AdicionaEvento(ctx, "Finalizado a impressão da mesa " + textoMesa);
+        ctx.eventos.AdicionaEvento("Finalizado a impressão da mesa " + textoMesa);
         // A ticket refused: the request stays and is served again next scan.
         if (!servido) {
-            AdicionaEvento(ctx, verificacoes::kSeparador);
+            ctx.eventos.AdicionaEvento(verificacoes::kSeparador);
             return;
         }
         if (fechando == "N") {
-            AdicionaEvento(ctx, "Status Mesa " + textoMesa + " Normal 0");
+            ctx.eventos.AdicionaEvento("Status Mesa " + textoMesa + " Normal 0");
             b.AbreBanco("Update Comanda set Status=0 where comanda = " + textoComanda);
         } else {
-            AdicionaEvento(ctx, "Status Mesa " + textoMesa + " é Fechando 1");
+            ctx.eventos.AdicionaEvento("Status Mesa " + textoMesa + " é Fechando 1");
             b.AbreBanco("Update Comanda set Status=1 where comanda = " + textoComanda);
         }
         b.FechaBanco();
     } else if (status == 3) {
-        AdicionaEvento(ctx, "Fechando a conta para comanda " + textoComanda);
+        ctx.eventos.AdicionaEvento("Fechando a conta para comanda " + textoComanda);
         const std::string fecha = "Update Comanda set Status = 1, Fechando = 'S' where Comanda = " + textoComanda;
         // The bill carries the request's closing mark in its own print
         // transaction; a bill refused leaves the request for the next scan.
         ResultadoConta resultado = ResultadoConta::NaoImpressa;
         Passo(ctx, [&] { resultado = ChamaOu(ResultadoConta::NaoImpressa, ctx.procs.FechaConta, comanda, std::string(), fecha); });
         if (resultado == ResultadoConta::Recusada) {
-            AdicionaEvento(ctx, verificacoes::kSeparador);
+            ctx.eventos.AdicionaEvento(verificacoes::kSeparador);
             return;
         }
         if (resultado == ResultadoConta::NaoImpressa) {
             b.AbreBanco(fecha);
             b.FechaBanco();
         }
-        AdicionaEvento(ctx, "Atualizando status da comanda " + textoComanda + " como impresso");
-        AdicionaEvento(ctx, "Finalizado a impressão da conta da comanda " + textoComanda);
+        ctx.eventos.AdicionaEvento("Atualizando status da comanda " + textoComanda + " como impresso");
+        ctx.eventos.AdicionaEvento("Finalizado a impressão da conta da comanda " + textoComanda);
     }
-    AdicionaEvento(ctx, verificacoes::kSeparador);
+    ctx.eventos.AdicionaEvento(verificacoes::kSeparador);
 }
 
 }  // namespace varelo

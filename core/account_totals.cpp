@@ -1,14 +1,15 @@
 #include "core/account_totals.h"
 
+#include "base/errors.h"
+#include "base/event_list.h"
+#include "base/record.h"
+#include "base/regional.h"
+#include "base/text_columns.h"
 #include "core/activity_log.h"
 #include "core/context.h"
-#include "base/errors.h"
-#include "base/regional.h"
 #include "core/user_settings.h"
 #include "db/banco.h"
 #include "db/sql.h"
-#include "base/text_columns.h"
-#include "base/record.h"
 
 namespace varelo {
 namespace {
@@ -19,7 +20,7 @@ Dinheiro TaxaDoRegistro(Contexto& ctx, const std::string& chave) {
     try {
         return LeDinheiro(texto);
     } catch (const Erro& e) {
-        AdicionaEvento(ctx, "Valor inválido em " + chave + ": " + texto + " (" + e.what() + ")");
+        ctx.eventos.AdicionaEvento("Valor inválido em " + chave + ": " + texto + " (" + e.what() + ")");
         return Dinheiro();
     }
 }

@@ -4,23 +4,19 @@
 #include <cmath>
 
 #include "base/clock.h"
-#include "core/context.h"
 #include "base/errors.h"
 #include "base/event_list.h"
 #include "base/platform.h"
 #include "base/regional.h"
+#include "core/context.h"
 #include "db/banco.h"
 #include "db/sql.h"
 
 namespace varelo {
 
-void AdicionaEvento(Contexto& ctx, const std::string& linha) {
-    ctx.eventos.AdicionaEvento(linha);
-}
-
-void Espera(Contexto& ctx, float segundos) {
+void Espera(Relogio& relogio, float segundos) {
     const double ms = std::floor(static_cast<double>(segundos) * 1000.0);
-    if (ms >= 1.0) ctx.relogio.espera(std::chrono::milliseconds(static_cast<long long>(ms)));
+    if (ms >= 1.0) relogio.espera(std::chrono::milliseconds(static_cast<long long>(ms)));
 }
 
 void GravaLog(Contexto& ctx, const std::string& TextoLog, const std::string& TipoLog,

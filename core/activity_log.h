@@ -6,10 +6,10 @@ namespace varelo {
 
 struct Contexto;
 
-// The event-list line and the fixed-time wait, as every procedure uses them.
-void AdicionaEvento(Contexto& ctx, const std::string& linha);
+class Relogio;
+
 // Waits the whole number of milliseconds in `segundos` (rounded down).
-void Espera(Contexto& ctx, float segundos);
+void Espera(Relogio& relogio, float segundos);
 
 // One row of Logs: the text, its kind and who caused it.
 void GravaLog(Contexto& ctx, const std::string& TextoLog, const std::string& TipoLog,

@@ -3,13 +3,14 @@
 #include <cctype>
 #include <cstdio>
 
-#include "core/activity_log.h"
-#include "core/context.h"
 #include "base/encoding.h"
 #include "base/errors.h"
+#include "base/event_list.h"
 #include "base/files.h"
 #include "base/platform.h"
 #include "base/regional.h"
+#include "core/activity_log.h"
+#include "core/context.h"
 
 namespace varelo {
 namespace {
@@ -21,7 +22,7 @@ void GravaResposta(Contexto& ctx, const std::string& nome, const std::string& co
     try {
         ctx.arquivos.grava(Junta(ctx.cfg.txtPasta, nome), conteudo + "\r\n");
     } catch (const Erro& e) {
-        AdicionaEvento(ctx, e.what());
+        ctx.eventos.AdicionaEvento(e.what());
     }
 }
 
@@ -70,18 +71,18 @@ std::string MotivoDeRecusa(const Posse& posse, unsigned usuarioDoPrograma) {
 // The text run is the one read through the descriptor that was checked.
 void RodaArqRede(Contexto& ctx) {
     const std::string script = Junta(ctx.varredura.PastaMonitor, "arqrede.bat");
-    if (!ArquivoExiste(ctx, script)) return;
+    if (!ArquivoExiste(ctx.arquivos, script)) return;
     try {
         Posse posse;
         const std::string texto = ctx.arquivos.leSemLink(script, posse);
         const std::string motivo = MotivoDeRecusa(posse, ctx.executor.usuario());
         if (!motivo.empty()) {
-            AdicionaEvento(ctx, "arqrede.bat recusado: " + motivo);
+            ctx.eventos.AdicionaEvento("arqrede.bat recusado: " + motivo);
             return;
         }
         ctx.executor.executaEEspera(texto);
     } catch (const Erro& e) {
-        AdicionaEvento(ctx, e.what());
+        ctx.eventos.AdicionaEvento(e.what());
     }
 }
 
@@ -89,11 +90,11 @@ void RodaArqRede(Contexto& ctx) {
 // network from abertos.err and has "Net files <id> /close" release the
 // handles on this file, then tries the deletion once more.
 bool ApagaArqRede(Contexto& ctx, const std::string& f, int& tentativas) {
-    AdicionaEvento(ctx, "Fechando o arquivo " + f + " da rede para apagar");
+    ctx.eventos.AdicionaEvento("Fechando o arquivo " + f + " da rede para apagar");
     RodaArqRede(ctx);
     const std::string lista = Junta(ctx.varredura.PastaMonitor, "abertos.err");
-    if (!ArquivoExiste(ctx, lista)) {
-        AdicionaEvento(ctx, "Não foi possivel apagar o arquivo da rede");
+    if (!ArquivoExiste(ctx.arquivos, lista)) {
+        ctx.eventos.AdicionaEvento("Não foi possivel apagar o arquivo da rede");
         return false;
     }
     try {
@@ -105,25 +106,25 @@ bool ApagaArqRede(Contexto& ctx, const std::string& f, int& tentativas) {
             identificador = ParaInteiro32(linha.substr(0, 6));
             if (net.empty()) net = ctx.executor.localiza("Net", ctx.varredura.PastaMonitor);
             if (net.empty()) {
-                AdicionaEvento(ctx, "Comando Net não encontrado no PATH");
+                ctx.eventos.AdicionaEvento("Comando Net não encontrado no PATH");
                 break;
             }
             ctx.executor.executaEEspera(AspasShell(net) + " files " + std::to_string(identificador) + " /close");
         }
-        AdicionaEvento(ctx, "Arquivo apagado da rede. Apagando do disco agora");
+        ctx.eventos.AdicionaEvento("Arquivo apagado da rede. Apagando do disco agora");
         if (identificador > 0) Apaga(ctx, f, tentativas);
         return true;
     } catch (const Erro& e) {
-        AdicionaEvento(ctx, e.what());
-        Espera(ctx, 1);
+        ctx.eventos.AdicionaEvento(e.what());
+        Espera(ctx.relogio, 1);
         return false;
     }
 }
 
 bool Apaga(Contexto& ctx, const std::string& tNome, int& tentativas) {
     bool falhou = false;
-    if (ArquivoExiste(ctx, tNome)) {
-        AdicionaEvento(ctx, "Tentando apagar " + tNome);
+    if (ArquivoExiste(ctx.arquivos, tNome)) {
+        ctx.eventos.AdicionaEvento("Tentando apagar " + tNome);
         ++tentativas;
         try {
             ctx.arquivos.apaga(tNome);
@@ -133,12 +134,12 @@ bool Apaga(Contexto& ctx, const std::string& tNome, int& tentativas) {
     }
     if (falhou) {
         if (tentativas < kMaximoTentativas) {
-            Espera(ctx, 1);
+            Espera(ctx.relogio, 1);
             ApagaArqRede(ctx, tNome, tentativas);
-            AdicionaEvento(ctx, "Tentando apagar - arq rede " + tNome);
+            ctx.eventos.AdicionaEvento("Tentando apagar - arq rede " + tNome);
         }
     } else {
-        AdicionaEvento(ctx, kSeparador);
+        ctx.eventos.AdicionaEvento(kSeparador);
     }
     ctx.timer1.liga();
     return false;
@@ -155,11 +156,11 @@ bool ApagaArquivo(Contexto& ctx, const std::string& tNome) {
     return Apaga(ctx, tNome, tentativas);
 }
 
-bool ArquivoExiste(Contexto& ctx, const std::string& caminho) {
+bool ArquivoExiste(Arquivos& arquivos, const std::string& caminho) {
     std::string p = caminho;
     if (!p.empty() && (p.back() == '/' || p.back() == '\\')) p.pop_back();
     try {
-        return !ctx.arquivos.ehPasta(p) && ctx.arquivos.podeLer(p);
+        return !arquivos.ehPasta(p) && arquivos.podeLer(p);
     } catch (const Erro&) {
         return false;
     }

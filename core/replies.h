@@ -3,6 +3,7 @@
 
 namespace varelo {
 
+class Arquivos;
 struct Contexto;
 
 // The handhelds' replies, written into the monitored folder.
@@ -16,6 +17,6 @@ bool ApagaArquivo(Contexto& ctx, const std::string& tNome);
 
 // True when the path (one trailing separator removed) is a file that can be
 // opened for reading.
-bool ArquivoExiste(Contexto& ctx, const std::string& caminho);
+bool ArquivoExiste(Arquivos& arquivos, const std::string& caminho);
 
 }  // namespace varelo

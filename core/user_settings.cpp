@@ -1,6 +1,7 @@
 #include "core/user_settings.h"
 
 #include "base/errors.h"
+#include "base/event_list.h"
 #include "base/user_store.h"
 #include "core/activity_log.h"
 #include "core/context.h"
@@ -12,7 +13,7 @@ std::string LeRegistro(Contexto& ctx, const std::string& aplicacao, const std::s
     try {
         return ctx.armazem.le(aplicacao, secao, chave, padrao);
     } catch (const Erro& e) {
-        AdicionaEvento(ctx, e.what());
+        ctx.eventos.AdicionaEvento(e.what());
         return "";
     }
 }
@@ -22,7 +23,7 @@ void GravaRegistro(Contexto& ctx, const std::string& aplicacao, const std::strin
     try {
         ctx.armazem.grava(aplicacao, secao, chave, valor);
     } catch (const Erro& e) {
-        AdicionaEvento(ctx, e.what());
+        ctx.eventos.AdicionaEvento(e.what());
     }
 }
 

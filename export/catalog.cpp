@@ -2,17 +2,18 @@
 
 #include <functional>
 
+#include "base/errors.h"
+#include "base/event_list.h"
+#include "base/record.h"
+#include "base/regional.h"
+#include "base/text_columns.h"
+#include "core/account_totals.h"
 #include "core/activity_log.h"
 #include "core/context.h"
-#include "base/errors.h"
-#include "base/regional.h"
 #include "db/banco.h"
 #include "db/sql.h"
-#include "core/account_totals.h"
 #include "export/handheld_file.h"
 #include "export/pending_exports.h"
-#include "base/text_columns.h"
-#include "base/record.h"
 
 namespace varelo {
 namespace {
@@ -46,7 +47,7 @@ void Exporta(Contexto& ctx, const std::string& pasta, const std::string& nome,
         } catch (const ArquivoNaoGravado&) {
             throw;
         } catch (const Erro& e) {
-            AdicionaEvento(ctx, e.what());
+            ctx.eventos.AdicionaEvento(e.what());
         }
     });
 }
@@ -90,7 +91,7 @@ void ExportaProdutos(Contexto& ctx, const std::string& PastaDest) {
                     const std::string preco = ctx.cfg.EmHorario ? "preco_v2" : "preco_v";
                     arq.linha(Campo(rs, "codigo") + ";" + Campo(rs, "descricao") + ";" +
                               Campo(rs, "nome") + ";" + Decimal(rs, preco));
-                    AdicionaEvento(ctx, "Exportando -> " + rs.textoOuVazio("descricao"));
+                    ctx.eventos.AdicionaEvento("Exportando -> " + rs.textoOuVazio("descricao"));
                 }
             });
 }
@@ -102,7 +103,7 @@ void ExportaAtendentes(Contexto& ctx, const std::string& PastaDest) {
                 Registros& rs = ctx.banco.rs();
                 for (; !rs.eof(); rs.proximo()) {
                     arq.linha(Campo(rs, "nome") + ";" + rs.textoOuVazio("senha"));
-                    AdicionaEvento(ctx, "Exportando atendente -> " + rs.textoOuVazio("nome"));
+                    ctx.eventos.AdicionaEvento("Exportando atendente -> " + rs.textoOuVazio("nome"));
                 }
             });
 }
@@ -117,7 +118,7 @@ void ExportaComandas(Contexto& ctx, const std::string& PastaDest) {
                     // The number is the card: a card without one is nothing to offer.
                     if (numero.empty() || (bloqueia && !CartaoLivre(ctx, numero))) continue;
                     arq.linha(numero);
-                    AdicionaEvento(ctx, "Exportando comandas -> " + rs.textoOuVazio("numero"));
+                    ctx.eventos.AdicionaEvento("Exportando comandas -> " + rs.textoOuVazio("numero"));
                 }
             });
 }
@@ -136,7 +137,7 @@ void ExportaQtdes(Contexto& ctx, const std::string& PastaDest) {
                         arq.linha(ultima);
                     }
                     b.FechaBanco2();
-                    AdicionaEvento(ctx, "Exportando qtdes -> " + ultima);
+                    ctx.eventos.AdicionaEvento("Exportando qtdes -> " + ultima);
                 }
             });
 }
@@ -150,7 +151,7 @@ void ExportaObs(Contexto& ctx, const std::string& PastaDest) {
                     const std::string linha = Campo(rs, "idobs") + ";" + Campo(rs, "codigo") + ";" +
                                               Campo(rs, "descricao") + ";" + Decimal(rs, "valor");
                     arq.linha(linha);
-                    AdicionaEvento(ctx, "Exportando obs -> " + linha);
+                    ctx.eventos.AdicionaEvento("Exportando obs -> " + linha);
                 }
             });
 }

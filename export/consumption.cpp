@@ -3,19 +3,20 @@
 #include <set>
 #include <vector>
 
-#include "core/activity_log.h"
-#include "core/context.h"
 #include "base/errors.h"
+#include "base/event_list.h"
 #include "base/file_patterns.h"
 #include "base/files.h"
 #include "base/regional.h"
+#include "base/text_columns.h"
+#include "core/account_totals.h"
+#include "core/activity_log.h"
+#include "core/context.h"
+#include "core/replies.h"
 #include "db/banco.h"
 #include "db/sql.h"
-#include "core/account_totals.h"
 #include "export/handheld_file.h"
 #include "export/pending_exports.h"
-#include "base/text_columns.h"
-#include "core/replies.h"
 
 namespace varelo {
 namespace {
@@ -33,7 +34,7 @@ void Passo(Contexto& ctx, F&& passo) {
     } catch (const ArquivoNaoGravado&) {
         throw;
     } catch (const Erro& e) {
-        AdicionaEvento(ctx, e.what());
+        ctx.eventos.AdicionaEvento(e.what());
     }
 }
 
@@ -144,7 +145,7 @@ std::string ExportaComanda(Contexto& ctx, const std::string& pasta) {
         arq.linha(LinhaTotal("TOTAL   ", TotalAPagar(subtotal, acrescimos, pago)));
     });
 
-    AdicionaEvento(ctx, "Exportando Comanda -> " + comanda);
+    ctx.eventos.AdicionaEvento("Exportando Comanda -> " + comanda);
     Passo(ctx, [&] { arq.fecha(); });
     return nome;
 }
@@ -154,7 +155,7 @@ std::set<std::string> ExportaComandas(Contexto& ctx, const std::string& pasta, c
     Banco& b = ctx.banco;
     std::set<std::string> escritos;
     b.AbreBanco(sql);
-    AdicionaEvento(ctx, "Exportando consumos para " + pasta);
+    ctx.eventos.AdicionaEvento("Exportando consumos para " + pasta);
     for (; !b.rs().eof(); b.rs().proximo()) Passo(ctx, [&] { escritos.insert(ExportaComanda(ctx, pasta)); });
     b.FechaBanco();
     return escritos;
@@ -166,7 +167,7 @@ void ExportaConsumos(Contexto& ctx, const std::string& PastaDest, const std::str
     if (ValorInicial(comanda) > 0) {
         // The number goes into the statement bare.
         if (!EhNumeroSql(comanda)) {
-            AdicionaEvento(ctx, "Número de comanda inválido: " + comanda);
+            ctx.eventos.AdicionaEvento("Número de comanda inválido: " + comanda);
             return;
         }
         const std::string nome = NomeArquivo(comanda);

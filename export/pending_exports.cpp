@@ -2,9 +2,10 @@
 
 #include <algorithm>
 
+#include "base/errors.h"
+#include "base/event_list.h"
 #include "core/activity_log.h"
 #include "core/context.h"
-#include "base/errors.h"
 #include "db/banco.h"
 
 namespace varelo {
@@ -30,7 +31,7 @@ void Retomavel(Contexto& ctx, const std::string& chave, const std::function<void
     try {
         exporta();
     } catch (const ArquivoNaoGravado& e) {
-        AdicionaEvento(ctx, e.what());
+        ctx.eventos.AdicionaEvento(e.what());
         return;  // the old file stays whole; written at the next tick
     }
     Esquece(ctx, chave);
@@ -47,7 +48,7 @@ void RetomaExportacoes(Contexto& ctx) {
             const auto atual = Procura(ctx, p.chave);
             if (atual != ctx.exportacoesPendentes.end() && ++atual->recusas >= kRecusasParaDesistir) {
                 ctx.exportacoesPendentes.erase(atual);
-                AdicionaEvento(ctx, "Exportação abandonada após " + std::to_string(kRecusasParaDesistir) +
+                ctx.eventos.AdicionaEvento("Exportação abandonada após " + std::to_string(kRecusasParaDesistir) +
                                         " recusas do banco de dados: " + p.chave);
             }
         }

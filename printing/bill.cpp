@@ -5,23 +5,24 @@
 #include <string>
 #include <vector>
 
-#include "core/activity_log.h"
 #include "base/clock.h"
-#include "core/context.h"
 #include "base/errors.h"
+#include "base/event_list.h"
 #include "base/money.h"
+#include "base/printing_system.h"
+#include "base/record.h"
 #include "base/regional.h"
+#include "base/text_columns.h"
+#include "core/account_totals.h"
+#include "core/activity_log.h"
+#include "core/context.h"
+#include "core/replies.h"
 #include "core/user_settings.h"
 #include "db/banco.h"
 #include "db/sql.h"
-#include "core/account_totals.h"
-#include "base/text_columns.h"
 #include "printing/document.h"
 #include "printing/layout.h"
 #include "printing/print_transaction.h"
-#include "base/printing_system.h"
-#include "base/record.h"
-#include "core/replies.h"
 
 namespace varelo {
 namespace {
@@ -267,7 +268,7 @@ ResultadoConta EntregaConta(Contexto& ctx, Conta& conta, const std::string& impr
     if (t.reimpressao(chaves)) documento.linhas.insert(documento.linhas.begin(), kReimpressao);
     std::string motivo;
     if (!t.entrega(chaves, [&](std::string& m) { return Entrega(ctx, documento, m); }, motivo)) {
-        AdicionaEvento(ctx, "Conta não aceita pela impressora " + impressora + ": " + motivo);
+        ctx.eventos.AdicionaEvento("Conta não aceita pela impressora " + impressora + ": " + motivo);
         return ResultadoConta::Recusada;
     }
     ctx.banco.AbreBanco("Update Comanda Set Status=1 where comanda = " + n);
@@ -277,7 +278,7 @@ ResultadoConta EntregaConta(Contexto& ctx, Conta& conta, const std::string& impr
         ctx.banco.FechaBanco();
     }
     t.confirma(caminho.empty());
-    AdicionaEvento(ctx, "Fim da impressao da conta " + n);
+    ctx.eventos.AdicionaEvento("Fim da impressao da conta " + n);
     if (!caminho.empty()) {
         ApagaArquivo(ctx, caminho);
         EsqueceSeApagado(ctx, caminho, chaves.front());
@@ -294,7 +295,7 @@ ResultadoConta FechaConta(Contexto& ctx, std::int32_t comanda, const std::string
     const std::string pedidoConta =
         caminho.empty() ? std::string() : LeArquivo(ctx.arquivos, ctx.relogio, caminho);
     try {
-        AdicionaEvento(ctx, "Iniciando impressao da conta " + n);
+        ctx.eventos.AdicionaEvento("Iniciando impressao da conta " + n);
         const std::string impressora =
             LeRegistro(ctx, kAplicacao, kSecaoRegistro, "ImpCupom", kNaoImprimir);
         if (impressora == kNaoImprimir) return ResultadoConta::NaoImpressa;
@@ -304,12 +305,12 @@ ResultadoConta FechaConta(Contexto& ctx, std::int32_t comanda, const std::string
     } catch (const ErroBanco&) {
         throw;
     } catch (const std::exception& e) {
-        AdicionaEvento(ctx, std::string("Erro fechamento conta: ") + e.what());
-        AdicionaEvento(ctx, "Fechando os Bancos apos impressao");
+        ctx.eventos.AdicionaEvento(std::string("Erro fechamento conta: ") + e.what());
+        ctx.eventos.AdicionaEvento("Fechando os Bancos apos impressao");
         ctx.banco.FechaBanco();
         ctx.banco.FechaBanco2();
         ctx.banco.FechaBanco3();
-        AdicionaEvento(ctx, "Bancos Fechados");
+        ctx.eventos.AdicionaEvento("Bancos Fechados");
         return ResultadoConta::NaoImpressa;
     }
 }

@@ -4,18 +4,19 @@
 #include <string>
 #include <vector>
 
+#include "base/errors.h"
+#include "base/event_list.h"
+#include "base/money.h"
+#include "base/printing_system.h"
+#include "base/record.h"
+#include "base/regional.h"
+#include "base/text_columns.h"
 #include "core/activity_log.h"
 #include "core/context.h"
-#include "base/errors.h"
-#include "base/money.h"
-#include "base/regional.h"
 #include "db/banco.h"
-#include "base/text_columns.h"
 #include "printing/document.h"
 #include "printing/layout.h"
 #include "printing/print_transaction.h"
-#include "base/printing_system.h"
-#include "base/record.h"
 
 namespace varelo {
 namespace {
@@ -89,7 +90,7 @@ public:
         if (t.reimpressao(chaves)) documento.linhas.insert(documento.linhas.begin(), kReimpressao);
         std::string motivo;
         if (!t.entrega(chaves, [&](std::string& m) { return Entrega(ctx_, documento, m); }, motivo)) {
-            AdicionaEvento(ctx_, "Delivery " + numero_ + " não aceito pela impressora " + impressora_ + ": " +
+            ctx_.eventos.AdicionaEvento("Delivery " + numero_ + " não aceito pela impressora " + impressora_ + ": " +
                                      motivo + " - itens continuam pendentes");
             return false;
         }
@@ -100,7 +101,7 @@ public:
 
     static void MarcaImpresso(Contexto& ctx, const std::string& idlanc) {
         ctx.banco.AbreBanco2("Update iDelivery set Impresso=true where idlanc = " + idlanc);
-        AdicionaEvento(ctx, "Impresso delivery " + idlanc);
+        ctx.eventos.AdicionaEvento("Impresso delivery " + idlanc);
         ctx.banco.FechaBanco2();
     }
 
@@ -118,7 +119,7 @@ bool ImprimeDelivery(Contexto& ctx, std::int32_t pedido) {
     const std::string numero = std::to_string(pedido);
     bool todosAceitos = true;
     try {
-        AdicionaEvento(ctx, "Imprimindo delivery " + numero);
+        ctx.eventos.AdicionaEvento("Imprimindo delivery " + numero);
         Banco& banco = ctx.banco;
 
         banco.AbreBanco(
@@ -215,13 +216,13 @@ bool ImprimeDelivery(Contexto& ctx, std::int32_t pedido) {
         // was one that is not printed.
         if (bilhete.aberto() && !bilhete.termina()) todosAceitos = false;
 
-        AdicionaEvento(ctx, "Fim da impressao delivery " + numero);
+        ctx.eventos.AdicionaEvento("Fim da impressao delivery " + numero);
         banco.FechaBanco();
     } catch (const ErroBanco&) {
         throw;
     } catch (const std::exception& e) {
         // The ticket being composed is dropped whole; its items wait.
-        AdicionaEvento(ctx, std::string("Erro Impressao delivery: ") + e.what());
+        ctx.eventos.AdicionaEvento(std::string("Erro Impressao delivery: ") + e.what());
     }
     return todosAceitos;
 }

@@ -1,9 +1,9 @@
 #include "printing/document.h"
 
-#include "core/context.h"
 #include "base/errors.h"
-#include "printing/layout.h"
 #include "base/printing_system.h"
+#include "core/context.h"
+#include "printing/layout.h"
 
 namespace varelo {
 

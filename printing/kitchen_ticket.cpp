@@ -7,21 +7,22 @@
 #include <utility>
 #include <vector>
 
+#include "base/errors.h"
+#include "base/event_list.h"
+#include "base/money.h"
+#include "base/printing_system.h"
+#include "base/record.h"
+#include "base/regional.h"
+#include "base/text_columns.h"
 #include "core/activity_log.h"
 #include "core/context.h"
-#include "base/errors.h"
-#include "base/money.h"
-#include "base/regional.h"
+#include "core/replies.h"
 #include "db/banco.h"
 #include "db/sql.h"
-#include "base/text_columns.h"
 #include "printing/document.h"
 #include "printing/labels.h"
 #include "printing/layout.h"
 #include "printing/print_transaction.h"
-#include "base/printing_system.h"
-#include "base/record.h"
-#include "core/replies.h"
 
 namespace varelo {
 namespace {
@@ -144,7 +145,7 @@ const DadosComanda& CupomMesa::dados(std::int32_t comanda, const std::optional<s
     DadosComanda d;
     d.pedido = pedido.value_or("");
     d.nome = ConsultaNomeComanda(ctx_, comanda);
-    if (!d.nome.empty()) AdicionaEvento(ctx_, "Imprimindo conta de " + d.nome);
+    if (!d.nome.empty()) ctx_.eventos.AdicionaEvento("Imprimindo conta de " + d.nome);
     return comandas_.emplace(comanda, std::move(d)).first->second;
 }
 
@@ -154,13 +155,13 @@ bool CupomMesa::imprime() {
     if (!banco_.rs().eof()) ordem = ParaInteiro32(banco_.rs().textoOuVazio("Valor"));
     banco_.FechaBanco();
 
-    AdicionaEvento(ctx_, "Imprimindo cupom da mesa " + textoMesa_);
+    ctx_.eventos.AdicionaEvento("Imprimindo cupom da mesa " + textoMesa_);
     banco_.AbreBanco(ConsultaItens(textoMesa_, ordem, false));
     if (banco_.rs().eof()) {
         banco_.FechaBanco();
-        AdicionaEvento(ctx_, "Sem itens para imprimir da mesa " + textoMesa_);
-        Espera(ctx_, 0.5f);
-        AdicionaEvento(ctx_, "Fazendo nova tentativa de impressão da mesa " + textoMesa_);
+        ctx_.eventos.AdicionaEvento("Sem itens para imprimir da mesa " + textoMesa_);
+        Espera(ctx_.relogio, 0.5f);
+        ctx_.eventos.AdicionaEvento("Fazendo nova tentativa de impressão da mesa " + textoMesa_);
         banco_.AbreBanco(ConsultaItens(textoMesa_, ordem, true));
         if (banco_.rs().eof()) {
             banco_.FechaBanco();
@@ -172,7 +173,7 @@ bool CupomMesa::imprime() {
     dados(ParaInteiro32(rs.texto("comanda")), rs.campo("idpedido"));
     while (!rs.eof()) item(rs);
 
-    AdicionaEvento(ctx_, "Fim da impressao mesa " + textoMesa_);
+    ctx_.eventos.AdicionaEvento("Fim da impressao mesa " + textoMesa_);
     banco_.FechaBanco();
     return true;
 }
@@ -323,7 +324,7 @@ void CupomMesa::linhasItem(Registros& rs) {
 void CupomMesa::marca(const std::string& idlanc, const std::string& impressora, bool naoImprime) {
     banco_.AbreBanco2("Update ItemComanda set Impresso=true, impressora='" + banco_.Escapa(impressora) +
                       "' where idlanc = " + idlanc);
-    AdicionaEvento(ctx_, "Impresso registro " + idlanc + " Não imprime = " + (naoImprime ? "True" : "False"));
+    ctx_.eventos.AdicionaEvento("Impresso registro " + idlanc + " Não imprime = " + (naoImprime ? "True" : "False"));
     banco_.FechaBanco2();
 }
 
@@ -355,7 +356,7 @@ void CupomMesa::imprimeCupom(std::int16_t codigo) {
         recusado_ = true;
         std::string lista;
         for (const auto& [idlanc, descricao] : itens) lista += (lista.empty() ? "" : ", ") + idlanc + " " + descricao;
-        AdicionaEvento(ctx_, "Cupom não aceito pela impressora " + impressora_ + ": " + motivo +
+        ctx_.eventos.AdicionaEvento("Cupom não aceito pela impressora " + impressora_ + ": " + motivo +
                                  " - itens continuam pendentes: " + lista);
         return;
     }
@@ -370,7 +371,7 @@ void CupomMesa::imprimeCupom(std::int16_t codigo) {
             // The ticket is on paper: the copy waits on its own, so that the
             // kitchen does not get the ticket again while the copy's printer
             // is down.
-            AdicionaEvento(ctx_, "Cópia do cupom não aceita pela impressora " + impressora2_ + ": " + motivo +
+            ctx_.eventos.AdicionaEvento("Cópia do cupom não aceita pela impressora " + impressora2_ + ": " + motivo +
                                      " - fica pendente");
             t.adia(chavesCopia, "copia" + idlanc_, copia);
         }
@@ -415,13 +416,13 @@ bool ImprimeCupom(Contexto& ctx, std::int32_t mesa) {
     } catch (const std::exception& e) {
         // The ticket being composed is dropped whole; its items were not
         // marked and wait for the next print.
-        AdicionaEvento(ctx, std::string("Erro Impressao: ") + e.what());
+        ctx.eventos.AdicionaEvento(std::string("Erro Impressao: ") + e.what());
         ApagaPedido(ctx);
-        AdicionaEvento(ctx, "Fechando os Bancos apos impressao");
+        ctx.eventos.AdicionaEvento("Fechando os Bancos apos impressao");
         ctx.banco.FechaBanco();
         ctx.banco.FechaBanco2();
         ctx.banco.FechaBanco3();
-        AdicionaEvento(ctx, "Bancos Fechados");
+        ctx.eventos.AdicionaEvento("Bancos Fechados");
     }
     return !cupom.recusado();
 }

@@ -6,20 +6,21 @@
 #include <string>
 #include <vector>
 
-#include "core/activity_log.h"
-#include "core/context.h"
 #include "base/encoding.h"
 #include "base/errors.h"
+#include "base/event_list.h"
 #include "base/files.h"
 #include "base/money.h"
+#include "base/record.h"
 #include "base/regional.h"
+#include "core/activity_log.h"
+#include "core/context.h"
 #include "core/settings.h"
 #include "core/user_settings.h"
 #include "db/banco.h"
 #include "db/sql.h"
 #include "printing/document.h"
 #include "printing/print_transaction.h"
-#include "base/record.h"
 
 namespace varelo {
 namespace {
@@ -144,11 +145,11 @@ std::string PreencheEtiqueta(Contexto& ctx, const std::vector<std::string>& mode
 
 }  // namespace
 
-std::string CaminhoEtiqueta(const Contexto& ctx, const std::string& impEtiqueta) {
+std::string CaminhoEtiqueta(const std::string& pastaPrograma, const std::string& impEtiqueta) {
     if (const auto n = NumeroPorta(impEtiqueta, "LPT")) return "/dev/lp" + std::to_string(*n - 1);
     if (const auto n = NumeroPorta(impEtiqueta, "COM")) return "/dev/ttyS" + std::to_string(*n - 1);
     if (!impEtiqueta.empty() && impEtiqueta.front() == '/') return impEtiqueta;
-    return Junta(ctx.pastaPrograma, impEtiqueta);
+    return Junta(pastaPrograma, impEtiqueta);
 }
 
 void GeraEtiqueta(Contexto& ctx, std::int32_t comanda, const std::string& itemCozinha) {
@@ -160,13 +161,13 @@ void GeraEtiqueta(Contexto& ctx, std::int32_t comanda, const std::string& itemCo
         if (itemCozinha.empty()) return;
         banco.AbreBanco2("Update ItemComanda set Impresso=true, impressora='Etiqueta' where idlanc = " +
                          itemCozinha);
-        AdicionaEvento(ctx, "Impresso registro " + itemCozinha + " Não imprime = True");
+        ctx.eventos.AdicionaEvento("Impresso registro " + itemCozinha + " Não imprime = True");
         banco.FechaBanco2();
     };
     try {
         const std::string caminhoModelo = Junta(ctx.pastaPrograma, "etiqueta.txt");
         if (!ctx.arquivos.podeLer(caminhoModelo)) {
-            AdicionaEvento(ctx, "Não foi encontrado o arquivo de modelo de etiqueta, etiqueta.txt");
+            ctx.eventos.AdicionaEvento("Não foi encontrado o arquivo de modelo de etiqueta, etiqueta.txt");
             return;
         }
 
@@ -174,7 +175,7 @@ void GeraEtiqueta(Contexto& ctx, std::int32_t comanda, const std::string& itemCo
                          " and Etiqueta = False");
         Registros& rs2 = banco.rs2();
         if (rs2.eof()) {
-            AdicionaEvento(ctx, "Sem produtos a imprimir etiqueta, verifiqe se ja foram impressos");
+            ctx.eventos.AdicionaEvento("Sem produtos a imprimir etiqueta, verifiqe se ja foram impressos");
             banco.FechaBanco2();
             marcaItemCozinha();  // its label went out with an earlier one
             return;
@@ -224,7 +225,7 @@ void GeraEtiqueta(Contexto& ctx, std::int32_t comanda, const std::string& itemCo
         std::string motivo;
         const bool aceita = t.entrega(chaves, [&](std::string& m) {
             try {
-                ctx.arquivos.grava(CaminhoEtiqueta(ctx, porta), saida);
+                ctx.arquivos.grava(CaminhoEtiqueta(ctx.pastaPrograma, porta), saida);
                 return true;
             } catch (const Erro& e) {
                 m = e.what();
@@ -241,8 +242,8 @@ void GeraEtiqueta(Contexto& ctx, std::int32_t comanda, const std::string& itemCo
         throw;
     } catch (const std::exception& e) {
         banco.FechaBanco2();
-        AdicionaEvento(ctx, "Erro imprimindo a etiqueta!");
-        AdicionaEvento(ctx, e.what());
+        ctx.eventos.AdicionaEvento("Erro imprimindo a etiqueta!");
+        ctx.eventos.AdicionaEvento(e.what());
     }
 }
 

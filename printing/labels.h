@@ -11,7 +11,7 @@ struct Contexto;
 // the serial ports /dev/ttyS0, ... (either in any letter case, an ending
 // ":" allowed); any other text is a path, taken from the program's folder
 // when it is not absolute (/dev/usb/lp0, a file, a named pipe).
-std::string CaminhoEtiqueta(const Contexto& ctx, const std::string& impEtiqueta);
+std::string CaminhoEtiqueta(const std::string& pastaPrograma, const std::string& impEtiqueta);
 
 // Prints the labels of the items of `comanda` whose label is still pending:
 // the template etiqueta.txt of the program's folder with its placeholders

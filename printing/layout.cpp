@@ -4,17 +4,18 @@
 #include <cmath>
 #include <vector>
 
-#include "core/activity_log.h"
-#include "core/context.h"
 #include "base/encoding.h"
 #include "base/errors.h"
+#include "base/event_list.h"
 #include "base/files.h"
+#include "base/printing_system.h"
 #include "base/regional.h"
 #include "base/text_columns.h"
+#include "core/activity_log.h"
+#include "core/context.h"
+#include "core/replies.h"
 #include "printing/document.h"
 #include "printing/print_transaction.h"
-#include "base/printing_system.h"
-#include "core/replies.h"
 
 namespace varelo {
 namespace {
@@ -65,8 +66,8 @@ void DefineImpressora(Contexto& ctx, const std::string& NomeImp) {
         }
         AplicaFonteCozinha(ctx);
     } catch (const Erro& e) {
-        AdicionaEvento(ctx, e.what());
-        AdicionaEvento(ctx, "Erro definindo a Impressora padrão!");
+        ctx.eventos.AdicionaEvento(e.what());
+        ctx.eventos.AdicionaEvento("Erro definindo a Impressora padrão!");
     }
 }
 
@@ -91,10 +92,10 @@ std::string Centraliza(const std::string& texto, std::int16_t& largura) {
 
 bool ImprimeDiverso(Contexto& ctx, const std::string& ArqImp) {
     try {
-        AdicionaEvento(ctx, "Gerando impressão para arquivo " + ArqImp);
+        ctx.eventos.AdicionaEvento("Gerando impressão para arquivo " + ArqImp);
         const std::string bytes = ctx.arquivos.le(ArqImp);
         if (bytes.size() <= 10) {
-            AdicionaEvento(ctx, "Arquivo de Impressao Vazio " + ArqImp);
+            ctx.eventos.AdicionaEvento("Arquivo de Impressao Vazio " + ArqImp);
             return true;
         }
         const std::vector<std::string> linhas = Linhas(DeCp1252(bytes));
@@ -108,15 +109,15 @@ bool ImprimeDiverso(Contexto& ctx, const std::string& ArqImp) {
         std::string motivo;
         if (!t.entrega(chaves, [&](std::string& m) { return Entrega(ctx, documento, m); }, motivo)) {
             // Left in the folder: printed once the printer takes jobs again.
-            AdicionaEvento(ctx, "Impressão não aceita pela impressora " + documento.impressora + ": " + motivo);
+            ctx.eventos.AdicionaEvento("Impressão não aceita pela impressora " + documento.impressora + ": " + motivo);
             return false;
         }
-        AdicionaEvento(ctx, "Impressão finalizada " + ArqImp);
+        ctx.eventos.AdicionaEvento("Impressão finalizada " + ArqImp);
         ApagaArquivo(ctx, ArqImp);
         EsqueceSeApagado(ctx, ArqImp, chaves.front());
         return true;
     } catch (const Erro& e) {
-        AdicionaEvento(ctx, e.what());
+        ctx.eventos.AdicionaEvento(e.what());
     }
     ApagaArquivo(ctx, ArqImp);
     return true;

@@ -1,10 +1,11 @@
 #include "printing/print_transaction.h"
 
+#include "base/encoding.h"
+#include "base/errors.h"
+#include "base/event_list.h"
+#include "base/files.h"
 #include "core/activity_log.h"
 #include "core/context.h"
-#include "base/errors.h"
-#include "base/files.h"
-#include "base/encoding.h"
 #include "db/banco.h"
 #include "printing/document.h"
 #include "printing/layout.h"
@@ -37,7 +38,7 @@ void EsqueceSeApagado(Contexto& ctx, const std::string& caminho, const std::stri
     try {
         DiarioDaImpressao(ctx).esquece({chave});
     } catch (const Erro& e) {
-        AdicionaEvento(ctx, e.what());
+        ctx.eventos.AdicionaEvento(e.what());
     }
 }
 
@@ -51,7 +52,7 @@ void ReconciliaImpressoes(Contexto& ctx) {
             return ctx.arquivos.carimbo(caminho) != chave.substr(cerquilha + 1);
         });
     } catch (const Erro& e) {
-        AdicionaEvento(ctx, e.what());
+        ctx.eventos.AdicionaEvento(e.what());
     }
 }
 
@@ -114,7 +115,7 @@ void TransacaoImpressao::confirma(bool esquece) {
     } catch (const Erro& e) {
         // The marks are committed, so nothing prints again; a key left behind
         // would only mark a later print of the same thing as a repeat.
-        AdicionaEvento(ctx_, e.what());
+        ctx_.eventos.AdicionaEvento(e.what());
     }
 }
 

@@ -6,18 +6,19 @@
 #include <limits>
 #include <optional>
 
+#include "base/errors.h"
+#include "base/event_list.h"
+#include "base/files.h"
+#include "base/record.h"
+#include "base/regional.h"
+#include "base/text_columns.h"
+#include "core/account_totals.h"
 #include "core/activity_log.h"
 #include "core/context.h"
-#include "base/errors.h"
-#include "base/files.h"
-#include "base/regional.h"
+#include "core/replies.h"
 #include "db/banco.h"
 #include "db/sql.h"
-#include "core/account_totals.h"
-#include "base/text_columns.h"
 #include "transactions/inclusion_journal.h"
-#include "base/record.h"
-#include "core/replies.h"
 
 namespace varelo {
 namespace {
@@ -90,13 +91,13 @@ Desfecho Aplica(Contexto& ctx, Campos& f, const std::function<void(const std::st
     Dinheiro qtde;
     b.AbreBanco("Select * from cadqtde where codigo=" + f[0] + " and Descricao='" + b.Escapa(f[1]) + "'");
     if (rs.eof()) {
-        AdicionaEvento(ctx, "Não foi encontrada a quantidade");
+        ctx.eventos.AdicionaEvento("Não foi encontrada a quantidade");
         qtde = LeDinheiro(f[1]);
         if (qtde <= Dinheiro()) {
-            AdicionaEvento(ctx, "Quantidade inválida");
+            ctx.eventos.AdicionaEvento("Quantidade inválida");
             return Desfecho::QuantidadeInvalida;
         }
-        AdicionaEvento(ctx, "Lancando quantidade " + f[1]);
+        ctx.eventos.AdicionaEvento("Lancando quantidade " + f[1]);
     }
     if (qtde <= Dinheiro()) qtde = DinheiroDoBanco(rs.texto("Qtde"));
     b.FechaBanco();
@@ -105,7 +106,7 @@ Desfecho Aplica(Contexto& ctx, Campos& f, const std::function<void(const std::st
     b.AbreBanco("Select * from Produtos where codigo=" + f[0]);
     if (rs.eof()) {
         b.FechaBanco();
-        AdicionaEvento(ctx, "Não foi encontrado o produto indicado no palm");
+        ctx.eventos.AdicionaEvento("Não foi encontrado o produto indicado no palm");
         return Desfecho::ProdutoNaoEncontrado;
     }
     // The handheld's price has a decimal point; 0 or less takes the
@@ -145,7 +146,7 @@ Desfecho Aplica(Contexto& ctx, Campos& f, const std::function<void(const std::st
     VerificaValor(preco, "Preço");
 
     const std::string momento = MomentoSql(ctx);
-    AdicionaEvento(ctx, "Lancando item na comanda " + f[2]);
+    ctx.eventos.AdicionaEvento("Lancando item na comanda " + f[2]);
     b.AbreBanco(
         "Insert into ItemComanda (Comanda, idProduto, qtde, valor, desconto, Unidade, Obs, Lancado, "
         "Status, Descricao2, Tempopreparo, Etiqueta,  DataHora) VALUES (" +
@@ -216,9 +217,9 @@ void AparaNumeros(Campos& f) {
 
 void EsqueceInclusaoApagada(Contexto& ctx, const std::string& ArqInc) {
     try {
-        if (!ArquivoExiste(ctx, ArqInc)) Diario(ctx).esquece(ArqInc);
+        if (!ArquivoExiste(ctx.arquivos, ArqInc)) Diario(ctx).esquece(ArqInc);
     } catch (const Erro& e) {
-        AdicionaEvento(ctx, e.what());
+        ctx.eventos.AdicionaEvento(e.what());
     }
 }
 
@@ -226,19 +227,19 @@ void ReconciliaInclusoes(Contexto& ctx) {
     try {
         Diario(ctx).reconcilia();
     } catch (const Erro& e) {
-        AdicionaEvento(ctx, e.what());
+        ctx.eventos.AdicionaEvento(e.what());
     }
 }
 
 void InclueItem(Contexto& ctx, const std::string& ArqInc) {
-    AdicionaEvento(ctx, "incluindo " + ArqInc);
+    ctx.eventos.AdicionaEvento("incluindo " + ArqInc);
     const std::string comandaErro = std::to_string(ctx.varredura.ComandaAtual);
     Campos campos{};
     std::string conteudo;
     try {
         conteudo = LeArquivo(ctx.arquivos, ctx.relogio, ArqInc);
         if (conteudo.empty()) {
-            AdicionaEvento(ctx, "Nao consegui ler conteudo do arquivo");
+            ctx.eventos.AdicionaEvento("Nao consegui ler conteudo do arquivo");
             GravaErro(ctx, comandaErro);
             ApagaArquivo(ctx, ArqInc);
             return;
@@ -248,10 +249,10 @@ void InclueItem(Contexto& ctx, const std::string& ArqInc) {
         AparaNumeros(campos);
 
         if (!CodigoValido(campos[0])) {
-            AdicionaEvento(ctx, "Código inválido");
-            AdicionaEvento(ctx, "Limpando " + ArqInc);
+            ctx.eventos.AdicionaEvento("Código inválido");
+            ctx.eventos.AdicionaEvento("Limpando " + ArqInc);
             GravaErro(ctx, comandaErro);
-            Espera(ctx, 0.5f);
+            Espera(ctx.relogio, 0.5f);
             ApagaArquivo(ctx, ArqInc);
             return;
         }
@@ -260,7 +261,7 @@ void InclueItem(Contexto& ctx, const std::string& ArqInc) {
         DiarioInclusoes diario = Diario(ctx);
         if (const auto lancada = diario.procura(ArqInc, carimbo, conteudo)) {
             if (ItemGravado(ctx, lancada->idlanc)) {
-                AdicionaEvento(ctx, "Item já lançado antes de uma interrupção: " + ArqInc);
+                ctx.eventos.AdicionaEvento("Item já lançado antes de uma interrupção: " + ArqInc);
                 ApagaArquivo(ctx, ArqInc);
                 EsqueceInclusaoApagada(ctx, ArqInc);
                 GravaOK(ctx, campos[2]);
@@ -279,33 +280,33 @@ void InclueItem(Contexto& ctx, const std::string& ArqInc) {
         });
         switch (desfecho) {
             case Desfecho::QuantidadeInvalida:
-                AdicionaEvento(ctx, "Limpando " + ArqInc);
-                Espera(ctx, 0.5f);
+                ctx.eventos.AdicionaEvento("Limpando " + ArqInc);
+                Espera(ctx.relogio, 0.5f);
                 GravaErro(ctx, comandaErro);
                 ApagaArquivo(ctx, ArqInc);
                 return;
             case Desfecho::ProdutoNaoEncontrado:
-                AdicionaEvento(ctx, "Limpando " + ArqInc);
-                Espera(ctx, 0.5f);
+                ctx.eventos.AdicionaEvento("Limpando " + ArqInc);
+                Espera(ctx.relogio, 0.5f);
                 ApagaArquivo(ctx, ArqInc);
                 GravaErro(ctx, comandaErro);
                 return;
             case Desfecho::Incluido:
                 break;
         }
-        AdicionaEvento(ctx, "Limpando " + ArqInc);
+        ctx.eventos.AdicionaEvento("Limpando " + ArqInc);
     } catch (const ErroBanco&) {
         throw;
     } catch (const PedidoAdiado&) {
         throw;
     } catch (const std::exception& e) {
-        AdicionaEvento(ctx, e.what());
+        ctx.eventos.AdicionaEvento(e.what());
         ApagaArquivo(ctx, ArqInc);
         GravaErro(ctx, comandaErro);
         return;
     }
-    AdicionaEvento(ctx, "Esperando 1s antes de apagar inclusão!");
-    Espera(ctx, 0.5f);
+    ctx.eventos.AdicionaEvento("Esperando 1s antes de apagar inclusão!");
+    Espera(ctx.relogio, 0.5f);
     ApagaArquivo(ctx, ArqInc);
     EsqueceInclusaoApagada(ctx, ArqInc);
     GravaOK(ctx, campos[2]);

@@ -7,16 +7,17 @@
 #include <set>
 #include <string>
 
-#include "core/activity_log.h"
-#include "core/context.h"
 #include "base/errors.h"
+#include "base/event_list.h"
 #include "base/file_patterns.h"
 #include "base/files.h"
 #include "base/platform.h"
 #include "base/regional.h"
+#include "core/activity_log.h"
+#include "core/context.h"
+#include "core/replies.h"
 #include "db/banco.h"
 #include "transactions/inclusion.h"
-#include "core/replies.h"
 
 namespace varelo {
 namespace {
@@ -56,13 +57,13 @@ void Passo(Contexto& ctx, const std::string& nomeAtual, const std::function<void
         throw;
     } catch (const Erro& e) {
         if (e.numero() == Erro::kAcessoArquivo) {
-            AdicionaEvento(ctx, "Erro de acesso a arquivo / Pasta");
+            ctx.eventos.AdicionaEvento("Erro de acesso a arquivo / Pasta");
         } else {
-            AdicionaEvento(ctx, e.what());
+            ctx.eventos.AdicionaEvento(e.what());
             apagaAtual();
         }
     } catch (const std::exception& e) {
-        AdicionaEvento(ctx, e.what());
+        ctx.eventos.AdicionaEvento(e.what());
         apagaAtual();
     }
 }
@@ -79,16 +80,16 @@ void Inclusao(Contexto& ctx, const Pedido& p) {
         else ApagaArquivo(ctx, caminho);
     });
     Passo(ctx, p.nome, [&] {
-        if (ArquivoExiste(ctx, caminho)) {
-            AdicionaEvento(ctx, "Inclusao ainda existe: Tentando apagar novamente");
-            Espera(ctx, 0.5f);
+        if (ArquivoExiste(ctx.arquivos, caminho)) {
+            ctx.eventos.AdicionaEvento("Inclusao ainda existe: Tentando apagar novamente");
+            Espera(ctx.relogio, 0.5f);
             ApagaArquivo(ctx, caminho);
         }
     });
     Passo(ctx, p.nome, [&] {
-        if (ArquivoExiste(ctx, caminho)) {
-            AdicionaEvento(ctx, "Inclusao ainda existe: Tentando apagar novamente 2");
-            Espera(ctx, 0.5f);
+        if (ArquivoExiste(ctx.arquivos, caminho)) {
+            ctx.eventos.AdicionaEvento("Inclusao ainda existe: Tentando apagar novamente 2");
+            Espera(ctx.relogio, 0.5f);
             ApagaArquivo(ctx, caminho);
         }
     });
@@ -113,8 +114,8 @@ void Impressao(Contexto& ctx, const Pedido& p,
     if (!servido) return;
     Passo(ctx, p.nome, [&] { ApagaArquivo(ctx, ctx.varredura.ArqAtual); });
     Passo(ctx, p.nome, [&] {
-        AdicionaEvento(ctx, "Esperando 1s ...");
-        Espera(ctx, 0.5f);
+        ctx.eventos.AdicionaEvento("Esperando 1s ...");
+        Espera(ctx.relogio, 0.5f);
     });
     Passo(ctx, p.nome, [&] { GravaLog(ctx, textoLog + p.numero, "OPERACAO", "PALM"); });
 }
@@ -215,7 +216,7 @@ void Rejeita(Contexto& ctx, const std::string& nome, const std::string& tipo) {
     for (int n = 1; !ctx.arquivos.carimbo(destino).empty(); ++n)
         destino = Junta(pasta, nome + "." + std::to_string(n));
     ctx.arquivos.renomeia(Junta(ctx.varredura.PastaMonitor, nome), destino);
-    AdicionaEvento(ctx, "Pedido recusado pelo banco de dados " + std::to_string(kRecusasParaRejeitar) +
+    ctx.eventos.AdicionaEvento("Pedido recusado pelo banco de dados " + std::to_string(kRecusasParaRejeitar) +
                             " vezes, movido para rejeitados: " + nome);
     if (tipo == "INCLUSAO" || tipo == "EXCLUSAO")
         GravaErro(ctx, std::to_string(ParaInteiro16(TextoNumero(nome, tipo.size()))));
@@ -231,13 +232,13 @@ void Unidade(Contexto& ctx, const std::string& nome) {
         Despacha(ctx, nome);
         ctx.varredura.recusas.erase(nome);
     } catch (const PedidoAdiado& e) {
-        AdicionaEvento(ctx, std::string("Pedido adiado para a próxima varredura: ") + nome + ": " + e.what());
+        ctx.eventos.AdicionaEvento(std::string("Pedido adiado para a próxima varredura: ") + nome + ": " + e.what());
     } catch (const ErroBanco& e) {
         if (e.perdaDeConexao()) throw;
         ctx.banco.abandona();
         const int recusas = ++ctx.varredura.recusas[nome];
         if (recusas < kRecusasParaRejeitar) {
-            AdicionaEvento(ctx, "Pedido recusado pelo banco de dados (" + std::to_string(recusas) + " de " +
+            ctx.eventos.AdicionaEvento("Pedido recusado pelo banco de dados (" + std::to_string(recusas) + " de " +
                                     std::to_string(kRecusasParaRejeitar) +
                                     "), nova tentativa na próxima varredura: " + nome);
             return;
@@ -258,7 +259,7 @@ void Verificacao(Contexto& ctx, const std::function<void()>& verificacao) {
     } catch (const ErroBanco& e) {
         if (e.perdaDeConexao()) throw;
         ctx.banco.abandona();
-        AdicionaEvento(ctx, "Verificação recusada pelo banco de dados, seguindo com a próxima");
+        ctx.eventos.AdicionaEvento("Verificação recusada pelo banco de dados, seguindo com a próxima");
     }
 }
 

@@ -12,11 +12,11 @@
 #include <vector>
 
 #include "app/command_line.h"
-#include "base/errors.h"
 #include "app/gui/main_window.h"
 #include "app/gui/qt_platform.h"
 #include "app/program.h"
 #include "app/startup_settings.h"
+#include "base/errors.h"
 #include "printing/qt/qt_printer.h"
 #include "printing/spool_printer.h"
 

@@ -12,10 +12,10 @@
 #include <QPushButton>
 #include <QVBoxLayout>
 
-#include "core/context.h"
-#include "base/event_list.h"
 #include "app/monitor.h"
 #include "app/startup_settings.h"
+#include "base/event_list.h"
+#include "core/context.h"
 
 namespace varelo {
 namespace {

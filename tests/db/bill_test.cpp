@@ -10,9 +10,9 @@
 #include <vector>
 
 #include "base/errors.h"
+#include "base/printing_system.h"
 #include "db/banco.h"
 #include "printing/bill.h"
-#include "base/printing_system.h"
 #include "tests/support/delegating_printer.h"
 #include "tests/support/test_context.h"
 

@@ -8,8 +8,8 @@
 
 #include "checks/delivery_check.h"
 #include "printing/delivery_ticket.h"
-#include "transactions/scan.h"
 #include "tests/support/test_context.h"
+#include "transactions/scan.h"
 
 namespace varelo {
 namespace {

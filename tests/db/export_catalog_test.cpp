@@ -6,8 +6,8 @@
 #include "base/encoding.h"
 #include "db/banco.h"
 #include "export/catalog.h"
-#include "transactions/scan.h"
 #include "tests/support/test_context.h"
+#include "transactions/scan.h"
 
 namespace varelo {
 namespace {

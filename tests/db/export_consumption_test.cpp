@@ -3,11 +3,11 @@
 #include <gtest/gtest.h>
 
 #include "base/encoding.h"
+#include "base/text_columns.h"
 #include "db/banco.h"
 #include "export/consumption.h"
-#include "base/text_columns.h"
-#include "transactions/scan.h"
 #include "tests/support/test_context.h"
+#include "transactions/scan.h"
 
 namespace varelo {
 namespace {

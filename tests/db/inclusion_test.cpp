@@ -7,9 +7,9 @@
 #include <chrono>
 
 #include "base/errors.h"
+#include "tests/support/test_context.h"
 #include "transactions/inclusion.h"
 #include "transactions/scan.h"
-#include "tests/support/test_context.h"
 
 namespace varelo {
 namespace {

@@ -8,14 +8,14 @@
 #include <string>
 #include <vector>
 
-#include "core/activity_log.h"
+#include "app/startup_settings.h"
 #include "base/errors.h"
 #include "base/money.h"
-#include "app/startup_settings.h"
+#include "base/printing_system.h"
+#include "core/activity_log.h"
 #include "db/banco.h"
 #include "printing/kitchen_ticket.h"
 #include "printing/print_transaction.h"
-#include "base/printing_system.h"
 #include "tests/support/delegating_printer.h"
 #include "tests/support/test_context.h"
 

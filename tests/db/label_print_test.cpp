@@ -55,17 +55,17 @@ protected:
 TEST(CaminhoDaEtiqueta, PortasDoSistemaECaminhosDaPastaDoPrograma) {
     ContextoTeste t;
     const std::string p = t.ctx.pastaPrograma;
-    EXPECT_EQ(CaminhoEtiqueta(t.ctx, "LPT1"), "/dev/lp0");
-    EXPECT_EQ(CaminhoEtiqueta(t.ctx, "lpt2:"), "/dev/lp1");
-    EXPECT_EQ(CaminhoEtiqueta(t.ctx, "LPT10"), "/dev/lp9");
-    EXPECT_EQ(CaminhoEtiqueta(t.ctx, "COM1"), "/dev/ttyS0");
-    EXPECT_EQ(CaminhoEtiqueta(t.ctx, "Com3"), "/dev/ttyS2");
-    EXPECT_EQ(CaminhoEtiqueta(t.ctx, "/dev/usb/lp0"), "/dev/usb/lp0");
-    EXPECT_EQ(CaminhoEtiqueta(t.ctx, "etiquetas/fila"), p + "/etiquetas/fila");
+    EXPECT_EQ(CaminhoEtiqueta(t.ctx.pastaPrograma, "LPT1"), "/dev/lp0");
+    EXPECT_EQ(CaminhoEtiqueta(t.ctx.pastaPrograma, "lpt2:"), "/dev/lp1");
+    EXPECT_EQ(CaminhoEtiqueta(t.ctx.pastaPrograma, "LPT10"), "/dev/lp9");
+    EXPECT_EQ(CaminhoEtiqueta(t.ctx.pastaPrograma, "COM1"), "/dev/ttyS0");
+    EXPECT_EQ(CaminhoEtiqueta(t.ctx.pastaPrograma, "Com3"), "/dev/ttyS2");
+    EXPECT_EQ(CaminhoEtiqueta(t.ctx.pastaPrograma, "/dev/usb/lp0"), "/dev/usb/lp0");
+    EXPECT_EQ(CaminhoEtiqueta(t.ctx.pastaPrograma, "etiquetas/fila"), p + "/etiquetas/fila");
     // Not ports: taken as names in the program's folder.
-    EXPECT_EQ(CaminhoEtiqueta(t.ctx, "LPT0"), p + "/LPT0");
-    EXPECT_EQ(CaminhoEtiqueta(t.ctx, "LPTX"), p + "/LPTX");
-    EXPECT_EQ(CaminhoEtiqueta(t.ctx, "COM"), p + "/COM");
+    EXPECT_EQ(CaminhoEtiqueta(t.ctx.pastaPrograma, "LPT0"), p + "/LPT0");
+    EXPECT_EQ(CaminhoEtiqueta(t.ctx.pastaPrograma, "LPTX"), p + "/LPTX");
+    EXPECT_EQ(CaminhoEtiqueta(t.ctx.pastaPrograma, "COM"), p + "/COM");
 }
 
 TEST_F(Etiquetas, TresItensEmQuatroCamposComObservacaoDoPrimeiro) {

@@ -7,13 +7,13 @@
 #include <filesystem>
 #include <tuple>
 
-#include "core/activity_log.h"
-#include "base/errors.h"
-#include "base/ini.h"
 #include "app/monitor.h"
 #include "app/startup_settings.h"
 #include "app/wiring.h"
+#include "base/errors.h"
+#include "base/ini.h"
 #include "checks/delivery_check.h"
+#include "core/activity_log.h"
 #include "db/banco.h"
 #include "tests/support/test_context.h"
 

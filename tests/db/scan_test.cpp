@@ -5,11 +5,11 @@
 #include <algorithm>
 #include <filesystem>
 
-#include "core/activity_log.h"
 #include "base/errors.h"
+#include "core/activity_log.h"
 #include "core/replies.h"
-#include "transactions/scan.h"
 #include "tests/support/test_context.h"
+#include "transactions/scan.h"
 
 namespace varelo {
 namespace {
@@ -250,9 +250,9 @@ TEST(Respostas, RespostasByteAByteEArquivoInexistente) {
     ApagaArquivo(t.ctx, t.comanda("nada.txt"));
     EXPECT_EQ(t.novosEventos(), std::vector<std::string>{kSeparador});
     EXPECT_TRUE(t.timer1.ligado());
-    EXPECT_FALSE(ArquivoExiste(t.ctx, t.pastaComandas()));
+    EXPECT_FALSE(ArquivoExiste(t.ctx.arquivos, t.pastaComandas()));
     t.pedido("a.txt", "");
-    EXPECT_TRUE(ArquivoExiste(t.ctx, t.comanda("a.txt") + "/"));
+    EXPECT_TRUE(ArquivoExiste(t.ctx.arquivos, t.comanda("a.txt") + "/"));
 
     // A folder that is gone: the description is logged, nothing else.
     t.ctx.cfg.txtPasta = t.pasta.arquivo("sumiu");

@@ -12,14 +12,14 @@
 #include <string>
 #include <vector>
 
-#include "base/ini.h"
 #include "app/startup_settings.h"
+#include "base/ini.h"
 #include "db/banco.h"
 #include "tests/faults/outcome.h"
 #include "tests/faults/scenarios.h"
-#include "transactions/scan.h"
 #include "tests/support/program_run.h"
 #include "tests/support/test_context.h"
+#include "transactions/scan.h"
 
 namespace varelo::falhas {
 namespace {

@@ -8,8 +8,8 @@
 #include "core/context.h"
 #include "db/banco.h"
 #include "printing/document.h"
-#include "transactions/scan.h"
 #include "tests/support/test_context.h"
+#include "transactions/scan.h"
 
 namespace varelo::falhas {
 namespace {

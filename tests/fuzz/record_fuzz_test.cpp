@@ -12,11 +12,11 @@
 #include "base/encoding.h"
 #include "base/errors.h"
 #include "base/files.h"
+#include "base/record.h"
 #include "base/text_columns.h"
 #include "tests/fuzz/bad_input.h"
 #include "tests/support/manual_clock.h"
 #include "tests/support/scratch_dir.h"
-#include "base/record.h"
 
 namespace varelo {
 namespace {

@@ -14,12 +14,12 @@
 #include <string>
 #include <vector>
 
+#include "app/wiring.h"
 #include "base/encoding.h"
 #include "base/errors.h"
-#include "app/wiring.h"
+#include "base/text_columns.h"
 #include "checks/delivery_check.h"
 #include "db/banco.h"
-#include "base/text_columns.h"
 #include "printing/bill.h"
 #include "tests/fuzz/bad_input.h"
 #include "tests/support/test_context.h"

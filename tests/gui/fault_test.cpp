@@ -18,8 +18,8 @@
 #include <thread>
 #include <vector>
 
-#include "base/ini.h"
 #include "app/startup_settings.h"
+#include "base/ini.h"
 #include "tests/support/private_cups.h"
 #include "tests/support/program_run.h"
 #include "tests/support/test_context.h"

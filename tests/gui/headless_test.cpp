@@ -10,9 +10,9 @@
 #include <string>
 #include <vector>
 
+#include "app/startup_settings.h"
 #include "base/encoding.h"
 #include "base/ini.h"
-#include "app/startup_settings.h"
 #include "tests/support/private_cups.h"
 #include "tests/support/program_run.h"
 #include "tests/support/test_context.h"

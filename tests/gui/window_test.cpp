@@ -11,9 +11,10 @@
 #include <gtest/gtest.h>
 
 #include "app/gui/main_window.h"
-#include "base/ini.h"
 #include "app/monitor.h"
 #include "app/startup_settings.h"
+#include "base/event_list.h"
+#include "base/ini.h"
 #include "tests/support/test_context.h"
 
 namespace varelo {

@@ -9,11 +9,11 @@
 #include <utility>
 #include <vector>
 
-#include "core/context.h"
 #include "base/event_list.h"
 #include "base/files.h"
 #include "base/platform.h"
 #include "base/user_store.h"
+#include "core/context.h"
 #include "db/banco.h"
 #include "printing/spool_printer.h"
 #include "tests/support/manual_clock.h"

@@ -2,8 +2,8 @@
 #include <gtest/gtest.h>
 
 #include "base/errors.h"
-#include "core/account_totals.h"
 #include "base/text_columns.h"
+#include "core/account_totals.h"
 
 namespace varelo {
 namespace {

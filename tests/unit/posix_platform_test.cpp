@@ -13,10 +13,10 @@
 #include "base/errors.h"
 #include "base/event_list.h"
 #include "base/posix_platform.h"
+#include "core/replies.h"
 #include "tests/support/manual_clock.h"
 #include "tests/support/scratch_dir.h"
 #include "tests/support/test_context.h"
-#include "core/replies.h"
 
 namespace varelo {
 namespace {
