@@ -15,15 +15,7 @@ namespace varelo::verificacoes {
 
 const std::string kSeparador(61, '-');
 
-void Passo(Contexto& ctx, const std::function<void()>& passo) {
-    try {
-        passo();
-    } catch (const ErroBanco&) {
-        throw;
-    } catch (const std::exception&) {
-        ctx.eventos.AdicionaEvento("Erro Verificacao Tablet");
-    }
-}
+const std::string kFalhaNoPasso = "Erro Verificacao Tablet";
 
 std::int32_t Inteiro32(const Registros& r, const std::string& nome) {
     return ParaInteiro32(PontoParaVirgula(r.texto(nome)));

@@ -14,10 +14,9 @@ class Banco;
 
 namespace verificacoes {
 
-// Runs one step of the tablet or overdue-item check. A failure other than
-// the database's is logged as "Erro Verificacao Tablet" and the check goes on
-// with its next step; a database failure goes on up.
-void Passo(Contexto& ctx, const std::function<void()>& passo);
+// What a failed step of the tablet or overdue-item check logs (see Passo in
+// base/step.h); the check goes on with its next step.
+extern const std::string kFalhaNoPasso;
 
 // The line that closes a check that found work.
 extern const std::string kSeparador;

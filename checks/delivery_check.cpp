@@ -5,6 +5,7 @@
 #include <vector>
 
 #include "base/errors.h"
+#include "base/step.h"
 #include "base/event_list.h"
 #include "base/regional.h"
 #include "core/activity_log.h"
@@ -21,26 +22,17 @@ struct Pedido {
     std::int32_t comando;
 };
 
-// One step of the check: a run-time failure is logged and the check goes on
-// with the next step. A database failure is not handled here.
-void Passo(Contexto& ctx, const std::function<void()>& passo) {
-    try {
-        passo();
-    } catch (const ErroBanco&) {
-        throw;
-    } catch (const std::exception&) {
-        ctx.eventos.AdicionaEvento("Erro Verificacao Impressão de Delivery");
-    }
-}
+// A failed step of the check is logged so; the check goes on with the next.
+const std::string kFalhaNoPasso = "Erro Verificacao Impressão de Delivery";
 
 void ImprimePedido(Contexto& ctx, std::int32_t pedido) {
     const std::string numero = std::to_string(pedido);
     bool servido = true;
-    Passo(ctx, [&] {
+    Passo(ctx.eventos, [&] {
         ctx.eventos.AdicionaEvento("Gerando impressão para delivery " + numero);
         servido = ChamaOu(true, ctx.procs.ImprimeDelivery, pedido);
         ctx.eventos.AdicionaEvento("Finalizado a impressão de delivery " + numero);
-    });
+    }, kFalhaNoPasso);
     // A ticket refused keeps the request, served again at the next scan.
     if (servido) {
         ctx.banco.AbreBanco("Update Delivery set Comando=0 where idpedido = " + numero);
@@ -67,9 +59,9 @@ void VerificaDelivery(Contexto& ctx, const std::string& /*pasta*/, AvisosDeliver
     std::vector<Pedido> pendentes;
     banco.AbreBanco("Select * from Delivery where Comando > 0 order by idPedido");
     for (Registros& rs = banco.rs(); !rs.eof(); rs.proximo())
-        Passo(ctx, [&] {
+        Passo(ctx.eventos, [&] {
             pendentes.push_back({ParaInteiro32(rs.texto("idPedido")), ParaInteiro32(rs.texto("comando"))});
-        });
+        }, kFalhaNoPasso);
     banco.FechaBanco();
 
     std::set<std::pair<std::int32_t, std::int32_t>> outros;

@@ -5,6 +5,7 @@
 
 #include "base/event_list.h"
 #include "base/regional.h"
+#include "base/step.h"
 #include "checks/check_support.h"
 #include "core/activity_log.h"
 #include "core/context.h"
@@ -13,7 +14,7 @@
 namespace varelo {
 
 using verificacoes::Inteiro32;
-using verificacoes::Passo;
+using verificacoes::kFalhaNoPasso;
 
 void VerificaPendentes(Contexto& ctx) {
     Banco& b = ctx.banco;
@@ -28,7 +29,7 @@ void VerificaPendentes(Contexto& ctx) {
         return;
     }
     std::int32_t comanda = 0;
-    Passo(ctx, [&] { comanda = Inteiro32(b.rs(), "comanda"); });
+    Passo(ctx.eventos, [&] { comanda = Inteiro32(b.rs(), "comanda"); }, kFalhaNoPasso);
     b.FechaBanco();
 
     const std::string textoComanda = std::to_string(comanda);
@@ -36,15 +37,15 @@ void VerificaPendentes(Contexto& ctx) {
     std::int32_t mesa = 0;
     b.AbreBanco("select fechando, mesa, comanda from comanda where comanda = " + textoComanda);
     if (!b.rs().eof()) {
-        Passo(ctx, [&] { mesa = Inteiro32(b.rs(), "mesa"); });
-        Passo(ctx, [&] { fechando = b.rs().campo("fechando").value_or("N"); });
+        Passo(ctx.eventos, [&] { mesa = Inteiro32(b.rs(), "mesa"); }, kFalhaNoPasso);
+        Passo(ctx.eventos, [&] { fechando = b.rs().campo("fechando").value_or("N"); }, kFalhaNoPasso);
     }
     b.FechaBanco();
-    Passo(ctx, [&] { ctx.varredura.ComandaAtual = ParaInteiro16(static_cast<double>(comanda)); });
+    Passo(ctx.eventos, [&] { ctx.varredura.ComandaAtual = ParaInteiro16(static_cast<double>(comanda)); }, kFalhaNoPasso);
 
     ctx.eventos.AdicionaEvento("Tempo da comanda excedido comanda " + textoComanda);
     ctx.eventos.AdicionaEvento("Gerando impressão para mesa " + std::to_string(mesa));
-    Passo(ctx, [&] { Chama(ctx.procs.ImprimeCupom, mesa); });
+    Passo(ctx.eventos, [&] { Chama(ctx.procs.ImprimeCupom, mesa); }, kFalhaNoPasso);
     ctx.eventos.AdicionaEvento("Finalizado a impressão da comanda " + textoComanda + " por tempo exedido");
     if (fechando == "N")
         b.AbreBanco("Update Comanda set Status=0 where comanda = " + textoComanda);

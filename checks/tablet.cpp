@@ -4,6 +4,7 @@
 
 #include "base/event_list.h"
 #include "base/regional.h"
+#include "base/step.h"
 #include "checks/check_support.h"
 #include "checks/schedule.h"
 #include "core/activity_log.h"
@@ -13,25 +14,25 @@
 namespace varelo {
 
 using verificacoes::Inteiro32;
-using verificacoes::Passo;
+using verificacoes::kFalhaNoPasso;
 
 namespace {
 
 // Entering or leaving a price period switches the prices of "cadpro.txt", so
 // the catalog is written again on each transition and only then.
 void AcompanhaHorario(Contexto& ctx, const std::string& pasta) {
-    Passo(ctx, [&] {
+    Passo(ctx.eventos, [&] {
         if (!ctx.cfg.EmHorario && DentroDoHorario(ctx)) {
             ctx.cfg.EmHorario = true;
             Chama(ctx.procs.ExportaProdutos, pasta);
         }
-    });
-    Passo(ctx, [&] {
+    }, kFalhaNoPasso);
+    Passo(ctx.eventos, [&] {
         if (ctx.cfg.EmHorario && !DentroDoHorario(ctx)) {
             ctx.cfg.EmHorario = false;
             Chama(ctx.procs.ExportaProdutos, pasta);
         }
-    });
+    }, kFalhaNoPasso);
 }
 
 }  // namespace
@@ -49,21 +50,21 @@ void VerificaTablet(Contexto& ctx, const std::string& pasta) {
     }
     std::int32_t mesa = 0, status = 0, comanda = 0;
     std::string fechando;
-    Passo(ctx, [&] { mesa = Inteiro32(b.rs(), "mesa"); });
-    Passo(ctx, [&] { status = Inteiro32(b.rs(), "Status"); });
-    Passo(ctx, [&] { comanda = Inteiro32(b.rs(), "comanda"); });
-    Passo(ctx, [&] { fechando = b.rs().campo("fechando").value_or("N"); });
+    Passo(ctx.eventos, [&] { mesa = Inteiro32(b.rs(), "mesa"); }, kFalhaNoPasso);
+    Passo(ctx.eventos, [&] { status = Inteiro32(b.rs(), "Status"); }, kFalhaNoPasso);
+    Passo(ctx.eventos, [&] { comanda = Inteiro32(b.rs(), "comanda"); }, kFalhaNoPasso);
+    Passo(ctx.eventos, [&] { fechando = b.rs().campo("fechando").value_or("N"); }, kFalhaNoPasso);
     b.FechaBanco();
     // The printing reads ComandaAtual. The statements below use the full
     // number, so a comanda beyond its range is still the one updated.
-    Passo(ctx, [&] { ctx.varredura.ComandaAtual = ParaInteiro16(static_cast<double>(comanda)); });
+    Passo(ctx.eventos, [&] { ctx.varredura.ComandaAtual = ParaInteiro16(static_cast<double>(comanda)); }, kFalhaNoPasso);
 
     const std::string textoMesa = std::to_string(mesa);
     const std::string textoComanda = std::to_string(comanda);
     if (status == 2) {
         ctx.eventos.AdicionaEvento("Gerando impressão para mesa " + textoMesa);
         bool servido = true;
-        Passo(ctx, [&] { servido = ChamaOu(true, ctx.procs.ImprimeCupom, mesa); });
+        Passo(ctx.eventos, [&] { servido = ChamaOu(true, ctx.procs.ImprimeCupom, mesa); }, kFalhaNoPasso);
         ctx.eventos.AdicionaEvento("Finalizado a impressão da mesa " + textoMesa);
         // A ticket refused: the request stays and is served again next scan.
         if (!servido) {
@@ -84,7 +85,7 @@ void VerificaTablet(Contexto& ctx, const std::string& pasta) {
         // The bill carries the request's closing mark in its own print
         // transaction; a bill refused leaves the request for the next scan.
         ResultadoConta resultado = ResultadoConta::NaoImpressa;
-        Passo(ctx, [&] { resultado = ChamaOu(ResultadoConta::NaoImpressa, ctx.procs.FechaConta, comanda, std::string(), fecha); });
+        Passo(ctx.eventos, [&] { resultado = ChamaOu(ResultadoConta::NaoImpressa, ctx.procs.FechaConta, comanda, std::string(), fecha); }, kFalhaNoPasso);
         if (resultado == ResultadoConta::Recusada) {
             ctx.eventos.AdicionaEvento(verificacoes::kSeparador);
             return;

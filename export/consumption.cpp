@@ -4,6 +4,7 @@
 #include <vector>
 
 #include "base/errors.h"
+#include "base/step.h"
 #include "base/event_list.h"
 #include "base/file_patterns.h"
 #include "base/files.h"
@@ -24,19 +25,6 @@ namespace {
 constexpr std::size_t kLargura = 27;
 constexpr std::size_t kLarguraValor = 19;  // after an 8-character label
 constexpr std::size_t kLarguraDescricao = 12;
-
-// Runs one step; a run-time failure is logged and the caller goes on with
-// the next step.
-template <typename F>
-void Passo(Contexto& ctx, F&& passo) {
-    try {
-        passo();
-    } catch (const ArquivoNaoGravado&) {
-        throw;
-    } catch (const Erro& e) {
-        ctx.eventos.AdicionaEvento(e.what());
-    }
-}
 
 std::string NomeArquivo(const std::string& comanda) { return "ConsumoComanda" + comanda + ".txt"; }
 
@@ -83,7 +71,7 @@ Dinheiro LinhasItens(Contexto& ctx, ArquivoPalm& arq) {
     };
 
     for (; !itens.eof(); itens.proximo()) {
-        Passo(ctx, [&] {
+        Passo(ctx.eventos, [&] {
             // A null is an empty code (no product) or 0.
             const std::string idProduto = itens.textoOuVazio("idProduto");
             const std::string descricao =
@@ -104,7 +92,7 @@ Dinheiro LinhasItens(Contexto& ctx, ArquivoPalm& arq) {
             grupo.valor = valor;
         });
     }
-    Passo(ctx, fechaGrupo);
+    Passo(ctx.eventos, fechaGrupo);
     return subtotal;
 }
 
@@ -118,22 +106,22 @@ std::string ExportaComanda(Contexto& ctx, const std::string& pasta) {
 
     b.AbreBanco2("Select * from ItemComanda where Comanda = " + comanda + " order by idProduto");
     Dinheiro subtotal;
-    Passo(ctx, [&] { subtotal = LinhasItens(ctx, arq); });
+    Passo(ctx.eventos, [&] { subtotal = LinhasItens(ctx, arq); });
     b.FechaBanco2();
 
     Dinheiro pago;
     b.AbreBanco2(SqlTotalPago(comanda));
-    Passo(ctx, [&] { pago = LeTotalPago(b.rs2()); });
+    Passo(ctx.eventos, [&] { pago = LeTotalPago(b.rs2()); });
     b.FechaBanco2();
 
     const TaxasConfiguradas taxas = LeTaxasConfiguradas(ctx);
     Acrescimos acrescimos;
-    Passo(ctx, [&] {
+    Passo(ctx.eventos, [&] {
         acrescimos.servico = CalculaServico(taxas.servicoPercentual, subtotal);
         acrescimos = AcrescimosDaComanda(b.rs(), taxas.couvertPorPessoa, acrescimos.servico);
     });
 
-    Passo(ctx, [&] {
+    Passo(ctx.eventos, [&] {
         arq.linha(std::string(kLargura, '-'));
         arq.linha(LinhaTotal("Subtotal", subtotal));
         if (acrescimos.couvert > Dinheiro()) arq.linha(LinhaTotal("Couvert ", acrescimos.couvert));
@@ -146,7 +134,7 @@ std::string ExportaComanda(Contexto& ctx, const std::string& pasta) {
     });
 
     ctx.eventos.AdicionaEvento("Exportando Comanda -> " + comanda);
-    Passo(ctx, [&] { arq.fecha(); });
+    Passo(ctx.eventos, [&] { arq.fecha(); });
     return nome;
 }
 
@@ -156,7 +144,7 @@ std::set<std::string> ExportaComandas(Contexto& ctx, const std::string& pasta, c
     std::set<std::string> escritos;
     b.AbreBanco(sql);
     ctx.eventos.AdicionaEvento("Exportando consumos para " + pasta);
-    for (; !b.rs().eof(); b.rs().proximo()) Passo(ctx, [&] { escritos.insert(ExportaComanda(ctx, pasta)); });
+    for (; !b.rs().eof(); b.rs().proximo()) Passo(ctx.eventos, [&] { escritos.insert(ExportaComanda(ctx, pasta)); });
     b.FechaBanco();
     return escritos;
 }
@@ -181,12 +169,12 @@ void ExportaConsumos(Contexto& ctx, const std::string& PastaDest, const std::str
     }
     Retomavel(ctx, Junta(PastaDest, NomeArquivo("*")), [&ctx, PastaDest] {
         std::vector<std::string> antigos;
-        Passo(ctx, [&] { antigos = ListaPorPadrao(ctx.arquivos, PastaDest, "ConsumoComanda*.*"); });
+        Passo(ctx.eventos, [&] { antigos = ListaPorPadrao(ctx.arquivos, PastaDest, "ConsumoComanda*.*"); });
         const auto escritos = ExportaComandas(ctx, PastaDest, "Select * from Comanda order by Comanda");
         // The statements of comandas no longer open go; a file that cannot
         // go is named in the event list and the others still go.
         for (const std::string& nome : antigos)
-            if (!escritos.count(nome)) Passo(ctx, [&] { ctx.arquivos.apaga(Junta(PastaDest, nome)); });
+            if (!escritos.count(nome)) Passo(ctx.eventos, [&] { ctx.arquivos.apaga(Junta(PastaDest, nome)); });
     });
 }
 

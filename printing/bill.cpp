@@ -12,6 +12,7 @@
 #include "base/printing_system.h"
 #include "base/record.h"
 #include "base/regional.h"
+#include "base/step.h"
 #include "base/text_columns.h"
 #include "core/account_totals.h"
 #include "core/activity_log.h"
@@ -294,25 +295,20 @@ ResultadoConta FechaConta(Contexto& ctx, std::int32_t comanda, const std::string
     // Who asked for the bill; LeArquivo retries by itself and never throws.
     const std::string pedidoConta =
         caminho.empty() ? std::string() : LeArquivo(ctx.arquivos, ctx.relogio, caminho);
-    try {
+    ResultadoConta resultado = ResultadoConta::NaoImpressa;
+    Passo([&] {
         ctx.eventos.AdicionaEvento("Iniciando impressao da conta " + n);
         const std::string impressora =
             LeRegistro(ctx, kAplicacao, kSecaoRegistro, "ImpCupom", kNaoImprimir);
-        if (impressora == kNaoImprimir) return ResultadoConta::NaoImpressa;
+        if (impressora == kNaoImprimir) return;
         Conta conta;
-        if (!ComponhaConta(ctx, conta, n, pedidoConta)) return ResultadoConta::NaoImpressa;
-        return EntregaConta(ctx, conta, impressora, n, caminho, marcaExtra);
-    } catch (const ErroBanco&) {
-        throw;
-    } catch (const std::exception& e) {
+        if (!ComponhaConta(ctx, conta, n, pedidoConta)) return;
+        resultado = EntregaConta(ctx, conta, impressora, n, caminho, marcaExtra);
+    }, [&](const Erro& e) {
         ctx.eventos.AdicionaEvento(std::string("Erro fechamento conta: ") + e.what());
-        ctx.eventos.AdicionaEvento("Fechando os Bancos apos impressao");
-        ctx.banco.FechaBanco();
-        ctx.banco.FechaBanco2();
-        ctx.banco.FechaBanco3();
-        ctx.eventos.AdicionaEvento("Bancos Fechados");
-        return ResultadoConta::NaoImpressa;
-    }
+        FechaBancosAposImpressao(ctx.eventos, ctx.banco);
+    });
+    return resultado;
 }
 
 }  // namespace varelo

@@ -10,6 +10,7 @@
 #include "base/printing_system.h"
 #include "base/record.h"
 #include "base/regional.h"
+#include "base/step.h"
 #include "base/text_columns.h"
 #include "core/activity_log.h"
 #include "core/context.h"
@@ -118,7 +119,7 @@ private:
 bool ImprimeDelivery(Contexto& ctx, std::int32_t pedido) {
     const std::string numero = std::to_string(pedido);
     bool todosAceitos = true;
-    try {
+    Passo([&] {
         ctx.eventos.AdicionaEvento("Imprimindo delivery " + numero);
         Banco& banco = ctx.banco;
 
@@ -141,7 +142,7 @@ bool ImprimeDelivery(Contexto& ctx, std::int32_t pedido) {
         Registros& rs = banco.rs();
         if (rs.eof()) {
             banco.FechaBanco();
-            return true;
+            return;
         }
 
         Bilhete bilhete(ctx, numero);
@@ -218,12 +219,10 @@ bool ImprimeDelivery(Contexto& ctx, std::int32_t pedido) {
 
         ctx.eventos.AdicionaEvento("Fim da impressao delivery " + numero);
         banco.FechaBanco();
-    } catch (const ErroBanco&) {
-        throw;
-    } catch (const std::exception& e) {
+    }, [&](const Erro& e) {
         // The ticket being composed is dropped whole; its items wait.
         ctx.eventos.AdicionaEvento(std::string("Erro Impressao delivery: ") + e.what());
-    }
+    });
     return todosAceitos;
 }
 

@@ -1,6 +1,8 @@
 #include "printing/document.h"
 
 #include "base/errors.h"
+#include "db/banco.h"
+#include "base/event_list.h"
 #include "base/printing_system.h"
 #include "core/context.h"
 #include "printing/layout.h"
@@ -23,6 +25,14 @@ bool Entrega(Contexto& ctx, const Documento& documento, std::string& motivo) {
     motivo = impressao.ultimoErro();
     impressao.descartaDocumento();
     return false;
+}
+
+void FechaBancosAposImpressao(ListaEventos& eventos, Banco& banco) {
+    eventos.AdicionaEvento("Fechando os Bancos apos impressao");
+    banco.FechaBanco();
+    banco.FechaBanco2();
+    banco.FechaBanco3();
+    eventos.AdicionaEvento("Bancos Fechados");
 }
 
 }  // namespace varelo

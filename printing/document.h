@@ -5,6 +5,8 @@
 namespace varelo {
 
 struct Contexto;
+class Banco;
+class ListaEventos;
 
 // A printed document, composed whole before anything of it reaches the
 // printing system: a failure while it is composed discards it, and no
@@ -29,5 +31,9 @@ inline constexpr const char* kReimpressao = "*** REIMPRESSAO ***";
 // False, with the reason in `motivo`, when the printing system refused it;
 // nothing of it is then left in the printing system.
 bool Entrega(Contexto& ctx, const Documento& documento, std::string& motivo);
+
+// After a print that failed half-way: the three result sets are released,
+// with the two event lines that say so.
+void FechaBancosAposImpressao(ListaEventos& eventos, Banco& banco);
 
 }  // namespace varelo

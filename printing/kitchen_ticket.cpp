@@ -13,6 +13,7 @@
 #include "base/printing_system.h"
 #include "base/record.h"
 #include "base/regional.h"
+#include "base/step.h"
 #include "base/text_columns.h"
 #include "core/activity_log.h"
 #include "core/context.h"
@@ -384,46 +385,39 @@ void CupomMesa::imprimeCupom(std::int16_t codigo) {
 std::string ConsultaNomeComanda(Contexto& ctx, std::int32_t comanda) {
     Banco& banco = ctx.banco;
     const std::string numero = std::to_string(comanda);
-    try {
+    std::string nome;
+    Passo([&] {
         banco.AbreBanco2("Select Obs from Comanda where comanda = " + numero);
         if (banco.rs2().eof()) {
             banco.FechaBanco2();
-            return "";
+            return;
         }
-        std::string nome = Apara(banco.rs2().textoOuVazio("Obs"));
+        nome = Apara(banco.rs2().textoOuVazio("Obs"));
         banco.FechaBanco2();
         banco.AbreBanco2("Select Nome, Veiculos from Clientes where Veiculos='" + numero +
                          "' or idCond=" + numero);
         if (!banco.rs2().eof()) nome += "/" + banco.rs2().textoOuVazio("Nome");
         banco.FechaBanco2();
-        return nome;
-    } catch (const ErroBanco&) {
-        throw;
-    } catch (const std::exception&) {
+    }, [&](const Erro&) {
         banco.FechaBanco2();
-        return "";
-    }
+        nome.clear();
+    });
+    return nome;
 }
 
 bool ImprimeCupom(Contexto& ctx, std::int32_t mesa) {
     CupomMesa cupom(ctx, mesa);
-    try {
-        if (!cupom.imprime()) return true;
+    Passo([&] {
+        if (!cupom.imprime()) return;
         Chama(ctx.procs.ExportaConsumos, ctx.cfg.txtPasta, std::to_string(ctx.varredura.ComandaAtual));
         if (!cupom.recusado()) ApagaPedido(ctx);
-    } catch (const ErroBanco&) {
-        throw;
-    } catch (const std::exception& e) {
+    }, [&](const Erro& e) {
         // The ticket being composed is dropped whole; its items were not
         // marked and wait for the next print.
         ctx.eventos.AdicionaEvento(std::string("Erro Impressao: ") + e.what());
         ApagaPedido(ctx);
-        ctx.eventos.AdicionaEvento("Fechando os Bancos apos impressao");
-        ctx.banco.FechaBanco();
-        ctx.banco.FechaBanco2();
-        ctx.banco.FechaBanco3();
-        ctx.eventos.AdicionaEvento("Bancos Fechados");
-    }
+        FechaBancosAposImpressao(ctx.eventos, ctx.banco);
+    });
     return !cupom.recusado();
 }
 

@@ -13,6 +13,7 @@
 #include "base/money.h"
 #include "base/record.h"
 #include "base/regional.h"
+#include "base/step.h"
 #include "core/activity_log.h"
 #include "core/context.h"
 #include "core/settings.h"
@@ -164,7 +165,7 @@ void GeraEtiqueta(Contexto& ctx, std::int32_t comanda, const std::string& itemCo
         ctx.eventos.AdicionaEvento("Impresso registro " + itemCozinha + " Não imprime = True");
         banco.FechaBanco2();
     };
-    try {
+    Passo([&] {
         const std::string caminhoModelo = Junta(ctx.pastaPrograma, "etiqueta.txt");
         if (!ctx.arquivos.podeLer(caminhoModelo)) {
             ctx.eventos.AdicionaEvento("Não foi encontrado o arquivo de modelo de etiqueta, etiqueta.txt");
@@ -238,13 +239,11 @@ void GeraEtiqueta(Contexto& ctx, std::int32_t comanda, const std::string& itemCo
         banco.FechaBanco2();
         marcaItemCozinha();
         t.confirma();
-    } catch (const ErroBanco&) {
-        throw;
-    } catch (const std::exception& e) {
+    }, [&](const Erro& e) {
         banco.FechaBanco2();
         ctx.eventos.AdicionaEvento("Erro imprimindo a etiqueta!");
         ctx.eventos.AdicionaEvento(e.what());
-    }
+    });
 }
 
 }  // namespace varelo

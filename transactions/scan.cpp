@@ -8,6 +8,7 @@
 #include <string>
 
 #include "base/errors.h"
+#include "base/step.h"
 #include "base/event_list.h"
 #include "base/file_patterns.h"
 #include "base/files.h"
@@ -43,29 +44,16 @@ std::string TextoNumero(const std::string& nome, std::size_t k) {
 
 // Runs one step of the scan. A failure is logged and, unless it is a file
 // access error, the file being handled is deleted so that a failing request
-// is not tried again; then the scan goes on with the next step. A database
-// failure is not handled here: it ends the whole scan.
-void Passo(Contexto& ctx, const std::string& nomeAtual, const std::function<void()>& passo) {
-    auto apagaAtual = [&] {
-        if (!nomeAtual.empty()) ApagaArquivo(ctx, Junta(ctx.varredura.PastaMonitor, nomeAtual));
-    };
-    try {
-        passo();
-    } catch (const ErroBanco&) {
-        throw;
-    } catch (const PedidoAdiado&) {
-        throw;
-    } catch (const Erro& e) {
+// is not tried again; then the scan goes on with the next step.
+void PassoDoPedido(Contexto& ctx, const std::string& nomeAtual, const std::function<void()>& passo) {
+    Passo(passo, [&](const Erro& e) {
         if (e.numero() == Erro::kAcessoArquivo) {
             ctx.eventos.AdicionaEvento("Erro de acesso a arquivo / Pasta");
-        } else {
-            ctx.eventos.AdicionaEvento(e.what());
-            apagaAtual();
+            return;
         }
-    } catch (const std::exception& e) {
         ctx.eventos.AdicionaEvento(e.what());
-        apagaAtual();
-    }
+        if (!nomeAtual.empty()) ApagaArquivo(ctx, Junta(ctx.varredura.PastaMonitor, nomeAtual));
+    });
 }
 
 void DefineComandaAtual(Contexto& ctx, const Pedido& p) {
@@ -74,34 +62,34 @@ void DefineComandaAtual(Contexto& ctx, const Pedido& p) {
 
 void Inclusao(Contexto& ctx, const Pedido& p) {
     const std::string& caminho = ctx.varredura.ArqAtual;
-    Passo(ctx, p.nome, [&] { DefineComandaAtual(ctx, p); });
-    Passo(ctx, p.nome, [&] {
+    PassoDoPedido(ctx, p.nome, [&] { DefineComandaAtual(ctx, p); });
+    PassoDoPedido(ctx, p.nome, [&] {
         if (ctx.varredura.ComandaAtual > 0) Chama(ctx.procs.InclueItem, caminho);
         else ApagaArquivo(ctx, caminho);
     });
-    Passo(ctx, p.nome, [&] {
+    PassoDoPedido(ctx, p.nome, [&] {
         if (ArquivoExiste(ctx.arquivos, caminho)) {
             ctx.eventos.AdicionaEvento("Inclusao ainda existe: Tentando apagar novamente");
             Espera(ctx.relogio, 0.5f);
             ApagaArquivo(ctx, caminho);
         }
     });
-    Passo(ctx, p.nome, [&] {
+    PassoDoPedido(ctx, p.nome, [&] {
         if (ArquivoExiste(ctx.arquivos, caminho)) {
             ctx.eventos.AdicionaEvento("Inclusao ainda existe: Tentando apagar novamente 2");
             Espera(ctx.relogio, 0.5f);
             ApagaArquivo(ctx, caminho);
         }
     });
-    Passo(ctx, p.nome, [&] { EsqueceInclusaoApagada(ctx, caminho); });
-    Passo(ctx, p.nome, [&] { Chama(ctx.procs.ExportaConsumos, ctx.varredura.PastaMonitor, p.numero); });
+    PassoDoPedido(ctx, p.nome, [&] { EsqueceInclusaoApagada(ctx, caminho); });
+    PassoDoPedido(ctx, p.nome, [&] { Chama(ctx.procs.ExportaConsumos, ctx.varredura.PastaMonitor, p.numero); });
 }
 
 void Exclusao(Contexto& ctx, const Pedido& p) {
-    Passo(ctx, p.nome, [&] { DefineComandaAtual(ctx, p); });
-    Passo(ctx, p.nome, [&] { ApagaArquivo(ctx, ctx.varredura.ArqAtual); });
-    Passo(ctx, p.nome, [&] { GravaErro(ctx, std::to_string(ctx.varredura.ComandaAtual)); });
-    Passo(ctx, p.nome, [&] { Chama(ctx.procs.ExportaConsumos, ctx.varredura.PastaMonitor, p.numero); });
+    PassoDoPedido(ctx, p.nome, [&] { DefineComandaAtual(ctx, p); });
+    PassoDoPedido(ctx, p.nome, [&] { ApagaArquivo(ctx, ctx.varredura.ArqAtual); });
+    PassoDoPedido(ctx, p.nome, [&] { GravaErro(ctx, std::to_string(ctx.varredura.ComandaAtual)); });
+    PassoDoPedido(ctx, p.nome, [&] { Chama(ctx.procs.ExportaConsumos, ctx.varredura.PastaMonitor, p.numero); });
 }
 
 // PRINTM and PRINTD: print, delete, a short pause for the printer, log row.
@@ -109,27 +97,27 @@ void Exclusao(Contexto& ctx, const Pedido& p) {
 void Impressao(Contexto& ctx, const Pedido& p,
                const std::function<bool(std::int32_t)>& imprime, const std::string& textoLog) {
     bool servido = true;
-    Passo(ctx, p.nome, [&] { DefineComandaAtual(ctx, p); });
-    Passo(ctx, p.nome, [&] { servido = ChamaOu(true, imprime, ParaInteiro32(p.numero)); });
+    PassoDoPedido(ctx, p.nome, [&] { DefineComandaAtual(ctx, p); });
+    PassoDoPedido(ctx, p.nome, [&] { servido = ChamaOu(true, imprime, ParaInteiro32(p.numero)); });
     if (!servido) return;
-    Passo(ctx, p.nome, [&] { ApagaArquivo(ctx, ctx.varredura.ArqAtual); });
-    Passo(ctx, p.nome, [&] {
+    PassoDoPedido(ctx, p.nome, [&] { ApagaArquivo(ctx, ctx.varredura.ArqAtual); });
+    PassoDoPedido(ctx, p.nome, [&] {
         ctx.eventos.AdicionaEvento("Esperando 1s ...");
         Espera(ctx.relogio, 0.5f);
     });
-    Passo(ctx, p.nome, [&] { GravaLog(ctx, textoLog + p.numero, "OPERACAO", "PALM"); });
+    PassoDoPedido(ctx, p.nome, [&] { GravaLog(ctx, textoLog + p.numero, "OPERACAO", "PALM"); });
 }
 
 void FechamentoConta(Contexto& ctx, const Pedido& p) {
     ResultadoConta resultado = ResultadoConta::NaoImpressa;
-    Passo(ctx, p.nome, [&] { DefineComandaAtual(ctx, p); });
-    Passo(ctx, p.nome, [&] {
+    PassoDoPedido(ctx, p.nome, [&] { DefineComandaAtual(ctx, p); });
+    PassoDoPedido(ctx, p.nome, [&] {
         resultado = ChamaOu(ResultadoConta::NaoImpressa, ctx.procs.FechaConta, ParaInteiro32(p.numero),
                             ctx.varredura.ArqAtual, std::string());
     });
     if (resultado == ResultadoConta::Recusada) return;
-    Passo(ctx, p.nome, [&] { ApagaArquivo(ctx, ctx.varredura.ArqAtual); });
-    Passo(ctx, p.nome, [&] { GravaLog(ctx, "PALM Fecha Conta " + p.numero, "OPERACAO", "PALM"); });
+    PassoDoPedido(ctx, p.nome, [&] { ApagaArquivo(ctx, ctx.varredura.ArqAtual); });
+    PassoDoPedido(ctx, p.nome, [&] { GravaLog(ctx, "PALM Fecha Conta " + p.numero, "OPERACAO", "PALM"); });
 }
 
 void Despacha(Contexto& ctx, const std::string& nome) {
@@ -147,22 +135,22 @@ void Despacha(Contexto& ctx, const std::string& nome) {
         FechamentoConta(ctx, pedido());
     } else if (tipo == "FECHACOMANDA") {
         const Pedido p = pedido();
-        Passo(ctx, nome, [&] { DefineComandaAtual(ctx, p); });
-        Passo(ctx, nome, [&] { ApagaArquivo(ctx, ctx.varredura.ArqAtual); });
+        PassoDoPedido(ctx, nome, [&] { DefineComandaAtual(ctx, p); });
+        PassoDoPedido(ctx, nome, [&] { ApagaArquivo(ctx, ctx.varredura.ArqAtual); });
     } else if (tipo == "ATUALIZA") {
         const Pedido p = pedido();
-        Passo(ctx, nome, [&] { DefineComandaAtual(ctx, p); });
-        Passo(ctx, nome, [&] {
+        PassoDoPedido(ctx, nome, [&] { DefineComandaAtual(ctx, p); });
+        PassoDoPedido(ctx, nome, [&] {
             Chama(ctx.procs.ExportaConsumos, ctx.varredura.PastaMonitor, std::to_string(ctx.varredura.ComandaAtual));
         });
-        Passo(ctx, nome, [&] { ApagaArquivo(ctx, ctx.varredura.ArqAtual); });
+        PassoDoPedido(ctx, nome, [&] { ApagaArquivo(ctx, ctx.varredura.ArqAtual); });
     } else if (tipo == "ATUCOM") {
-        Passo(ctx, nome, [&] { Chama(ctx.procs.ExportaComandas, ctx.varredura.PastaMonitor); });
-        Passo(ctx, nome, [&] { ApagaArquivo(ctx, ctx.varredura.ArqAtual); });
+        PassoDoPedido(ctx, nome, [&] { Chama(ctx.procs.ExportaComandas, ctx.varredura.PastaMonitor); });
+        PassoDoPedido(ctx, nome, [&] { ApagaArquivo(ctx, ctx.varredura.ArqAtual); });
     } else if (tipo == "IMP") {
         bool servido = true;
-        Passo(ctx, nome, [&] { servido = ChamaOu(true, ctx.procs.ImprimeDiverso, ctx.varredura.ArqAtual); });
-        if (servido) Passo(ctx, nome, [&] { ApagaArquivo(ctx, ctx.varredura.ArqAtual); });
+        PassoDoPedido(ctx, nome, [&] { servido = ChamaOu(true, ctx.procs.ImprimeDiverso, ctx.varredura.ArqAtual); });
+        if (servido) PassoDoPedido(ctx, nome, [&] { ApagaArquivo(ctx, ctx.varredura.ArqAtual); });
     }
 }
 
@@ -243,7 +231,7 @@ void Unidade(Contexto& ctx, const std::string& nome) {
                                     "), nova tentativa na próxima varredura: " + nome);
             return;
         }
-        Passo(ctx, "", [&] {
+        PassoDoPedido(ctx, "", [&] {
             Rejeita(ctx, nome, tipo);
             ctx.varredura.recusas.erase(nome);
         });
@@ -255,7 +243,7 @@ void Unidade(Contexto& ctx, const std::string& nome) {
 void Verificacao(Contexto& ctx, const std::function<void()>& verificacao) {
     ctx.banco.novaUnidade();
     try {
-        Passo(ctx, "", verificacao);
+        PassoDoPedido(ctx, "", verificacao);
     } catch (const ErroBanco& e) {
         if (e.perdaDeConexao()) throw;
         ctx.banco.abandona();
@@ -282,7 +270,7 @@ std::string TipoDoPedido(const std::string& nome) {
 void VarreDirs(Contexto& ctx) {
     ctx.varredura.PastaMonitor = ctx.cfg.txtPasta;
     std::vector<std::string> nomes;
-    Passo(ctx, "", [&] { nomes = ListaPorPadrao(ctx.arquivos, ctx.varredura.PastaMonitor, "*.txt"); });
+    PassoDoPedido(ctx, "", [&] { nomes = ListaPorPadrao(ctx.arquivos, ctx.varredura.PastaMonitor, "*.txt"); });
     ctx.timer1.desliga();
     for (const std::string& nome : nomes) {
         ctx.varredura.ArqAtual = Junta(ctx.varredura.PastaMonitor, nome);
