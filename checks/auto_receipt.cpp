@@ -10,6 +10,7 @@
 #include "core/activity_log.h"
 #include "core/context.h"
 #include "db/banco.h"
+#include "db/sql.h"
 
 namespace varelo {
 

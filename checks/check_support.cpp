@@ -21,13 +21,6 @@ std::int32_t Inteiro32(const Registros& r, const std::string& nome) {
     return ParaInteiro32(PontoParaVirgula(r.texto(nome)));
 }
 
-Dinheiro DinheiroDoBanco(const std::string& texto) {
-    if (!EhNumeroSql(texto)) throw Erro("Tipo incompatível");
-    return LeDinheiro(PontoParaVirgula(texto));
-}
-
-std::string TextoDinheiroSql(Dinheiro valor) { return VirgulaParaPonto(TextoPadrao(valor)); }
-
 std::string TextoDataHora(const std::string& t) {
     // yyyy-mm-dd hh:mm:ss, perhaps followed by fractions of a second.
     static const char kForma[] = "dddd-dd-dd dd:dd:dd";

@@ -27,11 +27,6 @@ extern const std::string kSeparador;
 // The column as a 32-bit integer; a null or a text that is not a number
 // throws Erro.
 std::int32_t Inteiro32(const Registros& r, const std::string& nome);
-// A number text of the server as money.
-Dinheiro DinheiroDoBanco(const std::string& texto);
-// Money as statement text: the regional default text with a decimal point
-// (12,5 -> 12.5; 24 -> 24).
-std::string TextoDinheiroSql(Dinheiro valor);
 // A date-time of the server as "yyyy/mm/dd hh:MM:ss"; throws Erro when the
 // text is not a date-time.
 std::string TextoDataHora(const std::string& doBanco);

@@ -27,16 +27,6 @@ Dinheiro TaxaDoRegistro(Contexto& ctx, const std::string& chave) {
 
 }  // namespace
 
-Dinheiro DinheiroDoBanco(const std::string& texto) {
-    // The server writes a decimal point and no grouping; anything else is
-    // not a value of a numeric column.
-    const std::size_t e = texto.find_first_of("eE");
-    if (!EhNumeroSql(texto.substr(0, e)) ||
-        (e != std::string::npos && !EhInteiroSql(texto.substr(e + 1))))
-        throw Erro("Tipo incompatível: " + texto);
-    return LeDinheiro(PontoParaVirgula(texto));
-}
-
 std::optional<Dinheiro> DinheiroDaColuna(const Registros& rs, const std::string& coluna) {
     const auto valor = rs.campo(coluna);
     if (!valor) return std::nullopt;

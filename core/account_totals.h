@@ -14,9 +14,6 @@ class Registros;
 // The description shown for an item whose product has no row.
 inline constexpr const char* kProdutoNaoEncontrado = "Produto não encontrado";
 
-// A decimal value as the server sends it ("12.5000", "-1", "3") as money,
-// rounded to four decimals. Throws Erro for a text that is no such number.
-Dinheiro DinheiroDoBanco(const std::string& texto);
 // A column of the current row as money; nothing for a null.
 std::optional<Dinheiro> DinheiroDaColuna(const Registros& rs, const std::string& coluna);
 

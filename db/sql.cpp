@@ -1,5 +1,9 @@
 #include "db/sql.h"
 
+#include "base/errors.h"
+#include "base/record.h"
+#include "base/regional.h"
+
 namespace varelo {
 
 std::string EscapaSql(std::string_view texto, bool semBarraInvertida) {
@@ -40,5 +44,17 @@ bool EhInteiroSql(std::string_view t) {
     const std::size_t n = Digitos(t, i);
     return n > 0 && i + n == t.size();
 }
+
+Dinheiro DinheiroDoBanco(const std::string& texto) {
+    // The server writes a decimal point and no grouping; anything else is
+    // not a value of a numeric column.
+    const std::size_t e = texto.find_first_of("eE");
+    if (!EhNumeroSql(std::string_view(texto).substr(0, e)) ||
+        (e != std::string::npos && !EhInteiroSql(std::string_view(texto).substr(e + 1))))
+        throw Erro("Tipo incompatível");
+    return LeDinheiro(PontoParaVirgula(texto));
+}
+
+std::string TextoDinheiroSql(Dinheiro valor) { return VirgulaParaPonto(TextoPadrao(valor)); }
 
 }  // namespace varelo

@@ -2,6 +2,8 @@
 #include <string>
 #include <string_view>
 
+#include "base/money.h"
+
 namespace varelo {
 
 // The one quoting helper: a text made safe to stand between apostrophes in a
@@ -17,5 +19,13 @@ std::string EscapaSql(std::string_view texto, bool semBarraInvertida);
 bool EhNumeroSql(std::string_view texto);
 // A whole number: an optional sign and digits.
 bool EhInteiroSql(std::string_view texto);
+
+// The one reader of money from the server: a decimal value as it sends it
+// ("12.5000", "-1", "3", "2.5E+3"), rounded to four decimals. Throws Erro
+// "Tipo incompatível" for a text that is no such number.
+Dinheiro DinheiroDoBanco(const std::string& texto);
+// Money as statement text: the regional default text with a decimal point
+// (12,5 -> 12.5; 24 -> 24).
+std::string TextoDinheiroSql(Dinheiro valor);
 
 }  // namespace varelo

@@ -4,6 +4,7 @@
 #include "base/errors.h"
 #include "base/text_columns.h"
 #include "core/account_totals.h"
+#include "db/sql.h"
 
 namespace varelo {
 namespace {
