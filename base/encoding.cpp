@@ -127,4 +127,43 @@ std::string Utf8OuCp1252(const std::string& bytes) {
     return EhUtf8Valido(bytes) ? bytes : DeCp1252(bytes);
 }
 
+std::u16string ParaUtf16(const std::string& utf8) {
+    std::u16string saida;
+    saida.reserve(utf8.size());
+    for (std::size_t i = 0; i < utf8.size();) {
+        char32_t c;
+        const std::size_t n = DecodificaUtf8(utf8, i, c);
+        if (n == 0) {
+            saida.push_back(u'\uFFFD');
+            ++i;
+            continue;
+        }
+        i += n;
+        if (c >= 0x10000) {
+            c -= 0x10000;
+            saida.push_back(static_cast<char16_t>(0xD800 + (c >> 10)));
+            saida.push_back(static_cast<char16_t>(0xDC00 + (c & 0x3FF)));
+        } else {
+            saida.push_back(static_cast<char16_t>(c));
+        }
+    }
+    return saida;
+}
+
+std::string ParaUtf8(const char16_t* texto, std::size_t n) {
+    std::string saida;
+    saida.reserve(n);
+    for (std::size_t i = 0; i < n; ++i) {
+        char32_t c = texto[i];
+        if (c >= 0xD800 && c < 0xDC00 && i + 1 < n && texto[i + 1] >= 0xDC00 && texto[i + 1] < 0xE000) {
+            c = 0x10000 + ((c - 0xD800) << 10) + (texto[i + 1] - 0xDC00);
+            ++i;
+        } else if (c >= 0xD800 && c < 0xE000) {
+            c = kSubstituto;
+        }
+        AcrescentaUtf8(saida, c);
+    }
+    return saida;
+}
+
 }  // namespace varelo

@@ -6,78 +6,13 @@
 #include <algorithm>
 #include <cstring>
 
+#include "base/encoding.h"
 #include "base/errors.h"
 
 namespace varelo::odbc {
 namespace {
 
 constexpr long kErroGenerico = -2147467259;  // what a driver-less failure reports
-
-// UTF-8 to UTF-16. A byte that does not start a well-formed sequence (a
-// stray continuation byte, a truncated or overlong sequence, an encoded
-// surrogate or a value beyond U+10FFFF) becomes one U+FFFD, so the result is
-// always valid UTF-16: a lone surrogate makes the server refuse the whole
-// statement.
-std::u16string ParaUtf16(const std::string& s) {
-    std::u16string out;
-    auto byte = [&](std::size_t i) { return static_cast<unsigned char>(s[i]); };
-    for (std::size_t i = 0; i < s.size();) {
-        const unsigned char c = byte(i);
-        char32_t cp;
-        std::size_t n;
-        if (c < 0x80) { cp = c; n = 1; }
-        else if (c >= 0xC2 && c <= 0xDF) { cp = c & 0x1F; n = 2; }
-        else if (c >= 0xE0 && c <= 0xEF) { cp = c & 0x0F; n = 3; }
-        else if (c >= 0xF0 && c <= 0xF4) { cp = c & 0x07; n = 4; }
-        else { out.push_back(u'\uFFFD'); ++i; continue; }
-        bool valido = i + n <= s.size();
-        for (std::size_t k = 1; valido && k < n; ++k) {
-            valido = (byte(i + k) & 0xC0) == 0x80;
-            cp = (cp << 6) | (byte(i + k) & 0x3F);
-        }
-        const char32_t minimo = n == 3 ? 0x800 : n == 4 ? 0x10000 : 0;
-        if (!valido || cp < minimo || cp > 0x10FFFF || (cp >= 0xD800 && cp < 0xE000)) {
-            out.push_back(u'\uFFFD');
-            ++i;
-            continue;
-        }
-        i += n;
-        if (cp >= 0x10000) {
-            cp -= 0x10000;
-            out.push_back(static_cast<char16_t>(0xD800 + (cp >> 10)));
-            out.push_back(static_cast<char16_t>(0xDC00 + (cp & 0x3FF)));
-        } else {
-            out.push_back(static_cast<char16_t>(cp));
-        }
-    }
-    return out;
-}
-
-std::string ParaUtf8(const char16_t* s, std::size_t n) {
-    std::string out;
-    for (std::size_t i = 0; i < n; ++i) {
-        char32_t cp = s[i];
-        if (cp >= 0xD800 && cp < 0xDC00 && i + 1 < n && s[i + 1] >= 0xDC00 && s[i + 1] < 0xE000) {
-            cp = 0x10000 + ((cp - 0xD800) << 10) + (s[i + 1] - 0xDC00);
-            ++i;
-        }
-        if (cp < 0x80) out += static_cast<char>(cp);
-        else if (cp < 0x800) {
-            out += static_cast<char>(0xC0 | (cp >> 6));
-            out += static_cast<char>(0x80 | (cp & 0x3F));
-        } else if (cp < 0x10000) {
-            out += static_cast<char>(0xE0 | (cp >> 12));
-            out += static_cast<char>(0x80 | ((cp >> 6) & 0x3F));
-            out += static_cast<char>(0x80 | (cp & 0x3F));
-        } else {
-            out += static_cast<char>(0xF0 | (cp >> 18));
-            out += static_cast<char>(0x80 | ((cp >> 12) & 0x3F));
-            out += static_cast<char>(0x80 | ((cp >> 6) & 0x3F));
-            out += static_cast<char>(0x80 | (cp & 0x3F));
-        }
-    }
-    return out;
-}
 
 SQLWCHAR* W(std::u16string& s) { return reinterpret_cast<SQLWCHAR*>(s.data()); }
 

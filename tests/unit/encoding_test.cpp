@@ -44,5 +44,15 @@ TEST(Utf8, Validacao) {
     EXPECT_EQ(Utf8OuCp1252("\xc3\xa9 \xe9"), "Ã© é");
 }
 
+// The driver's wide text: always valid UTF-16, and back.
+TEST(Utf16, IdaEVolta) {
+    EXPECT_EQ(ParaUtf16("Ação \xf0\x9f\x98\x80"), u"Ação \U0001F600");
+    EXPECT_EQ(ParaUtf16("a\xe9" "b\xed\xa0\x80"), u"a\uFFFDb\uFFFD\uFFFD\uFFFD");  // Windows-1252, a surrogate
+    const std::u16string volta = u"Pão \U0001F600";
+    EXPECT_EQ(ParaUtf8(volta.data(), volta.size()), "Pão \xf0\x9f\x98\x80");
+    const char16_t sozinho[] = {u'x', 0xD800, u'y'};
+    EXPECT_EQ(ParaUtf8(sozinho, 3), "x\uFFFDy");
+}
+
 }  // namespace
 }  // namespace varelo
