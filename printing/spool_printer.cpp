@@ -7,6 +7,7 @@
 #include <sstream>
 
 #include "base/errors.h"
+#include "base/files.h"
 #include "base/regional.h"
 
 namespace fs = std::filesystem;
@@ -14,29 +15,10 @@ namespace fs = std::filesystem;
 namespace varelo {
 namespace {
 
-std::string SemCr(const std::string& texto) {
-    std::string saida;
-    for (std::size_t i = 0; i < texto.size(); ++i) {
-        if (texto[i] == '\r' && i + 1 < texto.size() && texto[i + 1] == '\n') continue;
-        saida += texto[i];
-    }
-    return saida;
-}
-
-void GravaAtomico(const fs::path& destino, const std::string& conteudo) {
-    const fs::path temporario = destino.parent_path() / ("." + destino.filename().string() + ".tmp");
-    {
-        std::ofstream f(temporario, std::ios::binary | std::ios::trunc);
-        f << conteudo;
-        if (!f) throw Erro("Não foi possível gravar " + temporario.string());
-    }
-    fs::rename(temporario, destino);
-}
-
 }  // namespace
 
 ImpressoraSpool::ImpressoraSpool(std::string raiz, Familias familiasDaMaquina)
-    : raiz_(std::move(raiz)), familias_(std::move(familiasDaMaquina)) {
+    : ImpressoraComEstado("Courier New"), raiz_(std::move(raiz)), familias_(std::move(familiasDaMaquina)) {
     const auto lista = impressoras();
     if (std::find(lista.begin(), lista.end(), "default") != lista.end()) atual_ = "default";
     else if (!lista.empty()) atual_ = lista.front();
@@ -79,17 +61,7 @@ std::string ImpressoraSpool::fonte(int indice) {
     return nomes[static_cast<std::size_t>(indice)];
 }
 
-void ImpressoraSpool::imprime(const std::string& texto) {
-    if (atual_.empty()) throw Erro("Nenhuma impressora instalada");
-    documento_ += SemCr(texto) + "\n";
-    temDocumento_ = true;
-}
-
-bool ImpressoraSpool::terminaDocumento() {
-    if (!temDocumento_) return true;
-    const std::string conteudo = std::move(documento_);
-    documento_.clear();
-    temDocumento_ = false;
+bool ImpressoraSpool::entrega(const std::vector<std::string>& linhas, std::string& erro) {
     try {
         const fs::path pasta = fs::path(raiz_) / atual_;
         if (!fs::is_directory(pasta)) throw Erro("A impressora " + atual_ + " não existe mais");
@@ -105,12 +77,14 @@ bool ImpressoraSpool::terminaDocumento() {
         std::ostringstream fonte;
         fonte << fonte_ << "\n" << TextoPadrao(static_cast<double>(tamanho_)) << "\n"
               << (negrito_ ? "True" : "False") << "\n";
-        GravaAtomico(pasta / (std::string(numero) + ".font"), fonte.str());
-        GravaAtomico(pasta / (std::string(numero) + ".txt"), conteudo);
-        erro_.clear();
+        std::string conteudo;
+        for (const std::string& linha : linhas) conteudo += linha + "\n";
+        ArquivosDisco disco;
+        disco.gravaAtomico((pasta / (std::string(numero) + ".font")).string(), fonte.str());
+        disco.gravaAtomico((pasta / (std::string(numero) + ".txt")).string(), conteudo);
         return true;
     } catch (const std::exception& e) {
-        erro_ = e.what();
+        erro = e.what();
         return false;
     }
 }

@@ -125,9 +125,10 @@ bool ImprimeNaFila(const std::string& fila, const Fonte& fonte,
 
 }  // namespace
 
-ImpressoraQt::ImpressoraQt() { atual_ = escolhePadrao(); }
+ImpressoraQt::ImpressoraQt() : ImpressoraComEstado("DejaVu Sans Mono") { atual_ = escolhePadrao(); }
 
-ImpressoraQt::ImpressoraQt(ParaPdf destino) : arquivoPdf_(std::move(destino.arquivo)) {
+ImpressoraQt::ImpressoraQt(ParaPdf destino)
+    : ImpressoraComEstado("DejaVu Sans Mono"), arquivoPdf_(std::move(destino.arquivo)) {
     if (arquivoPdf_.empty()) throw Erro("Arquivo PDF da impressão não informado");
     atual_ = kImpressoraPdf;
 }
@@ -163,48 +164,19 @@ std::string ImpressoraQt::fonte(int indice) {
     return S(familias.at(indice));
 }
 
-void ImpressoraQt::imprime(const std::string& texto) {
-    // A printer installed since the last look becomes current when there
-    // was none.
-    if (atual_.empty()) atual_ = escolhePadrao();
-    if (atual_.empty()) throw Erro("Nenhuma impressora instalada");
-    std::string linha;
-    for (std::size_t i = 0; i < texto.size(); ++i) {
-        if (texto[i] == '\n') {
-            linhas_.push_back(std::move(linha));
-            linha.clear();
-        } else if (texto[i] == '\r' && i + 1 < texto.size() && texto[i + 1] == '\n') {
-            // The CR of a CR LF belongs to the line break.
-        } else {
-            linha += texto[i];
-        }
-    }
-    linhas_.push_back(std::move(linha));
-    temDocumento_ = true;
-}
-
-bool ImpressoraQt::terminaDocumento() {
-    // Nothing printed since the last end: no empty page comes out.
-    if (!temDocumento_) return true;
-    const std::vector<std::string> linhas = std::move(linhas_);
-    linhas_.clear();
-    temDocumento_ = false;
+bool ImpressoraQt::entrega(const std::vector<std::string>& linhas, std::string& erro) {
     const Fonte fonte{fonte_, tamanho_, negrito_};
-
-    std::string erro;
-    bool impresso = false;
     if (!arquivoPdf_.empty()) {
         QPrinter impressora(QPrinter::HighResolution);
         impressora.setOutputFormat(QPrinter::PdfFormat);
         impressora.setOutputFileName(Q(arquivoPdf_));
-        impresso = Pinta(impressora, fonte, linhas, "no arquivo " + arquivoPdf_, erro);
-    } else if (!QPrinterInfo::availablePrinterNames().contains(Q(atual_))) {
-        erro = "A impressora " + atual_ + " não existe mais";
-    } else {
-        impresso = ImprimeNaFila(atual_, fonte, linhas, erro);
+        return Pinta(impressora, fonte, linhas, "no arquivo " + arquivoPdf_, erro);
     }
-    erro_ = impresso ? std::string() : erro;
-    return impresso;
+    if (!QPrinterInfo::availablePrinterNames().contains(Q(atual_))) {
+        erro = "A impressora " + atual_ + " não existe mais";
+        return false;
+    }
+    return ImprimeNaFila(atual_, fonte, linhas, erro);
 }
 
 }  // namespace varelo

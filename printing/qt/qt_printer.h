@@ -2,7 +2,7 @@
 #include <string>
 #include <vector>
 
-#include "base/printing_system.h"
+#include "printing/printer_state.h"
 
 namespace varelo {
 
@@ -19,7 +19,7 @@ namespace varelo {
 // printer, kImpressoraPdf, that writes each ended document to a PDF file.
 //
 // Qt fonts and painting need the QGuiApplication: use it on that thread.
-class ImpressoraQt final : public SistemaImpressao {
+class ImpressoraQt final : public ImpressoraComEstado {
 public:
     // The one printer of a printing system made by ParaPdf.
     static constexpr const char* kImpressoraPdf = "PDF";
@@ -35,38 +35,16 @@ public:
     explicit ImpressoraQt(ParaPdf destino);
 
     std::vector<std::string> impressoras() override;
-    std::string impressoraAtual() const override { return atual_; }
     void selecionaImpressora(const std::string& nome) override;
     int quantidadeFontes() override;
     std::string fonte(int indice) override;
-    std::string nomeFonte() const override { return fonte_; }
-    void defineNomeFonte(const std::string& nome) override { fonte_ = nome; }
-    float tamanhoFonte() const override { return tamanho_; }
-    void defineTamanhoFonte(float pontos) override { tamanho_ = pontos; }
-    bool negrito() const override { return negrito_; }
-    void defineNegrito(bool ligado) override { negrito_ = ligado; }
-    void imprime(const std::string& texto) override;
-    bool terminaDocumento() override;
-    void descartaDocumento() override {
-        linhas_.clear();
-        temDocumento_ = false;
-    }
-    std::string ultimoErro() const override { return erro_; }
-
-    // The lines of the document being printed, as they will be painted.
-    const std::vector<std::string>& linhasPendentes() const { return linhas_; }
 
 private:
+    bool entrega(const std::vector<std::string>& linhas, std::string& erro) override;
+    void procuraImpressora() override { atual_ = escolhePadrao(); }
     std::string escolhePadrao();
 
     std::string arquivoPdf_;  // empty for the desktop's printers
-    std::string atual_;
-    std::string fonte_ = "DejaVu Sans Mono";
-    float tamanho_ = 10;
-    bool negrito_ = false;
-    std::vector<std::string> linhas_;
-    bool temDocumento_ = false;
-    std::string erro_;
 };
 
 }  // namespace varelo
