@@ -7,6 +7,7 @@
 #include "base/errors.h"
 #include "base/event_list.h"
 #include "base/files.h"
+#include "base/lines.h"
 #include "base/platform.h"
 #include "base/regional.h"
 #include "core/activity_log.h"
@@ -18,11 +19,15 @@ namespace {
 constexpr int kMaximoTentativas = 5;
 constexpr const char* kSeparador = "-----------------------------";
 
+// A reply that cannot be written logs the failure and then the write that
+// could not follow it, and the program goes on.
 void GravaResposta(Contexto& ctx, const std::string& nome, const std::string& conteudo) {
+    const std::string caminho = Junta(ctx.cfg.txtPasta, nome);
     try {
-        ctx.arquivos.grava(Junta(ctx.cfg.txtPasta, nome), conteudo + "\r\n");
+        ctx.arquivos.grava(caminho, conteudo + "\r\n");
     } catch (const Erro& e) {
         ctx.eventos.AdicionaEvento(e.what());
+        ctx.eventos.AdicionaEvento("Resposta não gravada: " + caminho);
     }
 }
 
@@ -34,22 +39,6 @@ std::string AspasShell(const std::string& texto) {
         else saida += c;
     }
     return saida + "'";
-}
-
-std::vector<std::string> Linhas(const std::string& texto) {
-    std::vector<std::string> linhas;
-    std::string atual;
-    for (std::size_t i = 0; i < texto.size(); ++i) {
-        if (texto[i] == '\r' && i + 1 < texto.size() && texto[i + 1] == '\n') continue;
-        if (texto[i] == '\n' || texto[i] == '\r') {
-            linhas.push_back(atual);
-            atual.clear();
-        } else {
-            atual += texto[i];
-        }
-    }
-    if (!atual.empty()) linhas.push_back(atual);
-    return linhas;
 }
 
 bool Apaga(Contexto& ctx, const std::string& tNome, int& tentativas);
@@ -101,7 +90,7 @@ bool ApagaArqRede(Contexto& ctx, const std::string& f, int& tentativas) {
         long identificador = 0;
         const std::string fim = f.size() > 8 ? f.substr(f.size() - 8) : f;
         std::string net;
-        for (const std::string& linha : Linhas(DeCp1252(ctx.arquivos.le(lista)))) {
+        for (const std::string& linha : LinhasDoTexto(DeCp1252(ctx.arquivos.le(lista)))) {
             if (linha.find(fim) == std::string::npos) continue;
             identificador = ParaInteiro32(linha.substr(0, 6));
             if (net.empty()) net = ctx.executor.localiza("Net", ctx.varredura.PastaMonitor);

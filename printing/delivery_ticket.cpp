@@ -25,8 +25,6 @@ namespace {
 const std::string kTracos(48, '-');
 const std::string kCrLf = "\r\n";
 
-
-
 // A decimal column as the server sends it ("2.5000"); a null is 0.
 Dinheiro NumeroDoBanco(const std::optional<std::string>& valor) {
     if (!valor || Apara(*valor).empty()) return Dinheiro();
@@ -75,11 +73,14 @@ public:
     void imprime(const std::string& texto) { linhas_.push_back(texto); }
     void item(const std::string& idlanc) { itens_.push_back(idlanc); }
 
-    // False when the printer refused the ticket: its items wait.
-    bool termina() {
-        const DataHora agora = ctx_.relogio.agora();
-        imprime(DataDDMMAAAA(agora) + " - " + HoraTexto(agora));
-        for (std::int32_t i = 0; i < ctx_.cfg.LinhaFim; ++i) imprime(" ");
+    // False when the printer refused the ticket: its items wait. Without
+    // `rodape` it ends without the date line and the blank feed lines.
+    bool termina(bool rodape = true) {
+        if (rodape) {
+            const DataHora agora = ctx_.relogio.agora();
+            imprime(DataDDMMAAAA(agora) + " - " + HoraTexto(agora));
+            for (std::int32_t i = 0; i < ctx_.cfg.LinhaFim; ++i) imprime(" ");
+        }
         Documento documento{impressora_, Documento::Fonte::CozinhaSeInstalada, std::move(linhas_)};
         const std::vector<std::string> itens = std::move(itens_);
         linhas_.clear();
@@ -149,13 +150,11 @@ bool ImprimeDelivery(Contexto& ctx, std::int32_t pedido) {
         std::int32_t item = 0;
         std::string impressoraAnterior;
         bool clientePendente = true;
-        // The attendant line heads the first ticket that prints anything,
-        // even when the order's first item belongs to a group not printed.
-        bool atendentePendente = true;
+        bool pula = false;
 
         for (; !rs.eof(); rs.proximo()) {
             ++item;
-            bool pula = false;
+            pula = false;
 
             banco.AbreBanco3(
                 "Select Produtos.codigo, Grupos.idGrupo, Grupos.Impressoradelivery as Impressora "
@@ -189,8 +188,10 @@ bool ImprimeDelivery(Contexto& ctx, std::int32_t pedido) {
                 clientePendente = false;
             }
 
-            if (atendentePendente && !pula) {
-                atendentePendente = false;
+            // The attendant line is decided on the order's first row: it
+            // heads the first ticket, and is left out when that item is not
+            // printed.
+            if (item == 1 && !pula) {
                 const std::string atendente = Apara(rs.textoOuVazio("lancado"));
                 if (!atendente.empty()) {
                     bilhete.imprime("ATENDENTE:   " + atendente);
@@ -213,9 +214,9 @@ bool ImprimeDelivery(Contexto& ctx, std::int32_t pedido) {
             bilhete.imprime(kTracos);
             bilhete.item(idlanc);
         }
-        // The last ticket is ended in full also when the order's last item
-        // was one that is not printed.
-        if (bilhete.aberto() && !bilhete.termina()) todosAceitos = false;
+        // An order whose last item is not printed ends its open ticket
+        // without the date line and the feed lines.
+        if (bilhete.aberto() && !bilhete.termina(!pula)) todosAceitos = false;
 
         ctx.eventos.AdicionaEvento("Fim da impressao delivery " + numero);
         banco.FechaBanco();

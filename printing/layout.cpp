@@ -8,6 +8,7 @@
 #include "base/errors.h"
 #include "base/event_list.h"
 #include "base/files.h"
+#include "base/lines.h"
 #include "base/printing_system.h"
 #include "base/regional.h"
 #include "base/text_columns.h"
@@ -30,28 +31,12 @@ bool FonteInstalada(SistemaImpressao& impressao, const std::string& nome) {
     return false;
 }
 
+// The name first: a size that is not a number stops after it, with size and
+// bold as they were.
 void AplicaFonteCozinha(Contexto& ctx) {
-    // Converted first: a size that is not a number changes nothing.
-    const float tamanho = static_cast<float>(LeNumero(ctx.cfg.TamFonteCupomCozinha));
     ctx.impressao.defineNomeFonte(ctx.cfg.FonteCupomCozinha);
-    ctx.impressao.defineTamanhoFonte(tamanho);
+    ctx.impressao.defineTamanhoFonte(static_cast<float>(LeNumero(ctx.cfg.TamFonteCupomCozinha)));
     ctx.impressao.defineNegrito(true);
-}
-
-// The lines of a print file, CR LF or LF ends; no empty last line for a file
-// that ends with a line break.
-std::vector<std::string> Linhas(const std::string& texto) {
-    std::vector<std::string> linhas;
-    std::size_t inicio = 0;
-    while (inicio < texto.size()) {
-        std::size_t fim = texto.find('\n', inicio);
-        if (fim == std::string::npos) fim = texto.size();
-        std::string linha = texto.substr(inicio, fim - inicio);
-        if (!linha.empty() && linha.back() == '\r') linha.pop_back();
-        linhas.push_back(std::move(linha));
-        inicio = fim + 1;
-    }
-    return linhas;
 }
 
 }  // namespace
@@ -98,7 +83,7 @@ bool ImprimeDiverso(Contexto& ctx, const std::string& ArqImp) {
             ctx.eventos.AdicionaEvento("Arquivo de Impressao Vazio " + ArqImp);
             return true;
         }
-        const std::vector<std::string> linhas = Linhas(DeCp1252(bytes));
+        const std::vector<std::string> linhas = LinhasDoTexto(DeCp1252(bytes));
         Documento documento{linhas.front(), Documento::Fonte::Cozinha,
                             std::vector<std::string>(linhas.begin() + 1, linhas.end())};
         // Its mark is the removal of its file: a file printed and found again

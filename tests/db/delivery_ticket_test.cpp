@@ -209,7 +209,7 @@ TEST_F(ImpressaoDelivery, ItemNaoImpressoContaEEMarcadoMasNaoSaiNoBilhete) {
                                         "Fim da impressao delivery 10"}));
 }
 
-TEST_F(ImpressaoDelivery, UltimoItemNaoImpressoAindaFechaOBilheteComDataELinhasFinais) {
+TEST_F(ImpressaoDelivery, UltimoItemNaoImpressoFechaOBilheteSemDataNemLinhasFinais) {
     // A label-group item is not printed here either, and makes no label.
     Pedido(11, "1");
     ItemPedido(11, 10, "1", "Null", "'Ana'", "59.9");
@@ -219,14 +219,14 @@ TEST_F(ImpressaoDelivery, UltimoItemNaoImpressoAindaFechaOBilheteComDataELinhasF
 
     EXPECT_EQ(Documentos("cozinha"),
               (std::vector<std::string>{Texto({kMaria, Atendente("Ana"),
-                                               Item(11, 1, 2, "Feijoada Completa", "1", "R$ 59,90"),
-                                               kFim})}));
+                                               Item(11, 1, 2, "Feijoada Completa", "1", "R$ 59,90")})}));
     EXPECT_TRUE(Documentos("default").empty());
     EXPECT_TRUE(Documentos("bar").empty());
     EXPECT_TRUE(NaoImpressos(11).empty());
 }
 
-TEST_F(ImpressaoDelivery, PrimeiroItemNaoImpressoNaoTiraOAtendenteDoBilhete) {
+// The attendant line is decided on the order's first row.
+TEST_F(ImpressaoDelivery, PrimeiroItemNaoImpressoTiraOAtendenteDoBilhete) {
     Pedido(12, "1");
     ItemPedido(12, 10, "1", "Null", "'Ana'", "59.9");
     ItemPedido(12, 16, "4", "Null", "'Ana'", "0");
@@ -234,8 +234,7 @@ TEST_F(ImpressaoDelivery, PrimeiroItemNaoImpressoNaoTiraOAtendenteDoBilhete) {
     Imprime(12);
 
     EXPECT_EQ(Documentos("cozinha"),
-              (std::vector<std::string>{Texto({kMaria, Atendente("Ana"),
-                                               Item(12, 2, 2, "Feijoada Completa", "1", "R$ 59,90"),
+              (std::vector<std::string>{Texto({kMaria, Item(12, 2, 2, "Feijoada Completa", "1", "R$ 59,90"),
                                                kFim})}));
 }
 

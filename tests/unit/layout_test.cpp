@@ -47,8 +47,10 @@ TEST(DefineImpressora, SoONomeExatoSelecionaEFontesSoQuandoInstaladas) {
     EXPECT_EQ(t.impressao.impressoraAtual(), "bar");
     EXPECT_EQ(t.novosEventos(),
               (std::vector<std::string>{"Tipo incompatível", "Erro definindo a Impressora padrão!"}));
-    // A size that is not a number changed nothing; a font that is not
+    // A size that is not a number stops after the name; a font that is not
     // installed on "bar" is not applied. Font names match in their case.
+    EXPECT_EQ(Fonte(t), "DejaVu Sans Mono 12 negrito");
+    t.impressao.defineNomeFonte("Larabiefont");
     t.ctx.cfg.TamFonteCupomCozinha = "14,5";
     FonteCozinha(t.ctx);
     EXPECT_EQ(Fonte(t), "Larabiefont 12 negrito");
@@ -74,10 +76,10 @@ TEST(ImprimeDiverso, PrimeiraLinhaEscolheAImpressoraAsOutrasSaoImpressas) {
     EXPECT_TRUE(t.arquivos.podeLer(vazio));
     EXPECT_TRUE(t.documentos("bar").empty());
 
-    // Windows-1252 text, CR LF and LF line ends; lines printed as they stand.
-    const std::string arquivo = t.pedido("IMP2.txt", "bar\r\n  Pão de queijo\r\n\r\nTotal: 12,00\n");
+    // Windows-1252 text, CR LF, LF and CR line ends; lines printed as they stand.
+    const std::string arquivo = t.pedido("IMP2.txt", "bar\r\n  Pão de queijo\r\n\r\nTotal: 12,00\nTroco\rFim\r");
     ImprimeDiverso(t.ctx, arquivo);
-    EXPECT_EQ(t.documentos("bar"), std::vector<std::string>{"  Pão de queijo\n\nTotal: 12,00\n"});
+    EXPECT_EQ(t.documentos("bar"), std::vector<std::string>{"  Pão de queijo\n\nTotal: 12,00\nTroco\nFim\n"});
     EXPECT_EQ(t.novosEventos(), (std::vector<std::string>{"Gerando impressão para arquivo " + arquivo,
                                                           "Impressão finalizada " + arquivo,
                                                           "Tentando apagar " + arquivo, separador}));
