@@ -29,6 +29,10 @@ void Registros::proximo() {
     if (!eof()) ++linha_;
 }
 
+std::vector<std::string> Registros::colunas() const {
+    return r_ ? r_->colunas : std::vector<std::string>{};
+}
+
 std::size_t Registros::indiceColuna(const std::string& nome) const {
     if (eof()) throw Erro("Nenhum registro atual ao ler " + nome);
     for (std::size_t i = 0; i < r_->colunas.size(); ++i)

@@ -34,6 +34,8 @@ public:
 
     // Rows that the statement changed (Insert, Update, Delete); -1 unknown.
     long long afetadas() const;
+    // The names of the columns, in the statement's order.
+    std::vector<std::string> colunas() const;
 
     void preenche(std::unique_ptr<odbc::Resultado> r);
     void libera();

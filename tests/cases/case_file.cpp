@@ -1,0 +1,75 @@
+#include "tests/cases/case_file.h"
+
+#include <filesystem>
+#include <fstream>
+#include <sstream>
+#include <stdexcept>
+
+namespace varelo::casos {
+
+std::string Desescapa(const std::string& texto) {
+    std::string saida;
+    for (std::size_t i = 0; i < texto.size(); ++i) {
+        if (texto[i] != '\\' || i + 1 == texto.size()) {
+            saida += texto[i];
+            continue;
+        }
+        switch (texto[++i]) {
+            case 'r': saida += '\r'; break;
+            case 'n': saida += '\n'; break;
+            case 't': saida += '\t'; break;
+            case 's': saida += ' '; break;
+            default: saida += texto[i];
+        }
+    }
+    return saida;
+}
+
+std::vector<Diretiva> LeCaso(const std::string& caminho) {
+    std::ifstream entrada(caminho);
+    if (!entrada) throw std::runtime_error("case file not found: " + caminho);
+    std::vector<Diretiva> diretivas;
+    std::string linha;
+    for (int n = 1; std::getline(entrada, linha); ++n) {
+        if (!linha.empty() && linha.back() == '\r') linha.pop_back();
+        if (linha.rfind("    ", 0) == 0 || (!linha.empty() && linha[0] == '\t')) {
+            if (diretivas.empty()) throw std::runtime_error(caminho + ":" + std::to_string(n) + ": block without directive");
+            diretivas.back().bloco.push_back(linha.substr(linha[0] == '\t' ? 1 : 4));
+            continue;
+        }
+        if (linha.find_first_not_of(' ') == std::string::npos || linha[0] == '#') continue;
+        Diretiva d;
+        d.linha = n;
+        d.origem = caminho;
+        const std::size_t espaco = linha.find(' ');
+        d.nome = linha.substr(0, espaco);
+        d.resto = espaco == std::string::npos ? "" : linha.substr(espaco + 1);
+        std::istringstream palavras(d.resto);
+        for (std::string p; palavras >> p;) d.args.push_back(p);
+        if (d.nome == "include") {
+            const auto base = std::filesystem::path(caminho).parent_path();
+            for (Diretiva& incluida : LeCaso((base / d.resto).string())) diretivas.push_back(std::move(incluida));
+            continue;
+        }
+        diretivas.push_back(std::move(d));
+    }
+    return diretivas;
+}
+
+void ReescreveBloco(const std::string& origem, int linha, const std::vector<std::string>& bloco) {
+    std::ifstream entrada(origem);
+    std::vector<std::string> linhas;
+    for (std::string l; std::getline(entrada, l);) linhas.push_back(l);
+    entrada.close();
+    auto fim = linhas.begin() + linha;
+    auto depois = fim;
+    while (depois != linhas.end() && (depois->rfind("    ", 0) == 0 || (!depois->empty() && (*depois)[0] == '\t')))
+        ++depois;
+    std::vector<std::string> novo(linhas.begin(), fim);
+    for (const std::string& b : bloco) novo.push_back("    " + b);
+    novo.insert(novo.end(), depois, linhas.end());
+    std::ofstream saida(origem);
+    for (const std::string& l : novo) saida << l << "\n";
+}
+
+}  // namespace varelo::casos

@@ -1,0 +1,60 @@
+#pragma once
+// A case file: what the database and the folders hold, what the program
+// does, and what must come out. Line by line:
+//
+//   # a comment
+//   directive arguments...
+//       an indented block that belongs to the directive above it
+//
+// Setup: `include FILE` (directives of a shared file, relative to the case),
+// `sql` (a block of statements, each ending with ";" at a line's end),
+// `set FIELD VALUE` (a setting), `store KEY VALUE` (the per-user store),
+// `clock dd/mm/yyyy hh:mm:ss`, `file NAME TEXT` (a request file in the
+// monitored folder, written in Windows-1252), `home-file NAME TEXT` (in the
+// program folder), `refuse PRINTER` (the printing system refuses its
+// documents), `record PROCEDURE` (the procedure only logs "[PROCEDURE args]"),
+// `fail-deletes N` (the next N deletions fail), `current NAME NUMBER` (the
+// file and number being handled, as the scan sets them before a call).
+// Action: `do ACTION ARGS...`.
+// Expectations, each against what happened since the same kind was last
+// checked: `expect events` (block: the new event lines), `expect printer
+// NAME` (its new documents equal the golden file CASE.NAME.txt; none: no
+// golden file and `expect no printer NAME`), `expect font NAME
+// FONT|SIZE|BOLD`, `expect file NAME TEXT` / `expect file NAME @` (golden
+// CASE.NAME) / `expect no file NAME`, `expect files` (block: the monitored
+// folder's names), `expect rows SQL` (block: rows, columns joined by "|",
+// NULL for a null), `expect sql` (block: the statements the program sent),
+// `expect label` (the last label the port etiqueta.prn received equals the
+// golden CASE.etiqueta.prn), `expect printed`
+// (block: the list of printed items), `expect result VALUE` (what the last
+// action returned), `expect waits` (block: the clock's waits in ms). The
+// scratch folder reads {pasta} in event lines, statements and printed items.
+// With VARELO_ATUALIZA_ESPERADOS=1 the runner writes what came out into
+// the golden files and the blocks, to be read in the diff before a commit.
+//
+// In TEXT, \r \n \t \\ and \s (a space) are escapes.
+#include <string>
+#include <vector>
+
+namespace varelo::casos {
+
+struct Diretiva {
+    std::string nome;                  // the first word
+    std::vector<std::string> args;     // the rest, split at spaces
+    std::string resto;                 // the rest of the line as written
+    std::vector<std::string> bloco;    // the indented lines below it
+    std::string origem;                // the file it stands in
+    int linha = 0;                     // and its line
+};
+
+// Replaces the indented block below the directive at line `linha` of
+// `origem` (the update mode of the runner).
+void ReescreveBloco(const std::string& origem, int linha, const std::vector<std::string>& bloco);
+
+// The directives of a case file, includes resolved.
+std::vector<Diretiva> LeCaso(const std::string& caminho);
+
+// A TEXT argument with its escapes resolved.
+std::string Desescapa(const std::string& texto);
+
+}  // namespace varelo::casos

@@ -1,0 +1,406 @@
+// Runs every case file under tests/cases as a test of its own, against the
+// private server, with the program's procedures wired as the program wires
+// them. VARELO_ATUALIZA_ESPERADOS=1 writes the golden files from what came
+// out (read the diff before committing it).
+#include <gtest/gtest.h>
+
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+#include <functional>
+#include <map>
+#include <set>
+#include <sstream>
+
+#include "app/monitor.h"
+#include "app/wiring.h"
+#include "base/encoding.h"
+#include "base/money.h"
+#include "base/regional.h"
+#include "checks/auto_receipt.h"
+#include "checks/delivery_check.h"
+#include "core/context.h"
+#include "core/replies.h"
+#include "printing/labels.h"
+#include "tests/cases/case_file.h"
+#include "tests/support/delegating_printer.h"
+#include "tests/support/test_context.h"
+#include "transactions/scan.h"
+
+namespace varelo::casos {
+namespace {
+
+namespace fs = std::filesystem;
+
+std::string Raiz() {
+    const char* fonte = std::getenv("VARELO_SOURCE_DIR");
+    return std::string(fonte ? fonte : ".") + "/tests/cases";
+}
+
+std::string Le(const fs::path& caminho) {
+    std::ifstream f(caminho, std::ios::binary);
+    return std::string(std::istreambuf_iterator<char>(f), {});
+}
+
+std::string Junta(const std::vector<std::string>& linhas) {
+    std::string texto;
+    for (const std::string& l : linhas) texto += l + "\n";
+    return texto;
+}
+
+// The printing system of a case: the spool folders, refusing the documents
+// of the printers it is told to refuse, as a stopped queue would.
+class Impressao final : public ImpressaoDelegada {
+public:
+    using ImpressaoDelegada::ImpressaoDelegada;
+    std::set<std::string> recusa;
+
+    void imprime(const std::string& texto) override {
+        if (recusa.count(impressoraAtual())) recusado_ = true;
+        else real_.imprime(texto);
+    }
+    bool terminaDocumento() override {
+        if (!recusado_) return real_.terminaDocumento();
+        recusado_ = false;
+        return false;
+    }
+    void descartaDocumento() override {
+        recusado_ = false;
+        real_.descartaDocumento();
+    }
+    std::string ultimoErro() const override { return recusado_ ? "fila parada" : real_.ultimoErro(); }
+
+private:
+    bool recusado_ = false;
+};
+
+class Caso : public ::testing::Test {
+public:
+    explicit Caso(fs::path arquivo) : arquivo_(std::move(arquivo)) {}
+
+    void TestBody() override {
+        ContextoTeste::LimpaBanco();
+        ctx_.pastaPrograma = t_.ctx.pastaPrograma;
+        ctx_.cfg = t_.ctx.cfg;
+        LigaProcedimentos(ctx_, avisos_);
+        t_.banco.observaSql([this](const std::string& sql) { sqls_.push_back(sql); });
+        for (const Diretiva& d : LeCaso(arquivo_.string())) {
+            SCOPED_TRACE(arquivo_.filename().string() + ":" + std::to_string(d.linha) + ": " + d.nome + " " + d.resto);
+            Executa(d);
+            if (HasFatalFailure()) return;
+        }
+    }
+
+private:
+    std::string Arg(const Diretiva& d, std::size_t i) const { return i < d.args.size() ? d.args[i] : ""; }
+    std::int32_t Numero(const Diretiva& d, std::size_t i) const { return std::stoi(Arg(d, i)); }
+
+    void Executa(const Diretiva& d) {
+        if (d.nome == "sql") return Sql(d);
+        if (d.nome == "set") return Ajuste(Arg(d, 0), d.resto.substr(d.resto.find(' ') + 1));
+        if (d.nome == "store") return t_.armazem.grava("Varelo", "Config", Arg(d, 0), d.resto.substr(d.resto.find(' ') + 1));
+        if (d.nome == "clock") return Relogio(d.resto);
+        if (d.nome == "file") return Arquivo(t_.pastaComandas(), d, true);
+        if (d.nome == "home-file") return Arquivo(t_.pasta.caminho(), d, false);
+        if (d.nome == "refuse") { impressao_.recusa.insert(Arg(d, 0)); return; }
+        if (d.nome == "fail-deletes") { t_.arquivos.falhasApaga = Numero(d, 0); return; }
+        if (d.nome == "record") return Grava(Arg(d, 0));
+        if (d.nome == "current") {
+            ctx_.varredura.ArqAtual = t_.pastaComandas() + "/" + Arg(d, 0);
+            ctx_.varredura.ComandaAtual = static_cast<std::int16_t>(Numero(d, 1));
+            return;
+        }
+        if (d.nome == "do") return Faz(d);
+        if (d.nome == "expect") return Espera(d);
+        FAIL() << "unknown directive";
+    }
+
+    void Sql(const Diretiva& d) {
+        std::string atual;
+        for (const std::string& linha : d.bloco) {
+            atual += (atual.empty() ? "" : "\n") + linha;
+            if (!atual.empty() && atual.back() == ';') {
+                atual.pop_back();
+                administrador_.AbreBanco(atual);
+                administrador_.FechaBanco();
+                atual.clear();
+            }
+        }
+        ASSERT_TRUE(atual.empty()) << "a statement without its ';': " << atual;
+    }
+
+    void Ajuste(const std::string& campo, const std::string& valor) {
+        Configuracao& c = ctx_.cfg;
+        const std::map<std::string, std::function<void()>> campos = {
+            {"LinhaFim", [&] { c.LinhaFim = std::stoi(valor); }},
+            {"LinhasInicio", [&] { c.LinhasInicio = std::stoi(valor); }},
+            {"ResumoContaPalm", [&] { c.ResumoContaPalm = static_cast<std::int16_t>(std::stoi(valor)); }},
+            {"FonteCupomCozinha", [&] { c.FonteCupomCozinha = valor; }},
+            {"TamFonteCupomCozinha", [&] { c.TamFonteCupomCozinha = valor; }},
+            {"GrupoCupom", [&] { c.GrupoCupom = valor == "1"; }},
+            {"AutoRecebFinal", [&] { c.AutoRecebFinal = std::stoi(valor); }},
+            {"qtdMinimo", [&] { c.qtdMinimo = LeDinheiro(valor); }},
+            {"AutoImpressao", [&] { c.AutoImpressao = valor == "1"; }},
+            {"ImpSeparado", [&] { c.ImpSeparado = valor == "1"; }},
+            {"EmHorario", [&] { c.EmHorario = valor == "1"; }},
+            {"Site", [&] { c.Site = valor; }},
+            {"Nome", [&] { c.empresa.Nome = valor; }},
+            {"Endereco", [&] { c.empresa.Endereco = valor; }},
+            {"Cidade", [&] { c.empresa.Cidade = valor; }},
+            {"UF", [&] { c.empresa.UF = valor; }},
+        };
+        const auto campo_ = campos.find(campo);
+        ASSERT_NE(campo_, campos.end()) << "unknown setting " << campo;
+        campo_->second();
+    }
+
+    void Relogio(const std::string& texto) {
+        DataHora d;
+        ASSERT_EQ(std::sscanf(texto.c_str(), "%d/%d/%d %d:%d:%d", &d.dia, &d.mes, &d.ano, &d.hora, &d.minuto,
+                              &d.segundo), 6);
+        t_.relogio.define(d);
+    }
+
+    void Arquivo(const std::string& pasta, const Diretiva& d, bool cp1252) {
+        const std::string nome = Arg(d, 0);
+        const std::size_t inicio = d.resto.find(' ');
+        const std::string texto = Desescapa(inicio == std::string::npos ? "" : d.resto.substr(inicio + 1));
+        t_.arquivos.disco.grava(pasta + "/" + nome, cp1252 ? ParaCp1252(texto) : texto);
+    }
+
+    void Grava(const std::string& procedimento) {
+        Procedimentos& p = ctx_.procs;
+        auto registra = [this, procedimento](const std::string& args) {
+            t_.eventos.AdicionaEvento("[" + procedimento + (args.empty() ? "" : " " + args) + "]");
+        };
+        if (procedimento == "ExportaConsumos")
+            p.ExportaConsumos = [registra](const std::string&, const std::string& n) { registra(n); };
+        else if (procedimento == "ImprimeCupom")
+            p.ImprimeCupom = [registra](std::int32_t m) { registra(std::to_string(m)); return true; };
+        else if (procedimento == "ImprimeDelivery")
+            p.ImprimeDelivery = [registra](std::int32_t m) { registra(std::to_string(m)); return true; };
+        else if (procedimento == "FechaConta")
+            p.FechaConta = [registra](std::int32_t c, const std::string&, const std::string& marca) {
+                registra(std::to_string(c) + (marca.empty() ? "" : " " + marca));
+                return ResultadoConta::Impressa;
+            };
+        else if (procedimento == "ExportaProdutos")
+            p.ExportaProdutos = [registra](const std::string&) { registra(""); };
+        else if (procedimento == "ExportaComandas")
+            p.ExportaComandas = [registra](const std::string&) { registra(""); };
+        else if (procedimento == "InclueItem")
+            p.InclueItem = [registra](const std::string& c) { registra(fs::path(c).filename().string()); };
+        else if (procedimento == "ImprimeDiverso")
+            p.ImprimeDiverso = [registra](const std::string& c) { registra(fs::path(c).filename().string()); return true; };
+        else
+            FAIL() << "cannot record " << procedimento;
+    }
+
+    void Faz(const Diretiva& d) {
+        const std::string acao = Arg(d, 0);
+        const std::string pasta = t_.pastaComandas();
+        auto caminho = [&](std::size_t i) { return Arg(d, i).empty() ? std::string() : pasta + "/" + Arg(d, i); };
+        ctx_.banco.novaUnidade();
+        const std::map<std::string, std::function<std::string()>> acoes = {
+            {"scan", [&] { VarreDirs(ctx_); return ""; }},
+            {"start", [&] { monitor_.tmrInicio_Timer(); return ""; }},
+            {"tick", [&] { monitor_.Timer1_Timer(); return ""; }},
+            {"atualizar", [&] { monitor_.cmdAtualizar_Click(); return ""; }},
+            {"consumos", [&] { monitor_.cmdConsumos_Click(); return ""; }},
+            {"ImprimeCupom", [&] { return std::string(ctx_.procs.ImprimeCupom(Numero(d, 1)) ? "true" : "false"); }},
+            {"ImprimeDelivery", [&] { return std::string(ctx_.procs.ImprimeDelivery(Numero(d, 1)) ? "true" : "false"); }},
+            {"FechaConta", [&] {
+                const ResultadoConta r = ctx_.procs.FechaConta(Numero(d, 1), caminho(2), Desescapa(Arg(d, 3)));
+                return std::string(r == ResultadoConta::Impressa ? "Impressa"
+                                   : r == ResultadoConta::Recusada ? "Recusada" : "NaoImpressa");
+            }},
+            {"ImprimeDiverso", [&] { return std::string(ctx_.procs.ImprimeDiverso(caminho(1)) ? "true" : "false"); }},
+            {"InclueItem", [&] { ctx_.procs.InclueItem(caminho(1)); return ""; }},
+            {"GeraEtiqueta", [&] { GeraEtiqueta(ctx_, Numero(d, 1), Arg(d, 2)); return ""; }},
+            {"ExportaConsumos", [&] { ctx_.procs.ExportaConsumos(pasta, Arg(d, 1)); return ""; }},
+            {"ExportaProdutos", [&] { ctx_.procs.ExportaProdutos(pasta); return ""; }},
+            {"ExportaAtendentes", [&] { ctx_.procs.ExportaAtendentes(pasta); return ""; }},
+            {"ExportaComandas", [&] { ctx_.procs.ExportaComandas(pasta); return ""; }},
+            {"ExportaQtdes", [&] { ctx_.procs.ExportaQtdes(pasta); return ""; }},
+            {"ExportaObs", [&] { ctx_.procs.ExportaObs(pasta); return ""; }},
+            {"VerificaTablet", [&] { ctx_.procs.VerificaTablet(pasta); return ""; }},
+            {"VerificaPendentes", [&] { ctx_.procs.VerificaPendentes(); return ""; }},
+            {"VerificaDelivery", [&] { ctx_.procs.VerificaDelivery(pasta); return ""; }},
+            {"VerificaRecebComanda", [&] { ctx_.procs.VerificaRecebComanda(); return ""; }},
+            {"AutoRecebComanda", [&] { AutoRecebComanda(ctx_, Numero(d, 1)); return ""; }},
+            {"ImprimePendentes", [&] { ctx_.procs.ImprimePendentes(); return ""; }},
+            {"ApagaArquivo", [&] { ApagaArquivo(ctx_, caminho(1)); return ""; }},
+            {"GravaOK", [&] { GravaOK(ctx_, Arg(d, 1)); return ""; }},
+            {"GravaErro", [&] { GravaErro(ctx_, Arg(d, 1)); return ""; }},
+        };
+        const auto a = acoes.find(acao);
+        ASSERT_NE(a, acoes.end()) << "unknown action " << acao;
+        if (acao != "scan" && acao != "start" && acao != "tick" && acao != "atualizar" && acao != "consumos" &&
+            ctx_.varredura.PastaMonitor.empty())
+            ctx_.varredura.PastaMonitor = pasta;
+        resultado_ = a->second();
+    }
+
+    // What a printer received since it was last looked at.
+    std::vector<fs::path> NovosDocumentos(const std::string& impressora) {
+        std::vector<fs::path> todos;
+        const fs::path pasta = t_.pasta.arquivo("impressoras/" + impressora);
+        if (fs::is_directory(pasta))
+            for (const auto& e : fs::directory_iterator(pasta))
+                if (e.path().extension() == ".txt" && e.path().filename() != "fonts.txt") todos.push_back(e.path());
+        std::sort(todos.begin(), todos.end());
+        std::size_t& vistos = documentosVistos_[impressora];
+        std::vector<fs::path> novos(todos.begin() + static_cast<long>(std::min(vistos, todos.size())), todos.end());
+        vistos = todos.size();
+        return novos;
+    }
+
+    // Golden files sit beside the case: CASE.SUFFIX.
+    void ComparaDourado(const std::string& sufixo, const std::string& obtido) {
+        const fs::path dourado = arquivo_.parent_path() / (arquivo_.stem().string() + "." + sufixo);
+        if (std::getenv("VARELO_ATUALIZA_ESPERADOS") && (!fs::exists(dourado) || Le(dourado) != obtido)) {
+            std::ofstream(dourado, std::ios::binary) << obtido;
+            return;
+        }
+        ASSERT_TRUE(fs::exists(dourado)) << "missing golden file " << dourado;
+        EXPECT_EQ(Le(dourado), obtido) << "golden file " << dourado;
+    }
+
+    // An expectation written as the directive's block. In the update mode a
+    // block that differs is rewritten in the case file (later blocks of the
+    // same file first, so that line numbers hold).
+    void ComparaBloco(const Diretiva& d, const std::vector<std::string>& obtido) {
+        if (std::getenv("VARELO_ATUALIZA_ESPERADOS")) {
+            if (obtido != d.bloco) reescritas_.push_back({d.origem, d.linha, obtido});
+            return;
+        }
+        EXPECT_EQ(Junta(obtido), Junta(d.bloco));
+    }
+
+    void TearDown() override {
+        std::sort(reescritas_.begin(), reescritas_.end(),
+                  [](const Reescrita& a, const Reescrita& b) { return a.linha > b.linha; });
+        for (const Reescrita& r : reescritas_) ReescreveBloco(r.origem, r.linha, r.bloco);
+    }
+
+    // The lines added since the last look, the scratch folder written {pasta}.
+    std::vector<std::string> Novos(std::vector<std::string> todas, std::size_t& vistas) {
+        if (vistas > todas.size()) vistas = 0;  // the list emptied itself
+        std::vector<std::string> novas(todas.begin() + static_cast<long>(vistas), todas.end());
+        vistas = todas.size();
+        for (std::string& linha : novas)
+            for (std::size_t p; (p = linha.find(t_.pasta.caminho())) != std::string::npos;)
+                linha.replace(p, t_.pasta.caminho().size(), "{pasta}");
+        return novas;
+    }
+
+    void Espera(const Diretiva& d) {
+        const std::string tipo = Arg(d, 0);
+        const std::string pasta = t_.pastaComandas();
+        if (tipo == "events") {
+            ComparaBloco(d, Novos(t_.eventos.linhas(), eventosVistos_));
+        } else if (tipo == "printer") {
+            std::string texto;
+            for (const fs::path& doc : NovosDocumentos(Arg(d, 1))) texto += Le(doc) + "\f\n";
+            ComparaDourado(Arg(d, 1) + ".txt", texto);
+        } else if (tipo == "no" && Arg(d, 1) == "printer") {
+            EXPECT_TRUE(NovosDocumentos(Arg(d, 2)).empty()) << "documents on " << Arg(d, 2);
+        } else if (tipo == "font") {
+            fs::path ultima;
+            for (const auto& e : fs::directory_iterator(t_.pasta.arquivo("impressoras/" + Arg(d, 1))))
+                if (e.path().extension() == ".font" && e.path() > ultima) ultima = e.path();
+            std::string fonte = Le(ultima);
+            for (char& c : fonte) if (c == '\n') c = '|';
+            EXPECT_EQ(fonte, d.resto.substr(d.resto.find(' ', 5) + 1) + "|");
+        } else if (tipo == "file") {
+            const std::string nome = Arg(d, 1);
+            ASSERT_TRUE(fs::exists(pasta + "/" + nome)) << nome << " is not in the monitored folder";
+            const std::string conteudo = Le(pasta + "/" + nome);
+            if (Arg(d, 2) == "@") return ComparaDourado(nome, conteudo);
+            const std::size_t inicio = d.resto.find(' ', 5);
+            EXPECT_EQ(DeCp1252(conteudo), Desescapa(inicio == std::string::npos ? "" : d.resto.substr(inicio + 1)));
+        } else if (tipo == "no" && Arg(d, 1) == "file") {
+            EXPECT_FALSE(fs::exists(pasta + "/" + Arg(d, 2))) << Arg(d, 2) << " is still there";
+        } else if (tipo == "files") {
+            std::vector<std::string> nomes;
+            for (const auto& e : fs::directory_iterator(pasta)) nomes.push_back(e.path().filename().string());
+            std::sort(nomes.begin(), nomes.end());
+            ComparaBloco(d, nomes);
+        } else if (tipo == "rows") {
+            ComparaBloco(d, Linhas(d.resto.substr(5)));
+        } else if (tipo == "sql") {
+            ComparaBloco(d, Novos(sqls_, sqlsVistos_));
+        } else if (tipo == "label") {
+            // The last label written to the port (ImpEtiqueta etiqueta.prn), raw.
+            ComparaDourado("etiqueta.prn", Le(t_.pasta.arquivo("etiqueta.prn")));
+        } else if (tipo == "printed") {
+            ComparaBloco(d, Novos(t_.impressos.linhas(), impressosVistos_));
+        } else if (tipo == "result") {
+            EXPECT_EQ(resultado_, Arg(d, 1));
+        } else if (tipo == "waits") {
+            std::vector<std::string> esperas;
+            for (auto ms : t_.relogio.esperas()) esperas.push_back(std::to_string(ms.count()));
+            ComparaBloco(d, Novos(esperas, esperasVistas_));
+        } else {
+            FAIL() << "unknown expectation " << tipo;
+        }
+    }
+
+    // The rows of a query, as the administrator sees them.
+    std::vector<std::string> Linhas(const std::string& sql) {
+        std::vector<std::string> linhas;
+        administrador_.AbreBanco(sql);
+        Registros& rs = administrador_.rs();
+        const std::vector<std::string> colunas = rs.colunas();
+        for (; !rs.eof(); rs.proximo()) {
+            std::string linha;
+            for (std::size_t i = 0; i < colunas.size(); ++i)
+                linha += (i ? "|" : "") + rs.campo(colunas[i]).value_or("NULL");
+            linhas.push_back(linha);
+        }
+        administrador_.FechaBanco();
+        return linhas;
+    }
+
+    fs::path arquivo_;
+    ContextoTeste t_;
+    ListaEventos eventosAdministrador_;
+    Banco administrador_{eventosAdministrador_, [] { return std::string("MariaDB Unicode"); },
+                         [] { return ContextoTeste::IpServidorTeste(); }};
+    Impressao impressao_{t_.impressao};
+    Contexto ctx_{t_.relogio, t_.arquivos, t_.armazem, t_.eventos,   t_.impressos, t_.banco,
+                  t_.mensagens, t_.timer1, t_.processos, t_.executor, impressao_};
+    AvisosDelivery avisos_;
+    AgendadorManual agendador_;
+    Monitor monitor_{ctx_, agendador_};
+    std::vector<std::string> sqls_;
+    std::string resultado_;
+    std::map<std::string, std::size_t> documentosVistos_;
+    struct Reescrita {
+        std::string origem;
+        int linha;
+        std::vector<std::string> bloco;
+    };
+    std::vector<Reescrita> reescritas_;
+    std::size_t eventosVistos_ = 0, sqlsVistos_ = 0, impressosVistos_ = 0, esperasVistas_ = 0;
+};
+
+// One test per case file, named after its folder and file.
+const bool kRegistrados = [] {
+    const fs::path raiz = Raiz();
+    if (!fs::is_directory(raiz)) return false;
+    std::vector<fs::path> casos;
+    for (const auto& e : fs::recursive_directory_iterator(raiz))
+        if (e.path().extension() == ".case") casos.push_back(e.path());
+    std::sort(casos.begin(), casos.end());
+    for (const fs::path& caso : casos) {
+        std::string suite = fs::relative(caso.parent_path(), raiz).string();
+        for (char& c : suite) if (c == '/') c = '_';
+        ::testing::RegisterTest(("Caso_" + suite).c_str(), caso.stem().string().c_str(), nullptr, nullptr,
+                                caso.string().c_str(), 1, [caso]() -> ::testing::Test* { return new Caso(caso); });
+    }
+    return true;
+}();
+
+}  // namespace
+}  // namespace varelo::casos
