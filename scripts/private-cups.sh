@@ -24,6 +24,8 @@ START_TIMEOUT=${VARELO_CUPS_START_TIMEOUT:-30}
 STOP_TIMEOUT=15
 
 die() { printf 'private-cups: %s\n' "$*" >&2; exit 1; }
+# shellcheck source=lib/private-server.sh
+. "$(dirname "${BASH_SOURCE[0]}")/lib/private-server.sh"
 
 usage() {
   cat >&2 <<'EOF'
@@ -34,61 +36,15 @@ EOF
   exit 2
 }
 
-find_tool() {
-  local t
-  for t in "$@"; do
-    if command -v "$t" >/dev/null 2>&1; then command -v "$t"; return 0; fi
-    if [ -x "/usr/sbin/$t" ]; then echo "/usr/sbin/$t"; return 0; fi
-  done
-  die "none of $* found (run scripts/install-deps.sh)"
-}
-
 set_dir() {
-  [ -n "${1:-}" ] || usage
-  DIR=$(realpath -m -- "$1")
-  case "$DIR" in
-    /|/bin|/boot|/dev|/etc|/etc/*|/home|/lib*|/proc|/root|/run|/sbin|/sys|/tmp|/usr|/usr/*|/var|/var/*)
-      die "refusing to use $DIR as the scheduler folder" ;;
-  esac
+  server_folder "$1"
   CONF="$DIR/conf"
   CUPSD_CONF="$CONF/cupsd.conf"
   FILES_CONF="$CONF/cups-files.conf"
   PIDFILE="$DIR/cupsd.pid"
   PORTFILE="$DIR/port"
   ERRLOG="$DIR/log/error_log"
-}
-
-# A scheduler process belongs to DIR when it was started with DIR's
-# cupsd.conf; checking the command line keeps a recycled pid from being
-# mistaken for it.
-owns_pid() {
-  local args
-  args=$(tr '\0' '\n' <"/proc/$1/cmdline" 2>/dev/null) || return 1
-  grep -qxF -- "$CUPSD_CONF" <<<"$args"
-}
-
-pid_alive() { [ -d "/proc/$1" ] && owns_pid "$1"; }
-
-server_pids() {
-  local pid f
-  if [ -f "$PIDFILE" ]; then
-    pid=$(tr -dc '0-9' <"$PIDFILE" || true)
-    if [ -n "$pid" ] && pid_alive "$pid"; then echo "$pid"; return 0; fi
-  fi
-  for f in /proc/[0-9]*/cmdline; do
-    pid=${f#/proc/}; pid=${pid%/cmdline}
-    owns_pid "$pid" && echo "$pid"
-  done
-  return 0
-}
-
-wait_gone() {
-  local pid=$1 limit=$2 i=0
-  while pid_alive "$pid"; do
-    [ "$i" -ge $((limit * 10)) ] && return 1
-    sleep 0.1; i=$((i + 1))
-  done
-  return 0
+  OWNER_ARG=$CUPSD_CONF
 }
 
 stop_server() {

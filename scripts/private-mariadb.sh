@@ -33,6 +33,8 @@ START_TIMEOUT=${VARELO_DB_START_TIMEOUT:-30}
 STOP_TIMEOUT=15
 
 die() { printf 'private-mariadb: %s\n' "$*" >&2; exit 1; }
+# shellcheck source=lib/private-server.sh
+. "$SCRIPT_DIR/lib/private-server.sh"
 
 usage() {
   cat >&2 <<'EOF'
@@ -48,60 +50,15 @@ EOF
   exit 2
 }
 
-find_tool() {
-  local t
-  for t in "$@"; do
-    if command -v "$t" >/dev/null 2>&1; then command -v "$t"; return 0; fi
-    if [ -x "/usr/sbin/$t" ]; then echo "/usr/sbin/$t"; return 0; fi
-  done
-  die "none of $* found (run scripts/install-deps.sh)"
-}
-
 set_dir() {
-  [ -n "${1:-}" ] || usage
-  DIR=$(realpath -m -- "$1")
-  case "$DIR" in
-    /|/bin|/boot|/dev|/etc|/home|/lib*|/proc|/root|/sbin|/sys|/tmp|/usr|/usr/*|/var)
-      die "refusing to use $DIR as the server folder" ;;
-  esac
+  server_folder "$1"
   CNF="$DIR/my.cnf"
   CLIENT_CNF="$DIR/client.cnf"
   DATA="$DIR/data"
   SOCK="$DIR/mysqld.sock"
   PIDFILE="$DIR/mysqld.pid"
   ERRLOG="$DIR/mysqld.err"
-}
-
-# Pid of a server process that belongs to DIR, from its pid file or, when the
-# file is gone, by looking for the server started with DIR's my.cnf.
-server_pids() {
-  local pid f
-  if [ -f "$PIDFILE" ]; then
-    pid=$(tr -dc '0-9' <"$PIDFILE" || true)
-    if [ -n "$pid" ] && owns_pid "$pid"; then echo "$pid"; return 0; fi
-  fi
-  for f in /proc/[0-9]*/cmdline; do
-    pid=${f#/proc/}; pid=${pid%/cmdline}
-    owns_pid "$pid" && echo "$pid"
-  done
-  return 0
-}
-
-owns_pid() {
-  local args
-  args=$(tr '\0' '\n' 2>/dev/null <"/proc/$1/cmdline") || return 1
-  grep -qxF -- "--defaults-file=$CNF" <<<"$args"
-}
-
-pid_alive() { [ -d "/proc/$1" ] && owns_pid "$1"; }
-
-wait_gone() {
-  local pid=$1 limit=$2 i=0
-  while pid_alive "$pid"; do
-    [ "$i" -ge $((limit * 10)) ] && return 1
-    sleep 0.1; i=$((i + 1))
-  done
-  return 0
+  OWNER_ARG="--defaults-file=$CNF"
 }
 
 stop_server() {
