@@ -278,23 +278,16 @@ void InclueItem(Contexto& ctx, const std::string& ArqInc) {
                 throw PedidoAdiado(std::string("Diário de inclusões: ") + e.what());
             }
         });
-        switch (desfecho) {
-            case Desfecho::QuantidadeInvalida:
-                ctx.eventos.AdicionaEvento("Limpando " + ArqInc);
-                Espera(ctx.relogio, 0.5f);
-                GravaErro(ctx, comandaErro);
-                ApagaArquivo(ctx, ArqInc);
-                return;
-            case Desfecho::ProdutoNaoEncontrado:
-                ctx.eventos.AdicionaEvento("Limpando " + ArqInc);
-                Espera(ctx.relogio, 0.5f);
-                ApagaArquivo(ctx, ArqInc);
-                GravaErro(ctx, comandaErro);
-                return;
-            case Desfecho::Incluido:
-                break;
-        }
         ctx.eventos.AdicionaEvento("Limpando " + ArqInc);
+        if (desfecho != Desfecho::Incluido) {
+            // A refused order: the reply and the removal, in the order each
+            // refusal has always had.
+            Espera(ctx.relogio, 0.5f);
+            if (desfecho == Desfecho::QuantidadeInvalida) GravaErro(ctx, comandaErro);
+            ApagaArquivo(ctx, ArqInc);
+            if (desfecho == Desfecho::ProdutoNaoEncontrado) GravaErro(ctx, comandaErro);
+            return;
+        }
     } catch (const ErroBanco&) {
         throw;
     } catch (const PedidoAdiado&) {
