@@ -48,15 +48,11 @@ public:
         for (const auto& [chave, valor] : std::vector<std::pair<std::string, std::string>>{
                  {"ImpCupom", "default"}, {"LinhaFim", "2"}, {"Nome", "Restaurante"}})
             t.armazem.grava("Varelo", "Config", chave, valor);
-        for (const std::string& sql : Limpeza()) Executa(sql);
-        for (const std::string& sql : c.sql) Executa(sql);
+        for (const std::string& sql : Limpeza()) t.executa(sql);
+        for (const std::string& sql : c.sql) t.executa(sql);
         for (const auto& [nome, conteudo] : c.pedidos) t.arquivos.disco.grava(t.comanda(nome), conteudo);
     }
 
-    void Executa(const std::string& sql) {
-        t.banco.AbreBanco(sql);
-        t.banco.FechaBanco();
-    }
 
     // The program with `falha` (empty: none), counting its points into `pontos`.
     std::unique_ptr<Execucao> Inicia(const std::string& nome, const std::string& falha, const std::string& pontos = "") {
@@ -87,7 +83,7 @@ public:
         // The points counted up to here are the ones a killed run can reach.
         if (aoServir) aoServir();
         t.banco.abandona();
-        Executa("Update ItemComanda set DataHora = now() - interval 10 minute where impresso=0");
+        t.executa("Update ItemComanda set DataHora = now() - interval 10 minute where impresso=0");
         Aguarda([&] { return t.consulta("Select count(*) as n from ItemComanda where impresso=0", "n").at(0) == "0"; },
                 15s);
         programa.Para();

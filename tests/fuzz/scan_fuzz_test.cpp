@@ -64,20 +64,20 @@ class VarreduraRuim : public ::testing::Test {
 protected:
     void SetUp() override {
         ContextoTeste::LimpaBanco();
-        Executa("Insert into Grupos (idgrupo, nome, Impressora) values (1,'Pratos','cozinha'),"
+        t.executa("Insert into Grupos (idgrupo, nome, Impressora) values (1,'Pratos','cozinha'),"
                 "(5,'Bolos','Etiqueta')");
-        Executa("Insert into Produtos (codigo, descricao, descricao2, idgrupo, preco_v, Unidade, "
+        t.executa("Insert into Produtos (codigo, descricao, descricao2, idgrupo, preco_v, Unidade, "
                 "monitorado, tempopreparo) values "
                 "(15,'Feijoada Ção',NULL,1,59.9,'PT',1,25),"
                 "(40,'Bolo de Cenoura','Bolo Cenoura',5,9,'FT',0,NULL),"
                 "(50,'Avulso','   ',NULL,3.5,'UN',NULL,0),"
                 "(60,'Pão d\\'Alho',NULL,1,7,'UN',0,5)");
-        Executa("Insert into Cadqtde (codigo, Descricao, Qtde) values (15,'Meia',0.5)");
-        Executa("Insert into sequencias (seqcomanda) values (41)");
-        Executa("Insert into cadcomanda (Numero, TaxaServico) values (42,'S')");
-        Executa("Insert into Comanda (Comanda, idpedido, Garcon, Ocupantes, Inicio, Mesa) values "
+        t.executa("Insert into Cadqtde (codigo, Descricao, Qtde) values (15,'Meia',0.5)");
+        t.executa("Insert into sequencias (seqcomanda) values (41)");
+        t.executa("Insert into cadcomanda (Numero, TaxaServico) values (42,'S')");
+        t.executa("Insert into Comanda (Comanda, idpedido, Garcon, Ocupantes, Inicio, Mesa) values "
                 "(42, 41, 'Ana', 2, '2024-03-05 18:02:09', 7)");
-        Executa("Insert into ItemComanda (Comanda, idProduto, qtde, valor, impresso) values "
+        t.executa("Insert into ItemComanda (Comanda, idProduto, qtde, valor, impresso) values "
                 "(42,15,1,59.9,1),(42,60,2,7,1)");
         t.armazem.grava("Varelo", "Config", "ImpCupom", "bar");
         t.relogio.define({2024, 3, 5, 9, 5, 7});
@@ -93,10 +93,6 @@ protected:
 
     void TearDown() override { EXPECT_EQ(Tabelas(), tabelas) << "a table was dropped or created"; }
 
-    void Executa(const std::string& sql) {
-        t.banco.AbreBanco(sql);
-        t.banco.FechaBanco();
-    }
 
     Linhas Tabelas() {
         Linhas l = t.consulta(
@@ -340,7 +336,7 @@ TEST_F(VarreduraRuim, FechaContaComConteudoAleatorio) {
         }
         const bool existente = g.chance(70);
         const std::string comanda = existente ? "42" : std::to_string(g.entre(43, 30000));
-        Executa("Update Comanda set Status = 0");
+        t.executa("Update Comanda set Status = 0");
         const std::size_t contas = Documentos("bar").size();
         const long ultimoLog = Numero("Select max(idlog) as n from Logs");
         Varre("FECHACONTA" + comanda + ".txt", conteudo, origem);

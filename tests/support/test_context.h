@@ -125,6 +125,11 @@ struct ContextoTeste {
     std::string pedido(const std::string& nome, const std::string& conteudoUtf8);
     // Drops and recreates every table of the private server.
     static void LimpaBanco();
+    // Runs a statement of the test's own on the program's connection.
+    void executa(const std::string& sql) {
+        banco.AbreBanco(sql);
+        banco.FechaBanco();
+    }
     // The values of one column over the rows of a query, "NULL" for a null.
     std::vector<std::string> consulta(const std::string& sql, const std::string& coluna);
     // The documents that spool printer received, oldest first.
