@@ -1,6 +1,4 @@
 #pragma once
-#include <unistd.h>
-
 #include <algorithm>
 #include <chrono>
 #include <functional>
@@ -18,6 +16,7 @@
 #include "printing/spool_printer.h"
 #include "tests/support/manual_clock.h"
 #include "tests/support/scratch_dir.h"
+#include "tests/support/stand_ins.h"
 
 namespace varelo {
 
@@ -25,90 +24,6 @@ namespace varelo {
 inline bool Contem(const std::vector<std::string>& linhas, const std::string& linha) {
     return std::find(linhas.begin(), linhas.end(), linha) != linhas.end();
 }
-
-// Message boxes that only remember what they were asked to show.
-// The real disk, with failures a test can ask for: the next `falhasApaga`
-// deletions fail as a file held by another machine would.
-class ArquivosTeste final : public Arquivos {
-public:
-    std::vector<std::string> lista(const std::string& p) override { return disco.lista(p); }
-    std::string le(const std::string& c) override { return disco.le(c); }
-    void grava(const std::string& c, const std::string& b) override { disco.grava(c, b); }
-    void acrescenta(const std::string& c, const std::string& b) override { disco.acrescenta(c, b); }
-    void apaga(const std::string& c) override;
-    bool podeLer(const std::string& c) override { return disco.podeLer(c); }
-    bool ehPasta(const std::string& c) override { return disco.ehPasta(c); }
-    void gravaAtomico(const std::string& c, const std::string& b) override { disco.gravaAtomico(c, b); }
-    void gravaDuravel(const std::string& c, const std::string& b) override { disco.gravaDuravel(c, b); }
-    void renomeia(const std::string& de, const std::string& para) override { disco.renomeia(de, para); }
-    void criaPasta(const std::string& c) override { disco.criaPasta(c); }
-    std::string carimbo(const std::string& c) override { return disco.carimbo(c); }
-    Posse posse(const std::string& c) override { return disco.posse(c); }
-    std::string leSemLink(const std::string& c, Posse& p) override { return disco.leSemLink(c, p); }
-
-    int falhasApaga = 0;
-    ArquivosDisco disco;
-};
-
-class MensagensGravadas final : public Mensagens {
-public:
-    void informa(const std::string& titulo, const std::string& texto) override {
-        caixas.emplace_back(titulo, texto);
-    }
-    std::vector<std::pair<std::string, std::string>> caixas;
-};
-
-class TimerFalso final : public ControleTimer {
-public:
-    void liga() override { ligado_ = true; ++ligacoes; }
-    void desliga() override { ligado_ = false; }
-    bool ligado() const override { return ligado_; }
-    int ligacoes = 0;
-
-private:
-    bool ligado_ = false;
-};
-
-class ProcessosFalsos final : public ListaProcessos {
-public:
-    std::vector<std::string> nomes() override { return lista; }
-    std::vector<std::string> lista;
-};
-
-// Records each command line; `aoExecutar` lets a test act as the command,
-// and `real` hands it on to a real executor. Commands are found in
-// `pastaComandos`, and run as the test's own user.
-class ExecutorGravado final : public Executor {
-public:
-    bool executaEEspera(const std::string& linha) override {
-        linhas.push_back(linha);
-        if (aoExecutar) aoExecutar(linha);
-        return real ? real->executaEEspera(linha) : true;
-    }
-    unsigned usuario() const override { return real ? real->usuario() : static_cast<unsigned>(::geteuid()); }
-    std::string localiza(const std::string& comando, const std::string& excluida) override {
-        return real ? real->localiza(comando, excluida) : pastaComandos + "/" + comando;
-    }
-    std::string pastaComandos = "/usr/local/bin";
-    std::vector<std::string> linhas;
-    std::function<void(const std::string&)> aoExecutar;
-    Executor* real = nullptr;
-};
-
-// Work scheduled for later runs only when the test says so.
-class AgendadorManual final : public Agendador {
-public:
-    void depois(std::chrono::milliseconds espera, std::function<void()> trabalho) override {
-        pendentes.emplace_back(espera, std::move(trabalho));
-    }
-    // Runs what is pending now (work it schedules waits for the next call).
-    void executa() {
-        auto agora = std::move(pendentes);
-        pendentes.clear();
-        for (auto& [espera, trabalho] : agora) trabalho();
-    }
-    std::vector<std::pair<std::chrono::milliseconds, std::function<void()>>> pendentes;
-};
 
 // Everything a procedure needs, on a scratch folder of the test's own: the
 // program's folder, the monitored folder "comandas", the printers under
