@@ -1,5 +1,6 @@
 #include "tests/cases/case_file.h"
 
+#include <cctype>
 #include <filesystem>
 #include <fstream>
 #include <sstream>
@@ -19,6 +20,14 @@ std::string Desescapa(const std::string& texto) {
             case 'n': saida += '\n'; break;
             case 't': saida += '\t'; break;
             case 's': saida += ' '; break;
+            case 'x':  // \xHH: one byte
+                if (i + 2 < texto.size() && std::isxdigit(static_cast<unsigned char>(texto[i + 1])) &&
+                    std::isxdigit(static_cast<unsigned char>(texto[i + 2]))) {
+                    saida += static_cast<char>(std::stoi(texto.substr(i + 1, 2), nullptr, 16));
+                    i += 2;
+                    break;
+                }
+                [[fallthrough]];
             default: saida += texto[i];
         }
     }

@@ -11,11 +11,17 @@
 // `set FIELD VALUE` (a setting), `store KEY VALUE` (the per-user store),
 // `clock dd/mm/yyyy hh:mm:ss`, `file NAME TEXT` (a request file in the
 // monitored folder, written in Windows-1252), `home-file NAME TEXT` (in the
-// program folder), `refuse PRINTER` (the printing system refuses its
-// documents), `record PROCEDURE` (the procedure only logs "[PROCEDURE args]"),
-// `fail-deletes N` (the next N deletions fail), `current NAME NUMBER` (the
-// file and number being handled, as the scan sets them before a call).
-// Action: `do ACTION ARGS...`.
+// program folder), `home-dir PATH` / `home-remove PATH` (a folder made, a
+// file or folder removed, in the program folder), `refuse PRINTER` (the
+// printing system refuses its documents: "fila parada"), `break PRINTER TEXT`
+// (printing its line that starts with TEXT fails: "Impressora desligada"),
+// `accept PRINTER` (neither any more), `record PROCEDURE` (the procedure
+// only logs "[PROCEDURE args]"), `fail-deletes N` (the next N deletions
+// fail), `current NAME NUMBER` (the file and number being handled, as the
+// scan sets them before a call), `on-wait` (a block of statements, as `sql`,
+// run when the clock next waits). A `set` value takes the escapes of TEXT.
+// Action: `do ACTION ARGS...`; one that throws a database error returns
+// ErroBanco, which the case must expect before its next action or its end.
 // Expectations, each against what happened since the same kind was last
 // checked: `expect events` (block: the new event lines), `expect printer
 // NAME` (its new documents equal the golden file CASE.NAME.txt; none: no
@@ -25,14 +31,16 @@
 // folder's names), `expect rows SQL` (block: rows, columns joined by "|",
 // NULL for a null), `expect sql` (block: the statements the program sent),
 // `expect label` (the last label the port etiqueta.prn received equals the
-// golden CASE.etiqueta.prn), `expect printed`
+// golden CASE.etiqueta.prn) / `expect label TEXT` / `expect no label`,
+// `expect printed`
 // (block: the list of printed items), `expect result VALUE` (what the last
 // action returned), `expect waits` (block: the clock's waits in ms). The
-// scratch folder reads {pasta} in event lines, statements and printed items.
+// scratch folder reads {pasta} in event lines, statements and printed items,
+// the driver's and server's version tags ("[ma-3.1][10.11-MariaDB]") {driver}.
 // With VARELO_ATUALIZA_ESPERADOS=1 the runner writes what came out into
 // the golden files and the blocks, to be read in the diff before a commit.
 //
-// In TEXT, \r \n \t \\ and \s (a space) are escapes.
+// In TEXT, \r \n \t \\, \s (a space) and \xHH (a byte) are escapes.
 #include <string>
 #include <vector>
 
