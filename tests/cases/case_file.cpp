@@ -19,6 +19,11 @@ std::string Desescapa(const std::string& texto) {
             case 'n': saida += '\n'; break;
             case 't': saida += '\t'; break;
             case 's': saida += ' '; break;
+            case 'x':  // a byte, two hexadecimal digits
+                if (i + 2 >= texto.size()) throw std::runtime_error("\\x without its two digits: " + texto);
+                saida += static_cast<char>(std::stoi(texto.substr(i + 1, 2), nullptr, 16));
+                i += 2;
+                break;
             default: saida += texto[i];
         }
     }
