@@ -8,20 +8,25 @@
 //
 // Setup: `include FILE` (directives of a shared file, relative to the case),
 // `sql` (a block of statements, each ending with ";" at a line's end),
-// `set FIELD VALUE` (a setting), `store KEY VALUE` (the per-user store),
-// `clock dd/mm/yyyy hh:mm:ss`, `file NAME TEXT` (a request file in the
-// monitored folder, written in Windows-1252), `home-file NAME TEXT` (in the
-// program folder), `home-dir PATH` / `home-remove PATH` (a folder made, a
-// file or folder removed, in the program folder), `refuse PRINTER` (the
-// printing system refuses its documents: "fila parada"), `break PRINTER TEXT`
-// (printing its line that starts with TEXT fails: "Impressora desligada"),
-// `accept PRINTER` (neither any more), `record PROCEDURE` (the procedure
-// only logs "[PROCEDURE args]"), `fail-deletes N` (the next N deletions
-// fail), `current NAME NUMBER` (the file and number being handled, as the
-// scan sets them before a call), `on-wait` (a block of statements, as `sql`,
-// run when the clock next waits). A `set` value takes the escapes of TEXT.
-// Action: `do ACTION ARGS...`; one that throws a database error returns
-// ErroBanco, which the case must expect before its next action or its end.
+// `set FIELD VALUE` (a setting, with the escapes of TEXT; txtPasta names a
+// folder in the scratch folder), `store KEY VALUE` (the per-user store),
+// `clock dd/mm/yyyy hh:mm:ss` or `clock +MS` (moved on), `file NAME TEXT` (a
+// request file in the monitored folder, written in Windows-1252 with mode
+// 0644), `home-file NAME TEXT` (in the program folder), `home-dir PATH` /
+// `home-remove PATH` (a folder made, a file or folder removed, in the
+// program folder), `refuse PRINTER` (the printing system refuses its
+// documents: "fila parada"), `break PRINTER TEXT` (printing its line that
+// starts with TEXT fails: "Impressora desligada"), `accept PRINTER` (neither
+// any more), `record PROCEDURE` (the procedure only logs "[PROCEDURE
+// args]"; `record PROCEDURE refused`: a printing procedure that reports its
+// document refused), `fail-deletes N` (the next N deletions fail),
+// `lose-connection` (the next commit fails as a lost connection),
+// `log-waits` (from here on each wait of the clock adds the event line
+// "[wait MS: the monitored folder's names]"), `on-wait` (a block of
+// statements, as `sql`, run when the clock next waits), `current NAME
+// NUMBER` (the file and number being handled, as the scan sets them before
+// a call).
+// Action: `do ACTION ARGS...`.
 // Expectations, each against what happened since the same kind was last
 // checked: `expect events` (block: the new event lines), `expect printer
 // NAME` (its new documents equal the golden file CASE.NAME.txt; none: no
@@ -34,13 +39,18 @@
 // golden CASE.etiqueta.prn) / `expect label TEXT` / `expect no label`,
 // `expect printed`
 // (block: the list of printed items), `expect result VALUE` (what the last
-// action returned), `expect waits` (block: the clock's waits in ms). The
+// action returned; "throws MESSAGE" when it threw, which the next directive
+// must expect), `expect waits` (block: the clock's waits in ms), `expect
+// timer on|off` (the scan's timer), `expect commands` (block: the command
+// lines the program ran). The
 // scratch folder reads {pasta} in event lines, statements and printed items,
-// the driver's and server's version tags ("[ma-3.1][10.11-MariaDB]") {driver}.
+// and the driver's and server's versions before a server's message
+// "{servidor}".
 // With VARELO_ATUALIZA_ESPERADOS=1 the runner writes what came out into
 // the golden files and the blocks, to be read in the diff before a commit.
 //
-// In TEXT, \r \n \t \\, \s (a space) and \xHH (a byte) are escapes.
+// In TEXT, \r \n \t \\, \s (a space) and \xHH (that byte, in a `file`
+// the byte on disk) are escapes.
 #include <string>
 #include <vector>
 

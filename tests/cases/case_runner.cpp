@@ -89,17 +89,28 @@ public:
         ctx_.cfg = t_.ctx.cfg;
         LigaProcedimentos(ctx_, avisos_);
         t_.banco.observaSql([this](const std::string& sql) { sqls_.push_back(sql); });
+        t_.banco.defineGancho([this](OperacaoBanco operacao, const std::string&) {
+            if (operacao != OperacaoBanco::Confirmacao || !perdeConexao_) return;
+            perdeConexao_ = false;
+            throw ErroBanco(2013, "Lost connection", "08S01");
+        });
         t_.relogio.aoEsperar([this](std::size_t) {
-            if (aoEsperar_.bloco.empty()) return;
-            const Diretiva d = std::exchange(aoEsperar_, {});
-            Sql(d);
+            if (!aoEsperar_.bloco.empty()) Sql(std::exchange(aoEsperar_, {}));
+            if (!registraEsperas_) return;
+            std::string linha = "[wait " + std::to_string(t_.relogio.esperas().back().count()) + ":";
+            for (const std::string& nome : NomesDaPasta()) linha += " " + nome;
+            t_.eventos.AdicionaEvento(linha + "]");
         });
         for (const Diretiva& d : LeCaso(arquivo_.string())) {
             SCOPED_TRACE(arquivo_.filename().string() + ":" + std::to_string(d.linha) + ": " + d.nome + " " + d.resto);
+            if (excecao_ && !(d.nome == "expect" && Arg(d, 0) == "result")) {
+                excecao_ = false;
+                ADD_FAILURE() << "unexpected: the last action " << resultado_;
+            }
             Executa(d);
             if (HasFatalFailure()) return;
         }
-        EXPECT_FALSE(lancou_) << "the last action threw ErroBanco and no `expect result ErroBanco` says so";
+        EXPECT_FALSE(excecao_) << "unexpected: the last action " << resultado_;
     }
 
 private:
@@ -127,7 +138,9 @@ private:
         }
         if (d.nome == "on-wait") { aoEsperar_ = d; return; }
         if (d.nome == "fail-deletes") { t_.arquivos.falhasApaga = Numero(d, 0); return; }
-        if (d.nome == "record") return Grava(Arg(d, 0));
+        if (d.nome == "record") return Grava(Arg(d, 0), Arg(d, 1) == "refused");
+        if (d.nome == "log-waits") { registraEsperas_ = true; return; }
+        if (d.nome == "lose-connection") { perdeConexao_ = true; return; }
         if (d.nome == "current") {
             ctx_.varredura.ArqAtual = t_.pastaComandas() + "/" + Arg(d, 0);
             ctx_.varredura.ComandaAtual = static_cast<std::int16_t>(Numero(d, 1));
@@ -171,6 +184,7 @@ private:
             {"Endereco", [&] { c.empresa.Endereco = valor; }},
             {"Cidade", [&] { c.empresa.Cidade = valor; }},
             {"UF", [&] { c.empresa.UF = valor; }},
+            {"txtPasta", [&] { c.txtPasta = t_.pasta.arquivo(valor); }},
         };
         const auto campo_ = campos.find(campo);
         ASSERT_NE(campo_, campos.end()) << "unknown setting " << campo;
@@ -178,6 +192,7 @@ private:
     }
 
     void Relogio(const std::string& texto) {
+        if (texto.rfind('+', 0) == 0) return t_.relogio.avanca(std::chrono::milliseconds(std::stoll(texto.substr(1))));
         DataHora d;
         ASSERT_EQ(std::sscanf(texto.c_str(), "%d/%d/%d %d:%d:%d", &d.dia, &d.mes, &d.ano, &d.hora, &d.minuto,
                               &d.segundo), 6);
@@ -187,11 +202,12 @@ private:
     void Arquivo(const std::string& pasta, const Diretiva& d, bool cp1252) {
         const std::string nome = Arg(d, 0);
         const std::size_t inicio = d.resto.find(' ');
-        const std::string texto = Desescapa(inicio == std::string::npos ? "" : d.resto.substr(inicio + 1));
-        t_.arquivos.disco.grava(pasta + "/" + nome, cp1252 ? ParaCp1252(texto) : texto);
+        const std::string texto = inicio == std::string::npos ? "" : d.resto.substr(inicio + 1);
+        t_.arquivos.disco.grava(pasta + "/" + nome, Desescapa(cp1252 ? ParaCp1252(texto) : texto));
+        fs::permissions(pasta + "/" + nome, fs::perms(0644));  // whatever the umask
     }
 
-    void Grava(const std::string& procedimento) {
+    void Grava(const std::string& procedimento, bool recusa) {
         Procedimentos& p = ctx_.procs;
         auto registra = [this, procedimento](const std::string& args) {
             t_.eventos.AdicionaEvento("[" + procedimento + (args.empty() ? "" : " " + args) + "]");
@@ -199,13 +215,14 @@ private:
         if (procedimento == "ExportaConsumos")
             p.ExportaConsumos = [registra](const std::string&, const std::string& n) { registra(n); };
         else if (procedimento == "ImprimeCupom")
-            p.ImprimeCupom = [registra](std::int32_t m) { registra(std::to_string(m)); return true; };
+            p.ImprimeCupom = [registra, recusa](std::int32_t m) { registra(std::to_string(m)); return !recusa; };
         else if (procedimento == "ImprimeDelivery")
-            p.ImprimeDelivery = [registra](std::int32_t m) { registra(std::to_string(m)); return true; };
+            p.ImprimeDelivery = [registra, recusa](std::int32_t m) { registra(std::to_string(m)); return !recusa; };
         else if (procedimento == "FechaConta")
-            p.FechaConta = [registra](std::int32_t c, const std::string&, const std::string& marca) {
-                registra(std::to_string(c) + (marca.empty() ? "" : " " + marca));
-                return ResultadoConta::Impressa;
+            p.FechaConta = [registra, recusa](std::int32_t c, const std::string& caminho, const std::string& marca) {
+                registra(std::to_string(c) + (caminho.empty() ? "" : " " + fs::path(caminho).filename().string()) +
+                         (marca.empty() ? "" : " " + marca));
+                return recusa ? ResultadoConta::Recusada : ResultadoConta::Impressa;
             };
         else if (procedimento == "ExportaProdutos")
             p.ExportaProdutos = [registra](const std::string&) { registra(""); };
@@ -214,7 +231,18 @@ private:
         else if (procedimento == "InclueItem")
             p.InclueItem = [registra](const std::string& c) { registra(fs::path(c).filename().string()); };
         else if (procedimento == "ImprimeDiverso")
-            p.ImprimeDiverso = [registra](const std::string& c) { registra(fs::path(c).filename().string()); return true; };
+            p.ImprimeDiverso = [registra, recusa](const std::string& c) {
+                registra(fs::path(c).filename().string());
+                return !recusa;
+            };
+        else if (procedimento == "VerificaTablet")
+            p.VerificaTablet = [registra](const std::string& pasta) { registra(pasta); };
+        else if (procedimento == "VerificaDelivery")
+            p.VerificaDelivery = [registra](const std::string& pasta) { registra(pasta); };
+        else if (procedimento == "VerificaPendentes")
+            p.VerificaPendentes = [registra] { registra(""); };
+        else if (procedimento == "VerificaRecebComanda")
+            p.VerificaRecebComanda = [registra] { registra(""); };
         else
             FAIL() << "cannot record " << procedimento;
     }
@@ -240,7 +268,7 @@ private:
             {"ImprimeDiverso", [&] { return std::string(ctx_.procs.ImprimeDiverso(caminho(1)) ? "true" : "false"); }},
             {"InclueItem", [&] { ctx_.procs.InclueItem(caminho(1)); return ""; }},
             {"GeraEtiqueta", [&] { GeraEtiqueta(ctx_, Numero(d, 1), Arg(d, 2)); return ""; }},
-            {"ExportaConsumos", [&] { ctx_.procs.ExportaConsumos(pasta, Arg(d, 1)); return ""; }},
+            {"ExportaConsumos", [&] { ctx_.procs.ExportaConsumos(pasta, Desescapa(Arg(d, 1))); return ""; }},
             {"ExportaProdutos", [&] { ctx_.procs.ExportaProdutos(pasta); return ""; }},
             {"ExportaAtendentes", [&] { ctx_.procs.ExportaAtendentes(pasta); return ""; }},
             {"ExportaComandas", [&] { ctx_.procs.ExportaComandas(pasta); return ""; }},
@@ -261,12 +289,13 @@ private:
         if (acao != "scan" && acao != "start" && acao != "tick" && acao != "atualizar" && acao != "consumos" &&
             ctx_.varredura.PastaMonitor.empty())
             ctx_.varredura.PastaMonitor = pasta;
-        ASSERT_FALSE(lancou_) << "the last action threw ErroBanco and no `expect result ErroBanco` says so";
         try {
             resultado_ = a->second();
-        } catch (const ErroBanco&) {
-            resultado_ = "ErroBanco";
-            lancou_ = true;
+        } catch (const std::exception& e) {
+            // As the monitor does: the work in progress is abandoned.
+            ctx_.banco.abandona();
+            resultado_ = "throws " + Normaliza(e.what());
+            excecao_ = true;
         }
     }
 
@@ -312,18 +341,21 @@ private:
         for (const Reescrita& r : reescritas_) ReescreveBloco(r.origem, r.linha, r.bloco);
     }
 
-    // The lines added since the last look, the scratch folder written
-    // {pasta}, the driver's and the server's version tags {driver}.
+    // A text as a case reads it: the scratch folder written {pasta}, the
+    // driver's and server's versions before a server's message {servidor}.
+    std::string Normaliza(std::string linha) const {
+        static const std::regex versoes(R"(\[ma-[0-9.]+\]\[[^\]]*MariaDB[^\]]*\])");
+        for (std::size_t p; (p = linha.find(t_.pasta.caminho())) != std::string::npos;)
+            linha.replace(p, t_.pasta.caminho().size(), "{pasta}");
+        return std::regex_replace(linha, versoes, "{servidor}");
+    }
+
+    // The lines added since the last look, as a case reads them.
     std::vector<std::string> Novos(std::vector<std::string> todas, std::size_t& vistas) {
-        static const std::regex kDriver(R"(\[ma-[^\]]*\](\[[^\]]*\])?)");
         if (vistas > todas.size()) vistas = 0;  // the list emptied itself
         std::vector<std::string> novas(todas.begin() + static_cast<long>(vistas), todas.end());
         vistas = todas.size();
-        for (std::string& linha : novas) {
-            for (std::size_t p; (p = linha.find(t_.pasta.caminho())) != std::string::npos;)
-                linha.replace(p, t_.pasta.caminho().size(), "{pasta}");
-            linha = std::regex_replace(linha, kDriver, "{driver}");
-        }
+        for (std::string& linha : novas) linha = Normaliza(linha);
         return novas;
     }
 
@@ -355,10 +387,7 @@ private:
         } else if (tipo == "no" && Arg(d, 1) == "file") {
             EXPECT_FALSE(fs::exists(pasta + "/" + Arg(d, 2))) << Arg(d, 2) << " is still there";
         } else if (tipo == "files") {
-            std::vector<std::string> nomes;
-            for (const auto& e : fs::directory_iterator(pasta)) nomes.push_back(e.path().filename().string());
-            std::sort(nomes.begin(), nomes.end());
-            ComparaBloco(d, nomes);
+            ComparaBloco(d, NomesDaPasta());
         } else if (tipo == "rows") {
             ComparaBloco(d, Linhas(d.resto.substr(5)));
         } else if (tipo == "sql") {
@@ -373,8 +402,12 @@ private:
         } else if (tipo == "printed") {
             ComparaBloco(d, Novos(t_.impressos.linhas(), impressosVistos_));
         } else if (tipo == "result") {
-            EXPECT_EQ(resultado_, Arg(d, 1));
-            lancou_ = false;
+            EXPECT_EQ(resultado_, d.resto.size() > 7 ? d.resto.substr(7) : "");
+            excecao_ = false;
+        } else if (tipo == "timer") {
+            EXPECT_EQ(t_.timer1.ligado() ? "on" : "off", Arg(d, 1));
+        } else if (tipo == "commands") {
+            ComparaBloco(d, Novos(t_.executor.linhas, comandosVistos_));
         } else if (tipo == "waits") {
             std::vector<std::string> esperas;
             for (auto ms : t_.relogio.esperas()) esperas.push_back(std::to_string(ms.count()));
@@ -382,6 +415,14 @@ private:
         } else {
             FAIL() << "unknown expectation " << tipo;
         }
+    }
+
+    // The monitored folder's names, sorted.
+    std::vector<std::string> NomesDaPasta() {
+        std::vector<std::string> nomes;
+        for (const auto& e : fs::directory_iterator(t_.pastaComandas())) nomes.push_back(e.path().filename().string());
+        std::sort(nomes.begin(), nomes.end());
+        return nomes;
     }
 
     // The rows of a query, as the administrator sees them.
@@ -413,7 +454,6 @@ private:
     Monitor monitor_{ctx_, agendador_};
     std::vector<std::string> sqls_;
     std::string resultado_;
-    bool lancou_ = false;   // the last action threw ErroBanco, not yet expected
     Diretiva aoEsperar_;    // statements to run at the clock's next wait
     std::map<std::string, std::size_t> documentosVistos_;
     struct Reescrita {
@@ -422,7 +462,10 @@ private:
         std::vector<std::string> bloco;
     };
     std::vector<Reescrita> reescritas_;
-    std::size_t eventosVistos_ = 0, sqlsVistos_ = 0, impressosVistos_ = 0, esperasVistas_ = 0;
+    std::size_t eventosVistos_ = 0, sqlsVistos_ = 0, impressosVistos_ = 0, esperasVistas_ = 0, comandosVistos_ = 0;
+    bool excecao_ = false;          // the last action threw: `expect result` must say so
+    bool perdeConexao_ = false;     // lose-connection: the next commit
+    bool registraEsperas_ = false;  // log-waits
 };
 
 // One test per case file, named after its folder and file.
