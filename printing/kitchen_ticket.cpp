@@ -1,6 +1,7 @@
 #include "printing/kitchen_ticket.h"
 
 #include <cctype>
+#include <cstdlib>
 #include <map>
 #include <optional>
 #include <string>
@@ -57,17 +58,19 @@ std::string ConsultaItens(const std::string& mesa, std::int32_t ordem, bool nova
     return sql;
 }
 
-// A print request of the handhelds (PRINTM...). The background checks print
-// without one, and the file named by ArqAtual is then whatever the scan
-// listed last: a reply or a catalog file that must stay.
-bool EhPedidoDeImpressao(const std::string& caminho) {
+// The handhelds' print request of this table (PRINTM<mesa>.txt). The
+// background checks print without one, and the file named by ArqAtual is
+// then whatever the scan listed last: a reply, a catalog file, or the
+// request of another table that waits for its printer, all of which must
+// stay.
+bool EhPedidoDaMesa(const std::string& caminho, std::int32_t mesa) {
     const auto barra = caminho.find_last_of('/');
-    const std::string nome = barra == std::string::npos ? caminho : caminho.substr(barra + 1);
-    const std::string tipo = "PRINTM";
-    if (nome.size() < tipo.size()) return false;
-    for (std::size_t i = 0; i < tipo.size(); ++i)
-        if (std::toupper(static_cast<unsigned char>(nome[i])) != tipo[i]) return false;
-    return true;
+    std::string nome = barra == std::string::npos ? caminho : caminho.substr(barra + 1);
+    for (char& c : nome) c = static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
+    if (!nome.starts_with("PRINTM") || !nome.ends_with(".TXT") || nome.size() <= 10) return false;
+    const std::string numero = nome.substr(6, nome.size() - 10);
+    char* resto = nullptr;
+    return std::strtol(numero.c_str(), &resto, 10) == mesa && *resto == '\0';
 }
 
 // The copy printer of a group: empty when the group has none.
@@ -82,8 +85,8 @@ std::string Destino(const std::string& impressora, const std::string& impressora
     return impressora + '\n' + Copia(impressora2);
 }
 
-void ApagaPedido(Contexto& ctx) {
-    if (EhPedidoDeImpressao(ctx.varredura.ArqAtual)) ApagaArquivo(ctx, ctx.varredura.ArqAtual);
+void ApagaPedido(Contexto& ctx, std::int32_t mesa) {
+    if (EhPedidoDaMesa(ctx.varredura.ArqAtual, mesa)) ApagaArquivo(ctx, ctx.varredura.ArqAtual);
 }
 
 // What a ticket shows of its comanda: the order number and the name.
@@ -410,12 +413,12 @@ bool ImprimeCupom(Contexto& ctx, std::int32_t mesa) {
     Passo([&] {
         if (!cupom.imprime()) return;
         Chama(ctx.procs.ExportaConsumos, ctx.cfg.txtPasta, std::to_string(ctx.varredura.ComandaAtual));
-        if (!cupom.recusado()) ApagaPedido(ctx);
+        if (!cupom.recusado()) ApagaPedido(ctx, mesa);
     }, [&](const Erro& e) {
         // The ticket being composed is dropped whole; its items were not
         // marked and wait for the next print.
         ctx.eventos.AdicionaEvento(std::string("Erro Impressao: ") + e.what());
-        ApagaPedido(ctx);
+        ApagaPedido(ctx, mesa);
         FechaBancosAposImpressao(ctx.eventos, ctx.banco);
     });
     return !cupom.recusado();
