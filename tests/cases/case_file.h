@@ -26,7 +26,15 @@
 // statements, as `sql`, run when the clock next waits), `current NAME
 // NUMBER` (the file and number being handled, as the scan sets them before
 // a call).
-// Action: `do ACTION ARGS...`.
+// Setup also: `on-statement TEXT` (a block of statements, as `sql`, run
+// just before the program next sends a statement that begins with TEXT),
+// `session` (a block of statements on the program's own connection, such as
+// a session setting; not shown by `expect sql`), `fail PROCEDURE` (its next
+// call logs "[PROCEDURE args falhou]" and throws an error; the calls after
+// it are its own again), `chmod MODE NAME` (a program folder file's
+// permissions, in octal), `processes NAME...` (the running processes).
+// Action: `do ACTION ARGS...`; `do load` is the window's loading (the result
+// is Pronto, Terminal, AguardandoBanco or ServidorIncompativel).
 // Expectations, each against what happened since the same kind was last
 // checked: `expect events` (block: the new event lines), `expect printer
 // NAME` (its new documents equal the golden file CASE.NAME.txt; none: no
@@ -42,7 +50,10 @@
 // action returned; "throws MESSAGE" when it threw, which the next directive
 // must expect), `expect waits` (block: the clock's waits in ms), `expect
 // timer on|off` (the scan's timer), `expect commands` (block: the command
-// lines the program ran). The
+// lines the program ran), `expect exit STATUS` (the status the monitor
+// ended the program with, or none), `expect settings [FIELD...]` (block: the
+// settings as loaded, all or those named; texts between quotes). In an
+// expected block, "(N times) LINE" stands for N such lines. The
 // scratch folder reads {pasta} in event lines, statements and printed items,
 // and the driver's and server's versions before a server's message
 // "{servidor}".

@@ -9,9 +9,11 @@
 #include <fstream>
 #include <functional>
 #include <map>
+#include <optional>
 #include <regex>
 #include <set>
 #include <sstream>
+#include <type_traits>
 #include <utility>
 
 #include "app/monitor.h"
@@ -89,7 +91,10 @@ public:
         ctx_.cfg = t_.ctx.cfg;
         LigaProcedimentos(ctx_, avisos_);
         t_.banco.observaSql([this](const std::string& sql) { sqls_.push_back(sql); });
-        t_.banco.defineGancho([this](OperacaoBanco operacao, const std::string&) {
+        monitor_.encerra = [this](int saida) { saida_ = saida; };
+        t_.banco.defineGancho([this](OperacaoBanco operacao, const std::string& sql) {
+            if (operacao == OperacaoBanco::Comando && !antesDe_.bloco.empty() && sql.rfind(antesDe_.resto, 0) == 0)
+                Sql(std::exchange(antesDe_, {}));
             if (operacao != OperacaoBanco::Confirmacao || !perdeConexao_) return;
             perdeConexao_ = false;
             throw ErroBanco(2013, "Lost connection", "08S01");
@@ -137,6 +142,19 @@ private:
             return;
         }
         if (d.nome == "on-wait") { aoEsperar_ = d; return; }
+        if (d.nome == "on-statement") { antesDe_ = d; return; }
+        if (d.nome == "session") {  // not the program's own statements
+            const std::size_t enviados = sqls_.size();
+            Sql(d, t_.banco);
+            sqls_.resize(enviados);
+            return;
+        }
+        if (d.nome == "fail") return Falha(Arg(d, 0));
+        if (d.nome == "processes") { t_.processos.lista = d.args; return; }
+        if (d.nome == "chmod") {
+            fs::permissions(t_.pasta.arquivo(Arg(d, 1)), fs::perms(std::stoi(Arg(d, 0), nullptr, 8)));
+            return;
+        }
         if (d.nome == "fail-deletes") { t_.arquivos.falhasApaga = Numero(d, 0); return; }
         if (d.nome == "record") return Grava(Arg(d, 0), Arg(d, 1) == "refused");
         if (d.nome == "log-waits") { registraEsperas_ = true; return; }
@@ -151,14 +169,15 @@ private:
         FAIL() << "unknown directive";
     }
 
-    void Sql(const Diretiva& d) {
+    void Sql(const Diretiva& d) { Sql(d, administrador_); }
+    void Sql(const Diretiva& d, Banco& banco) {
         std::string atual;
         for (const std::string& linha : d.bloco) {
             atual += (atual.empty() ? "" : "\n") + linha;
             if (!atual.empty() && atual.back() == ';') {
                 atual.pop_back();
-                administrador_.AbreBanco(atual);
-                administrador_.FechaBanco();
+                banco.AbreBanco(atual);
+                banco.FechaBanco();
                 atual.clear();
             }
         }
@@ -228,6 +247,12 @@ private:
             p.ExportaProdutos = [registra](const std::string&) { registra(""); };
         else if (procedimento == "ExportaComandas")
             p.ExportaComandas = [registra](const std::string&) { registra(""); };
+        else if (procedimento == "ExportaQtdes")
+            p.ExportaQtdes = [registra](const std::string&) { registra(""); };
+        else if (procedimento == "ExportaObs")
+            p.ExportaObs = [registra](const std::string&) { registra(""); };
+        else if (procedimento == "ExportaAtendentes")
+            p.ExportaAtendentes = [registra](const std::string&) { registra(""); };
         else if (procedimento == "InclueItem")
             p.InclueItem = [registra](const std::string& c) { registra(fs::path(c).filename().string()); };
         else if (procedimento == "ImprimeDiverso")
@@ -247,6 +272,31 @@ private:
             FAIL() << "cannot record " << procedimento;
     }
 
+    // The procedure's next call logs "[PROCEDURE args falhou]" and fails
+    // with an error; the calls after it are its own again.
+    template <typename R, typename... A>
+    void UmaFalha(std::function<R(A...)>& f, const std::string& nome) {
+        f = [this, nome, antes = f, usada = false](A... a) mutable -> R {
+            if (usada) return antes(a...);
+            usada = true;
+            std::string args;
+            ((args += " " + [](const auto& v) {
+                  if constexpr (std::is_arithmetic_v<std::decay_t<decltype(v)>>) return std::to_string(v);
+                  else return std::string(v);
+              }(a)), ...);
+            t_.eventos.AdicionaEvento("[" + nome + args + " falhou]");
+            throw Erro(nome + " falhou");
+        };
+    }
+    void Falha(const std::string& nome) {
+        Procedimentos& p = ctx_.procs;
+        if (nome == "ImprimeCupom") UmaFalha(p.ImprimeCupom, nome);
+        else if (nome == "ImprimeDelivery") UmaFalha(p.ImprimeDelivery, nome);
+        else if (nome == "FechaConta") UmaFalha(p.FechaConta, nome);
+        else if (nome == "ImprimeDiverso") UmaFalha(p.ImprimeDiverso, nome);
+        else FAIL() << "cannot fail " << nome;
+    }
+
     void Faz(const Diretiva& d) {
         const std::string acao = Arg(d, 0);
         const std::string pasta = t_.pastaComandas();
@@ -254,6 +304,11 @@ private:
         ctx_.banco.novaUnidade();
         const std::map<std::string, std::function<std::string()>> acoes = {
             {"scan", [&] { VarreDirs(ctx_); return ""; }},
+            {"load", [&] {
+                const Monitor::Carga c = monitor_.Form_Load({});
+                return std::string(c == Monitor::Carga::Pronto ? "Pronto" : c == Monitor::Carga::Terminal ? "Terminal"
+                                   : c == Monitor::Carga::AguardandoBanco ? "AguardandoBanco" : "ServidorIncompativel");
+            }},
             {"start", [&] { monitor_.tmrInicio_Timer(); return ""; }},
             {"tick", [&] { monitor_.Timer1_Timer(); return ""; }},
             {"atualizar", [&] { monitor_.cmdAtualizar_Click(); return ""; }},
@@ -286,8 +341,8 @@ private:
         };
         const auto a = acoes.find(acao);
         ASSERT_NE(a, acoes.end()) << "unknown action " << acao;
-        if (acao != "scan" && acao != "start" && acao != "tick" && acao != "atualizar" && acao != "consumos" &&
-            ctx_.varredura.PastaMonitor.empty())
+        if (acao != "scan" && acao != "load" && acao != "start" && acao != "tick" && acao != "atualizar" &&
+            acao != "consumos" && ctx_.varredura.PastaMonitor.empty())
             ctx_.varredura.PastaMonitor = pasta;
         try {
             resultado_ = a->second();
@@ -328,11 +383,23 @@ private:
     // block that differs is rewritten in the case file (later blocks of the
     // same file first, so that line numbers hold).
     void ComparaBloco(const Diretiva& d, const std::vector<std::string>& obtido) {
+        const std::vector<std::string> esperado = Repeticoes(d.bloco);
         if (std::getenv("VARELO_ATUALIZA_ESPERADOS")) {
-            if (obtido != d.bloco) reescritas_.push_back({d.origem, d.linha, obtido});
+            if (obtido != esperado) reescritas_.push_back({d.origem, d.linha, obtido});
             return;
         }
-        EXPECT_EQ(Junta(obtido), Junta(d.bloco));
+        EXPECT_EQ(Junta(obtido), Junta(esperado));
+    }
+
+    // An expected line "(N times) LINE" stands for N such lines.
+    static std::vector<std::string> Repeticoes(const std::vector<std::string>& linhas) {
+        static const std::regex vezes(R"(\((\d+) times\) (.*))");
+        std::vector<std::string> saida;
+        std::smatch m;
+        for (const std::string& l : linhas)
+            if (std::regex_match(l, m, vezes)) saida.insert(saida.end(), std::stoul(m[1]), m[2]);
+            else saida.push_back(l);
+        return saida;
     }
 
     void TearDown() override {
@@ -406,6 +473,14 @@ private:
             excecao_ = false;
         } else if (tipo == "timer") {
             EXPECT_EQ(t_.timer1.ligado() ? "on" : "off", Arg(d, 1));
+        } else if (tipo == "exit") {
+            EXPECT_EQ(saida_ ? std::to_string(*saida_) : "none", Arg(d, 1));
+        } else if (tipo == "settings") {
+            std::vector<std::string> linhas;
+            for (const auto& [nome, valor] : Ajustes())
+                if (d.args.size() == 1 || std::find(d.args.begin() + 1, d.args.end(), nome) != d.args.end())
+                    linhas.push_back(nome + "=" + valor);
+            ComparaBloco(d, linhas);
         } else if (tipo == "commands") {
             ComparaBloco(d, Novos(t_.executor.linhas, comandosVistos_));
         } else if (tipo == "waits") {
@@ -415,6 +490,25 @@ private:
         } else {
             FAIL() << "unknown expectation " << tipo;
         }
+    }
+
+    // The settings as loaded, texts between quotes.
+    std::vector<std::pair<std::string, std::string>> Ajustes() const {
+        const Configuracao& c = ctx_.cfg;
+        auto texto = [](const std::string& v) { return "'" + v + "'"; };
+        auto opcional = [&](const std::optional<std::string>& v) { return v ? texto(*v) : std::string("none"); };
+        return {{"txtPasta", texto(c.txtPasta)}, {"txtImpressora", texto(c.txtImpressora)},
+                {"IPServidor", texto(c.IPServidor)}, {"Driver", texto(c.Driver)},
+                {"Usuario", opcional(c.credenciais.usuario)}, {"Senha", opcional(c.credenciais.senha)},
+                {"Site", texto(c.Site)}, {"LinhaFim", std::to_string(c.LinhaFim)},
+                {"ResumoContaPalm", std::to_string(c.ResumoContaPalm)},
+                {"FonteCupomCozinha", texto(c.FonteCupomCozinha)},
+                {"TamFonteCupomCozinha", texto(c.TamFonteCupomCozinha)}, {"Nome", texto(c.empresa.Nome)},
+                {"Endereco", texto(c.empresa.Endereco)}, {"Cidade", texto(c.empresa.Cidade)},
+                {"UF", texto(c.empresa.UF)}, {"LinhasInicio", std::to_string(c.LinhasInicio)},
+                {"GrupoCupom", std::to_string(c.GrupoCupom)}, {"AutoRecebFinal", std::to_string(c.AutoRecebFinal)},
+                {"qtdMinimo", TextoPadrao(c.qtdMinimo)}, {"AutoImpressao", std::to_string(c.AutoImpressao)},
+                {"ImpSeparado", std::to_string(c.ImpSeparado)}, {"EmHorario", std::to_string(c.EmHorario)}};
     }
 
     // The monitored folder's names, sorted.
@@ -455,6 +549,8 @@ private:
     std::vector<std::string> sqls_;
     std::string resultado_;
     Diretiva aoEsperar_;    // statements to run at the clock's next wait
+    Diretiva antesDe_;      // on-statement: statements to run before the program's next such statement
+    std::optional<int> saida_;  // the status the monitor ended the program with
     std::map<std::string, std::size_t> documentosVistos_;
     struct Reescrita {
         std::string origem;
