@@ -14,13 +14,17 @@
 # A fault whose original text is not found exactly once in the production
 # folders is reported "not found"; one that breaks the build, "no build".
 # Both are skipped. Per-fault output goes to BUILD_DIR/planted-faults/.
-# Environment: PLANT_FAULTS_LIST (another list), PLANT_FAULTS_TIMEOUT
-# (seconds for one suite, default 1500; a suite that times out caught it).
+# Environment: PLANT_FAULTS_LIST (another list), PLANT_FAULTS_ONLY (names of
+# the faults to run, space-separated: a long baseline can be split over
+# several runs), PLANT_FAULTS_TIMEOUT (seconds for one suite, default 1500;
+# a suite that times out caught it). An interrupted run restores the file,
+# prints the table of the faults done so far and rebuilds.
 set -uo pipefail
 
 REPO=$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)
 LIST=${PLANT_FAULTS_LIST:-$REPO/tests/planted_faults.txt}
 TIMEOUT=${PLANT_FAULTS_TIMEOUT:-1500}
+ONLY=" ${PLANT_FAULTS_ONLY:-} "
 # Production folders, old layout and new: whichever exist are searched.
 PROD_DIRS=(app db transactions export printing checks base)
 
@@ -132,17 +136,61 @@ restore() {
   rm -f -- "$BACKUP"
 }
 
+# ---- the table -------------------------------------------------------------
+
+NAMES=(); ROWS=(); notfound=(); nobuild=(); tested=0
+declare -A CAUGHT
+for s in "${SUITES[@]}" any; do CAUGHT[$s]=0; done
+inicio=$(date +%s)
+
+# One row per fault done so far (its name, a cell per suite, then "any"),
+# and a totals row: how many faults each suite caught of those tested.
+print_table() {
+  local w=24 cols=("${SUITES[@]}" any) cw=() c l k n
+  for n in "${NAMES[@]}"; do [ ${#n} -ge $w ] && w=$(( ${#n} + 1 )); done
+  for c in "${cols[@]}"; do l=${#c}; [ $l -lt 9 ] && l=9; cw+=("$l"); done
+  line() {
+    printf "%-${w}s" "$1"; shift
+    local j=0 cell
+    for cell in "$@"; do printf " %-${cw[j]}s" "$cell"; j=$((j + 1)); done
+    printf '\n'
+  }
+  echo
+  line fault "${cols[@]}"
+  for k in "${!NAMES[@]}"; do
+    if [ "${ROWS[k]}" = "not found" ] || [ "${ROWS[k]}" = "no build" ]; then
+      line "${NAMES[k]}" "(${ROWS[k]})"
+    else
+      read -r -a cells <<<"${ROWS[k]}"
+      line "${NAMES[k]}" "${cells[@]}"
+    fi
+  done
+  local totals=()
+  for c in "${cols[@]}"; do totals+=("${CAUGHT[$c]}/$tested"); done
+  line "TOTAL caught" "${totals[@]}"
+  echo
+  echo "faults in the list: $(( ${#FIELDS[@]} / 4 )), tested: $tested," \
+    "not found: ${#notfound[@]}${notfound[*]:+ (${notfound[*]})}," \
+    "does not build: ${#nobuild[@]}${nobuild[*]:+ (${nobuild[*]})}"
+  local s=$(( $(date +%s) - inicio ))
+  printf 'run time: %dh%02dm%02ds\n' $((s / 3600)) $((s % 3600 / 60)) $((s % 60))
+}
+
+# ---- interruption ----------------------------------------------------------
+
 on_signal() {
-  trap - INT TERM
+  trap - INT TERM HUP
   echo "plant-faults: interrupted" >&2
   [ -n "$child" ] && kill -TERM -- "-$child" 2>/dev/null
   wait 2>/dev/null
   # ctest was stopped before its fixture cleanup: the private server goes too.
   [ -d "$BUILD/test-mariadb" ] && "$REPO/scripts/private-mariadb.sh" stop "$BUILD/test-mariadb" >/dev/null 2>&1
   if [ -n "$planted" ]; then
-    restore && echo "plant-faults: restored, rebuilding" >&2 &&
+    restore && echo "plant-faults: restored ${1:-}, rebuilding" >&2 &&
       cmake --build "$BUILD" -j2 >"$OUT/rebuild.log" 2>&1
   fi
+  echo "INTERRUPTED: the table holds only the faults done before"
+  print_table
   exit 130
 }
 trap on_signal INT TERM HUP
@@ -152,21 +200,19 @@ trap 'restore' EXIT
 
 # Every suite asked for must be a test of the build folder.
 for s in "${SUITES[@]}"; do
-  ctest --test-dir "$BUILD" -N -R "^${s}\$" | grep -q "Total Tests: 1" ||
+  # Read whole first: with pipefail an early grep -q would fail the pipe.
+  tests=$(ctest --test-dir "$BUILD" -N -R "^${s}\$")
+  grep -Eq "Test +#[0-9]+: ${s}\$" <<<"$tests" ||
     die "no test named $s in $BUILD"
 done
 
+FIELDS=()
 mapfile -d '' -t FIELDS < <(parse_list)
 [ $(( ${#FIELDS[@]} % 4 )) -eq 0 ] && [ ${#FIELDS[@]} -gt 0 ] || die "cannot read the list $LIST"
 
-inicio=$(date +%s)
-declare -a NAMES ROWS
-declare -A CAUGHT
-for s in "${SUITES[@]}" any; do CAUGHT[$s]=0; done
-tested=0; notfound=(); nobuild=()
-
 for ((i = 0; i < ${#FIELDS[@]}; i += 4)); do
   name=${FIELDS[i]} desc=${FIELDS[i+1]} orig=${FIELDS[i+2]} repl=${FIELDS[i+3]}
+  [ "$ONLY" = "  " ] || [[ "$ONLY" == *" $name "* ]] || continue
   log="$OUT/$name.log"
   : >"$log"
   printf '[%s] %s: %s\n' "$(date +%T)" "$name" "$desc"
@@ -207,7 +253,7 @@ for ((i = 0; i < ${#FIELDS[@]}; i += 4)); do
     row+="$r "
     echo "    $s: $r"
   done
-  [ $any = 1 ] && { row+="caught"; CAUGHT[any]=$(( ${CAUGHT[any]} + 1 )); } || row+="missed"
+  if [ $any = 1 ]; then row+="caught"; CAUGHT[any]=$(( ${CAUGHT[any]} + 1 )); else row+="missed"; fi
   NAMES+=("$name"); ROWS+=("$row")
   tested=$((tested + 1))
   restore || exit 1
@@ -217,33 +263,4 @@ done
 echo "rebuilding the unmodified source"
 run cmake --build "$BUILD" -j2 >"$OUT/rebuild.log" 2>&1 || echo "plant-faults: the final rebuild failed, see $OUT/rebuild.log" >&2
 
-# ---- the table -------------------------------------------------------------
-
-w=24
-for n in "${NAMES[@]}"; do [ ${#n} -ge $w ] && w=$(( ${#n} + 1 )); done
-cols=("${SUITES[@]}" any)
-cw=()
-for c in "${cols[@]}"; do l=${#c}; [ $l -lt 9 ] && l=9; cw+=("$l"); done
-line() {  # first column, then one cell per suite and "any"
-  printf "%-${w}s" "$1"; shift
-  local k=0
-  for cell in "$@"; do printf " %-${cw[k]}s" "$cell"; k=$((k + 1)); done
-  printf '\n'
-}
-echo
-line fault "${cols[@]}"
-for k in "${!NAMES[@]}"; do
-  if [ "${ROWS[k]}" = "not found" ] || [ "${ROWS[k]}" = "no build" ]; then
-    line "${NAMES[k]}" "(${ROWS[k]})"
-  else
-    read -r -a cells <<<"${ROWS[k]}"
-    line "${NAMES[k]}" "${cells[@]}"
-  fi
-done
-totals=()
-for c in "${cols[@]}"; do totals+=("${CAUGHT[$c]}/$tested"); done
-line "TOTAL caught" "${totals[@]}"
-echo
-echo "faults: $(( ${#FIELDS[@]} / 4 )), tested: $tested, not found: ${#notfound[@]}${notfound[*]:+ (${notfound[*]})}, does not build: ${#nobuild[@]}${nobuild[*]:+ (${nobuild[*]})}"
-s=$(( $(date +%s) - inicio ))
-printf 'run time: %dh%02dm%02ds\n' $((s / 3600)) $((s % 3600 / 60)) $((s % 60))
+print_table
