@@ -26,7 +26,7 @@ LIST=${PLANT_FAULTS_LIST:-$REPO/tests/planted_faults.txt}
 TIMEOUT=${PLANT_FAULTS_TIMEOUT:-1500}
 ONLY=" ${PLANT_FAULTS_ONLY:-} "
 # Production folders, old layout and new: whichever exist are searched.
-PROD_DIRS=(app db transactions export printing checks base)
+PROD_DIRS=(app base core db transactions export printing checks)
 
 die() { printf 'plant-faults: %s\n' "$*" >&2; exit 2; }
 
