@@ -139,8 +139,6 @@ restore() {
 # ---- the table -------------------------------------------------------------
 
 NAMES=(); ROWS=(); notfound=(); nobuild=(); tested=0
-declare -A CAUGHT
-for s in "${SUITES[@]}" any; do CAUGHT[$s]=0; done
 inicio=$(date +%s)
 
 # One row per fault done so far (its name, a cell per suite, then "any"),
@@ -165,8 +163,14 @@ print_table() {
       line "${NAMES[k]}" "${cells[@]}"
     fi
   done
-  local totals=()
-  for c in "${cols[@]}"; do totals+=("${CAUGHT[$c]}/$tested"); done
+  # Counted from the finished rows only, so an interrupted fault counts nowhere.
+  local totals=() caught=() cells j
+  for c in "${cols[@]}"; do caught+=(0); done
+  for k in "${!ROWS[@]}"; do
+    read -r -a cells <<<"${ROWS[k]}"
+    for j in "${!cells[@]}"; do [ "${cells[j]}" = caught ] && caught[j]=$(( caught[j] + 1 )); done
+  done
+  for j in "${!cols[@]}"; do totals+=("${caught[j]}/$tested"); done
   line "TOTAL caught" "${totals[@]}"
   echo
   echo "faults in the list: $(( ${#FIELDS[@]} / 4 )), tested: $tested," \
@@ -245,7 +249,7 @@ for ((i = 0; i < ${#FIELDS[@]}; i += 4)); do
     if grep -Eq "Test +#[0-9]+: ${s} \.+ +Passed" "$log.$s"; then
       r=missed
     elif grep -Eq "Test +#[0-9]+: ${s} \.+.*(Failed|Timeout|Exception|SEGFAULT|Child aborted|Subprocess aborted)" "$log.$s"; then
-      r=caught; any=1; CAUGHT[$s]=$(( ${CAUGHT[$s]} + 1 ))
+      r=caught; any=1
     else
       r=error
       echo "    $s: no result (ctest exit $rc), see $log.$s" >&2
@@ -253,7 +257,7 @@ for ((i = 0; i < ${#FIELDS[@]}; i += 4)); do
     row+="$r "
     echo "    $s: $r"
   done
-  if [ $any = 1 ]; then row+="caught"; CAUGHT[any]=$(( ${CAUGHT[any]} + 1 )); else row+="missed"; fi
+  if [ $any = 1 ]; then row+="caught"; else row+="missed"; fi
   NAMES+=("$name"); ROWS+=("$row")
   tested=$((tested + 1))
   restore || exit 1
