@@ -42,6 +42,7 @@ DIRS=()
 for d in "${PROD_DIRS[@]}"; do [ -d "$REPO/$d" ] && DIRS+=("$REPO/$d"); done
 [ ${#DIRS[@]} -gt 0 ] || die "no production folder in $REPO"
 
+exec 3>&1 4>&2  # the script's own output, for the interruption report
 OUT="$BUILD/planted-faults"
 mkdir -p "$OUT"
 BACKUP="$OUT/original.bak"
@@ -184,6 +185,9 @@ print_table() {
 
 on_signal() {
   trap - INT TERM HUP
+  # The signal may come while a suite's output goes to its log: report on
+  # the script's own output again.
+  exec 1>&3 2>&4
   echo "plant-faults: interrupted" >&2
   [ -n "$child" ] && kill -TERM -- "-$child" 2>/dev/null
   wait 2>/dev/null
