@@ -1,6 +1,5 @@
 #include "app/startup_settings.h"
 
-#include <cstdio>
 #include <optional>
 
 #include "base/errors.h"
@@ -91,10 +90,8 @@ void AvisaSenhaExposta(Contexto& ctx, const std::string& ini) {
     try {
         const Posse posse = ctx.arquivos.posse(ini);
         if (!(posse.modo & 04)) return;
-        char modo[8];
-        std::snprintf(modo, sizeof modo, "%04o", posse.modo);
         ctx.eventos.AdicionaEvento("config.ini guarda a senha do banco e pode ser lido por qualquer usuário (permissões " +
-                                std::string(modo) + "): use chmod 640");
+                                TextoPermissoes(posse.modo) + "): use chmod 640");
     } catch (const Erro& e) {
         ctx.eventos.AdicionaEvento(e.what());
     }

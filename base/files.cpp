@@ -6,6 +6,7 @@
 
 #include <algorithm>
 #include <cerrno>
+#include <cstdio>
 #include <cstring>
 #include <filesystem>
 
@@ -118,6 +119,12 @@ mode_t ModoNovoArquivo(const std::string& caminho) {
 }
 
 }  // namespace
+
+std::string TextoPermissoes(unsigned modo) {
+    char texto[16];
+    std::snprintf(texto, sizeof texto, "%04o", modo & 07777u);
+    return texto;
+}
 
 std::vector<std::string> ArquivosDisco::lista(const std::string& pasta) {
     std::error_code ec;

@@ -11,6 +11,9 @@ struct Posse {
     unsigned modo = 0;   // the permission bits (07777)
 };
 
+// Permission bits as the operator reads them: "0644".
+std::string TextoPermissoes(unsigned modo);
+
 // The file system as the program uses it. Paths are UTF-8 text; contents are
 // raw bytes (the Windows-1252 boundary lives in app/encoding.h).
 // Every failure throws Erro with a readable description.

@@ -1,7 +1,6 @@
 #include "core/replies.h"
 
 #include <cctype>
-#include <cstdio>
 
 #include "base/encoding.h"
 #include "base/errors.h"
@@ -47,12 +46,10 @@ bool Apaga(Contexto& ctx, const std::string& tNome, int& tentativas);
 // have put it there. Empty when the user the commands run as, or root, owns
 // it and nobody else may write it.
 std::string MotivoDeRecusa(const Posse& posse, unsigned usuarioDoPrograma) {
-    char modo[8];
-    std::snprintf(modo, sizeof modo, "%04o", posse.modo);
     if (!posse.comum) return "não é um arquivo comum";
     if (posse.dono != 0 && posse.dono != usuarioDoPrograma)
         return "o dono é o usuário " + std::to_string(posse.dono) + ", não root nem o usuário do programa";
-    if (posse.modo & 022) return "outros usuários podem alterá-lo (permissões " + std::string(modo) + ")";
+    if (posse.modo & 022) return "outros usuários podem alterá-lo (permissões " + TextoPermissoes(posse.modo) + ")";
     return "";
 }
 

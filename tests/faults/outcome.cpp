@@ -66,7 +66,11 @@ std::string Rasgo(const std::string& impressora, const Linhas& l) {
     }
     if (Quantas(l, "DELIVERY (") > 0) {
         if (Quantas(l, "DELIVERY (") != Quantas(l, "Item ")) return "delivery com item pela metade";
-        if (std::count_if(l.begin(), l.end(), LinhaDeData) != 1 || !LinhaDeData(l[UltimaEscrita(l)]))
+        // It ends with its date line, or, when the order's last item is not
+        // printed, with the dashes that close its last item.
+        const auto datas = std::count_if(l.begin(), l.end(), LinhaDeData);
+        const std::string& ultima = l[UltimaEscrita(l)];
+        if (datas > 1 || (datas == 1 ? !LinhaDeData(ultima) : ultima != std::string(48, '-')))
             return "delivery sem o fim ou com dois";
         return "";
     }
