@@ -27,7 +27,7 @@
 #include "core/context.h"
 #include "core/replies.h"
 #include "printing/labels.h"
-#include "tests/cases/case_file.h"
+#include "tests/support/case_file.h"
 #include "tests/support/delegating_printer.h"
 #include "tests/support/test_context.h"
 #include "transactions/scan.h"
@@ -37,10 +37,7 @@ namespace {
 
 namespace fs = std::filesystem;
 
-std::string Raiz() {
-    const char* fonte = std::getenv("VARELO_SOURCE_DIR");
-    return std::string(fonte ? fonte : ".") + "/tests/cases";
-}
+std::string Raiz() { return DoProjeto("tests/cases"); }
 
 std::string Le(const fs::path& caminho) {
     std::ifstream f(caminho, std::ios::binary);

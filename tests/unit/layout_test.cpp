@@ -1,31 +1,16 @@
-// Printer selection, fonts, centring and ready-made print files, through the
-// spool-folder printers of the test context (default, cozinha, bar).
+// Printer selection and fonts, through the spool-folder printers of the
+// test context (default, cozinha, bar).
 #include <gtest/gtest.h>
 
 #include <string>
-#include <tuple>
 #include <vector>
 
-#include "base/files.h"
 #include "base/regional.h"
 #include "printing/layout.h"
 #include "tests/support/test_context.h"
 
 namespace varelo {
 namespace {
-
-// The width is halved in place, halves to even, and so is the text's length:
-// "MESA1" in 13 columns is 6 - 2 spaces. Widths count characters, not bytes.
-TEST(Centraliza, LarguraCortadaAoMeioNoLugar) {
-    const std::tuple<std::string, std::int16_t, std::size_t, std::int16_t> casos[] = {
-        {"MESA1", 13, 4, 6}, {"Pedido de São João", 46, 14, 23},
-        {"PEDIDO", 6, 0, 3}, {"PEDIDO", 5, 0, 5}};  // longer than the width: unchanged
-    for (const auto& [texto, largura, espacos, metade] : casos) {
-        std::int16_t l = largura;
-        EXPECT_EQ(Centraliza(texto, l), std::string(espacos, ' ') + texto) << texto << ' ' << largura;
-        EXPECT_EQ(l, metade) << texto << ' ' << largura;
-    }
-}
 
 // The current font as "name size [negrito]".
 std::string Fonte(const ContextoTeste& t) {
@@ -62,39 +47,6 @@ TEST(DefineImpressora, SoONomeExatoSelecionaEFontesSoQuandoInstaladas) {
     t.impressao.defineNegrito(false);
     FonteConta(t.ctx);
     EXPECT_EQ(Fonte(t), "Larabiefont 8 negrito");
-}
-
-// The file is removed after printing, also when it could not be read; one
-// of up to 10 bytes is reported empty and left for the scan to remove.
-TEST(ImprimeDiverso, PrimeiraLinhaEscolheAImpressoraAsOutrasSaoImpressas) {
-    ContextoTeste t;
-    const std::string separador = "-----------------------------";
-    const std::string vazio = t.pedido("IMP1.txt", "bar\r\nabcde");
-    ImprimeDiverso(t.ctx, vazio);
-    EXPECT_EQ(t.novosEventos(), (std::vector<std::string>{"Gerando impressão para arquivo " + vazio,
-                                                          "Arquivo de Impressao Vazio " + vazio}));
-    EXPECT_TRUE(t.arquivos.podeLer(vazio));
-    EXPECT_TRUE(t.documentos("bar").empty());
-
-    // Windows-1252 text, CR LF, LF and CR line ends; lines printed as they stand.
-    const std::string arquivo = t.pedido("IMP2.txt", "bar\r\n  Pão de queijo\r\n\r\nTotal: 12,00\nTroco\rFim\r");
-    ImprimeDiverso(t.ctx, arquivo);
-    EXPECT_EQ(t.documentos("bar"), std::vector<std::string>{"  Pão de queijo\n\nTotal: 12,00\nTroco\nFim\n"});
-    EXPECT_EQ(t.novosEventos(), (std::vector<std::string>{"Gerando impressão para arquivo " + arquivo,
-                                                          "Impressão finalizada " + arquivo,
-                                                          "Tentando apagar " + arquivo, separador}));
-    EXPECT_FALSE(t.arquivos.podeLer(arquivo));
-
-    // Eleven bytes print; an unknown printer prints on the current one.
-    const std::string onze = t.pedido("IMP3.txt", "E\r\nlinha 1\n");
-    ImprimeDiverso(t.ctx, onze);
-    EXPECT_EQ(t.documentos("bar").back(), "linha 1\n");
-    t.novosEventos();
-
-    const std::string sumiu = t.comanda("IMP5.txt");
-    ImprimeDiverso(t.ctx, sumiu);
-    EXPECT_EQ(t.novosEventos(), (std::vector<std::string>{"Gerando impressão para arquivo " + sumiu,
-                                                          "Arquivo não encontrado: " + sumiu, separador}));
 }
 
 }  // namespace

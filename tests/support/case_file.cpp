@@ -1,6 +1,7 @@
-#include "tests/cases/case_file.h"
+#include "tests/support/case_file.h"
 
 #include <cctype>
+#include <cstdlib>
 #include <filesystem>
 #include <fstream>
 #include <sstream>
@@ -32,6 +33,11 @@ std::string Desescapa(const std::string& texto) {
         }
     }
     return saida;
+}
+
+std::string DoProjeto(const std::string& relativo) {
+    const char* fonte = std::getenv("VARELO_SOURCE_DIR");
+    return std::string(fonte ? fonte : ".") + "/" + relativo;
 }
 
 std::vector<Diretiva> LeCaso(const std::string& caminho) {

@@ -86,4 +86,7 @@ std::vector<Diretiva> LeCaso(const std::string& caminho);
 // A TEXT argument with its escapes resolved.
 std::string Desescapa(const std::string& texto);
 
+// The path of `relativo` in the source tree (VARELO_SOURCE_DIR, else ".").
+std::string DoProjeto(const std::string& relativo);
+
 }  // namespace varelo::casos

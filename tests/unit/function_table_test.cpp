@@ -1,0 +1,181 @@
+// The pure functions (money, regional formats, encodings, columns, request
+// fields, command line) against the table in functions.txt. Each line:
+//
+//   FUNCTION | ARG | ARG ... => RESULT
+//
+// with the escapes of the case files in arguments and results (\s a space,
+// \xHH a byte); spaces around " | " and after "=>" are separators, others
+// are text. Money is written in ten-thousandths, numbers as the shortest
+// text that reads back the same, and "! MESSAGE" is an Erro thrown.
+#include <gtest/gtest.h>
+
+#include <charconv>
+#include <fstream>
+#include <functional>
+#include <map>
+
+#include "app/command_line.h"
+#include "base/encoding.h"
+#include "base/errors.h"
+#include "base/files.h"
+#include "base/record.h"
+#include "base/regional.h"
+#include "base/text_columns.h"
+#include "core/account_totals.h"
+#include "db/sql.h"
+#include "printing/layout.h"
+#include "tests/support/case_file.h"
+
+namespace varelo {
+namespace {
+
+using A = std::vector<std::string>;
+
+Dinheiro D(const std::string& t) { return Dinheiro::deDezMilesimos(std::stoll(t)); }
+std::string T(Dinheiro d) { return std::to_string(d.dezMilesimos()); }
+std::string T(double v) {
+    char b[40];
+    return std::string(b, std::to_chars(b, b + sizeof b, v).ptr);
+}
+std::string T(long v) { return std::to_string(v); }
+std::string T(bool v) { return v ? "true" : "false"; }
+double N(const std::string& t) { return std::stod(t); }
+
+std::string Hex16(const std::u16string& s) {
+    std::string r;
+    for (char16_t c : s) {
+        char b[8];
+        std::snprintf(b, sizeof b, "%s%04X", r.empty() ? "" : " ", static_cast<unsigned>(c));
+        r += b;
+    }
+    return r;
+}
+
+// The eight fields, trailing empty ones left out, joined by "|"; after a
+// refusal, "! MESSAGE " before the fields filled so far.
+std::string Campos(const std::string& linha) {
+    std::array<std::string, 8> c;
+    std::string r;
+    try {
+        ParseToArrayPvirg(linha, c);
+    } catch (const Erro& e) {
+        r = "! " + std::string(e.what()) + " ";
+    }
+    std::size_t n = c.size();
+    while (n > 0 && c[n - 1].empty()) --n;
+    for (std::size_t i = 0; i < n; ++i) r += (i ? "|" : "") + c[i];
+    return r;
+}
+
+std::string Opcoes(const A& a) {
+    const OpcoesLinha o = LeOpcoes(a);
+    return "home=" + o.home + " print-to=" + o.imprimePara + " headless=" + T(o.headless) +
+           " help=" + T(o.ajuda) + " version=" + T(o.versao) + " erro=" + o.erro;
+}
+
+const std::map<std::string, std::function<std::string(const A&)>> kFuncoes = {
+    {"LeDinheiro", [](const A& a) { return T(LeDinheiro(a[0])); }},
+    {"ParaInteiro32", [](const A& a) { return T(long{ParaInteiro32(a[0])}); }},
+    {"ParaInteiro32.double", [](const A& a) { return T(long{ParaInteiro32(N(a[0]))}); }},
+    {"ParaInteiro16", [](const A& a) { return T(long{ParaInteiro16(a[0])}); }},
+    {"ParaInteiro16.double", [](const A& a) { return T(long{ParaInteiro16(N(a[0]))}); }},
+    {"ValorInicial", [](const A& a) { return T(ValorInicial(a[0])); }},
+    {"Formata", [](const A& a) { return Formata(D(a[0]), a[1]); }},
+    {"Formata.double", [](const A& a) { return Formata(N(a[0]), a[1]); }},
+    {"TextoPadrao", [](const A& a) { return TextoPadrao(D(a[0])); }},
+    {"TextoPadrao.double", [](const A& a) { return TextoPadrao(N(a[0])); }},
+    {"TextoPadrao.relido", [](const A& a) { return T(LeDinheiro(TextoPadrao(N(a[0])))); }},
+    {"deUnidades", [](const A& a) { return T(Dinheiro::deUnidades(std::stoll(a[0]))); }},
+    {"deDouble", [](const A& a) { return T(Dinheiro::deDouble(N(a[0]))); }},
+    {"+", [](const A& a) { return T(D(a[0]) + D(a[1])); }},
+    {"-", [](const A& a) { return a.size() == 1 ? T(-D(a[0])) : T(D(a[0]) - D(a[1])); }},
+    {"*", [](const A& a) { return T(D(a[0]) * D(a[1])); }},
+    {"/", [](const A& a) { return T(D(a[0]) / D(a[1])); }},
+    {"arredonda", [](const A& a) { return T(D(a[0]).arredonda(std::stoi(a[1]))); }},
+    {"ArredondaPar", [](const A& a) { return T(ArredondaPar(N(a[0]))); }},
+    {"DeCp1252", [](const A& a) { return DeCp1252(a[0]); }},
+    {"ParaCp1252", [](const A& a) { return ParaCp1252(a[0]); }},
+    {"EhUtf8Valido", [](const A& a) { return T(EhUtf8Valido(a[0])); }},
+    {"Utf8OuCp1252", [](const A& a) { return Utf8OuCp1252(a[0]); }},
+    {"ParaUtf16", [](const A& a) { return Hex16(ParaUtf16(a[0])); }},
+    {"ParaUtf8", [](const A& a) {
+         std::u16string s;
+         for (std::size_t i = 0; i < a[0].size(); i += 5) s += static_cast<char16_t>(std::stoi(a[0].substr(i, 4), nullptr, 16));
+         return ParaUtf8(s.data(), s.size());
+     }},
+    {"Largura", [](const A& a) { return T(static_cast<long>(Largura(a[0]))); }},
+    {"Esquerda", [](const A& a) { return Esquerda(a[0], std::stoul(a[1])); }},
+    {"CompletaAte", [](const A& a) { return CompletaAte(a[0], std::stoul(a[1])); }},
+    {"Apara", [](const A& a) { return Apara(a[0]); }},
+    {"Pad", [](const A& a) { return Pad(a[0], std::stoul(a[1])); }},
+    {"LinhaAlinhada", [](const A& a) { return LinhaAlinhada(a[0], a[1], std::stoul(a[2])); }},
+    {"Centraliza", [](const A& a) {
+         auto largura = static_cast<std::int16_t>(std::stoi(a[1]));
+         const std::string texto = Centraliza(a[0], largura);
+         return texto + "|" + std::to_string(largura);
+     }},
+    {"DinheiroDoBanco", [](const A& a) { return T(DinheiroDoBanco(a[0])); }},
+    {"CalculaServico", [](const A& a) { return T(CalculaServico(D(a[0]), D(a[1]))); }},
+    {"TotalAPagar", [](const A& a) { return T(TotalAPagar(D(a[0]), {D(a[1]), D(a[2]), D(a[3])}, D(a[4]))); }},
+    {"Campos", [](const A& a) { return Campos(a[0]); }},
+    {"VirgulaParaPonto", [](const A& a) { return VirgulaParaPonto(a[0]); }},
+    {"PontoParaVirgula", [](const A& a) { return PontoParaVirgula(a[0]); }},
+    {"TextoPermissoes", [](const A& a) { return TextoPermissoes(std::stoul(a[0], nullptr, 8)); }},
+    {"LeOpcoes", Opcoes},
+};
+
+// Splits at every `sep`.
+A Separa(const std::string& s, const std::string& sep) {
+    A partes;
+    std::size_t de = 0;
+    for (std::size_t p; (p = s.find(sep, de)) != std::string::npos; de = p + sep.size())
+        partes.push_back(s.substr(de, p - de));
+    partes.push_back(s.substr(de));
+    return partes;
+}
+
+TEST(Funcoes, Tabela) {
+    const std::string arquivo = casos::DoProjeto("tests/unit/functions.txt");
+    std::ifstream entrada(arquivo);
+    ASSERT_TRUE(entrada) << arquivo;
+    int casosLidos = 0;
+    std::string linha;
+    for (int n = 1; std::getline(entrada, linha); ++n) {
+        if (linha.empty() || linha[0] == '#') continue;
+        const std::size_t seta = linha.rfind(" =>");
+        ASSERT_NE(seta, std::string::npos) << arquivo << ":" << n;
+        std::string esperado = linha.substr(seta + 3);
+        if (!esperado.empty() && esperado[0] == ' ') esperado.erase(0, 1);
+        A args = Separa(linha.substr(0, seta), " | ");
+        const std::string nome = args[0];
+        args.erase(args.begin());
+        for (std::string& a : args) a = casos::Desescapa(a);
+        const auto f = kFuncoes.find(nome);
+        ASSERT_NE(f, kFuncoes.end()) << arquivo << ":" << n << ": no function " << nome;
+        std::string obtido;
+        try {
+            obtido = f->second(args);
+        } catch (const Erro& e) {
+            obtido = "! " + std::string(e.what());
+        }
+        EXPECT_EQ(obtido, casos::Desescapa(esperado)) << arquivo << ":" << n << ": " << linha;
+        ++casosLidos;
+    }
+    EXPECT_GT(casosLidos, 200);
+}
+
+// Every defined byte of the upper half survives the trip to UTF-8 and back,
+// each as a different character; the five undefined bytes read as U+FFFD,
+// which has no byte of its own.
+TEST(Funcoes, Cp1252IdaEVoltaDeCadaByte) {
+    for (int b = 0x80; b <= 0xFF; ++b) {
+        const std::string byte(1, static_cast<char>(b)), utf8 = DeCp1252(byte);
+        const bool indefinido = b == 0x81 || b == 0x8D || b == 0x8F || b == 0x90 || b == 0x9D;
+        EXPECT_EQ(utf8 == "\uFFFD", indefinido) << b;
+        EXPECT_TRUE(EhUtf8Valido(utf8)) << b;
+        EXPECT_EQ(ParaCp1252(utf8), indefinido ? "?" : byte) << b;
+    }
+}
+
+}  // namespace
+}  // namespace varelo
