@@ -5,7 +5,6 @@
 
 #include "base/errors.h"
 #include "db/banco.h"
-#include "db/sql.h"
 #include "tests/support/test_context.h"
 
 namespace varelo {
@@ -14,38 +13,18 @@ namespace {
 class BancoTeste : public ::testing::Test {
 protected:
     void SetUp() override { ContextoTeste::LimpaBanco(); }
-    void Executa(const std::string& sql) {
-        t.banco.AbreBanco(sql);
-        t.banco.FechaBanco();
-    }
     ContextoTeste t;
 };
 
-TEST(TextoConexao, MontadoComoOsProgramasDoSistema) {
-    EXPECT_EQ(TextoConexao("MariaDB Unicode", "127.0.0.1;Port=33061"),
-              "Driver={MariaDB Unicode};Server=127.0.0.1;Port=33061;Trusted_Connection=Yes;"
-              "Database=varelo;uid=root;pwd=qzx48216");
-}
-
-TEST(TextoConexao, UsuarioESenhaDoConfigIniEntreChavesQuandoPreciso) {
-    EXPECT_EQ(TextoConexao("MariaDB Unicode", "srv", Credenciais{"caixa", "s3nha"}),
-              "Driver={MariaDB Unicode};Server=srv;Trusted_Connection=Yes;Database=varelo;"
-              "uid=caixa;pwd=s3nha");
-    EXPECT_EQ(TextoConexao("D", "srv", Credenciais{std::nullopt, "a;b}c"}),
-              "Driver={D};Server=srv;Trusted_Connection=Yes;Database=varelo;uid=root;pwd={a;b}}c}");
-    EXPECT_EQ(TextoConexao("D", "srv", Credenciais{" gerente", std::nullopt}),
-              "Driver={D};Server=srv;Trusted_Connection=Yes;Database=varelo;uid={ gerente};pwd=qzx48216");
-}
-
 TEST_F(BancoTeste, OutroUsuarioComSenhaDificilEUmaSoConexaoFisica) {
-    Executa("CREATE OR REPLACE USER 'caixa'@'127.0.0.1' IDENTIFIED BY 'p;w}d x'");
-    Executa("GRANT ALL ON varelo.* TO 'caixa'@'127.0.0.1'");
+    t.executa("CREATE OR REPLACE USER 'caixa'@'127.0.0.1' IDENTIFIED BY 'p;w}d x'");
+    t.executa("GRANT ALL ON varelo.* TO 'caixa'@'127.0.0.1'");
     t.ctx.cfg.credenciais = Credenciais{"caixa", "p;w}d x"};
     EXPECT_EQ(t.consulta("Select current_user() as u", "u"), std::vector<std::string>{"caixa@127.0.0.1"});
 
     // FechaBanco closes only as the statements see it: the same session goes on.
     const auto primeira = t.consulta("Select connection_id() as id", "id");
-    Executa("Select 1");
+    t.executa("Select 1");
     EXPECT_EQ(t.consulta("Select connection_id() as id", "id"), primeira);
 
     t.ctx.cfg.credenciais.senha = "errada";
@@ -53,13 +32,13 @@ TEST_F(BancoTeste, OutroUsuarioComSenhaDificilEUmaSoConexaoFisica) {
     t.banco.abandona();
     t.ctx.cfg.credenciais = {};
     EXPECT_EQ(t.consulta("Select current_user() as u", "u"), std::vector<std::string>{"root@127.0.0.1"});
-    Executa("DROP USER 'caixa'@'127.0.0.1'");
+    t.executa("DROP USER 'caixa'@'127.0.0.1'");
 }
 
 TEST_F(BancoTeste, TresResultadosAoMesmoTempoComNomesEmOutraCaixa) {
-    Executa("Insert into Grupos (idgrupo, nome, Impressora) values (1,'Pratos','cozinha'),"
+    t.executa("Insert into Grupos (idgrupo, nome, Impressora) values (1,'Pratos','cozinha'),"
             "(2,'Bebidas','Não Imprimir')");
-    Executa("Insert into Produtos (codigo, descricao, idgrupo, descricao2) values "
+    t.executa("Insert into Produtos (codigo, descricao, idgrupo, descricao2) values "
             "(10,'Feijoada Ção',1,Null),(20,'Suco',2,'Suco de laranja')");
     Banco& b = t.banco;
     b.AbreBanco("Select * from produtos order by Codigo");
@@ -89,21 +68,18 @@ TEST_F(BancoTeste, TextosGravadosComoDigitadosEmQualquerSqlMode) {
     const auto modoGlobal = t.consulta("Select @@global.sql_mode as m", "m").at(0);
     for (const std::string modo : {modoGlobal, modoGlobal + ",NO_BACKSLASH_ESCAPES"}) {
         SCOPED_TRACE(modo);
-        Executa("Set global sql_mode='" + modo + "'");
+        t.executa("Set global sql_mode='" + modo + "'");
         t.banco.abandona();  // the next opening reads the new mode
-        Executa("Delete from Logs");
+        t.executa("Delete from Logs");
         for (const std::string texto : {"NÃO MONITORADO", "D'Ávila", "c:\\pasta\\", "a\\'b", "'; drop table logs; --",
                                         "duas\r\nlinhas"}) {
-            Executa("Insert into Logs (log) values ('" + t.banco.Escapa(texto) + "')");
+            t.executa("Insert into Logs (log) values ('" + t.banco.Escapa(texto) + "')");
             EXPECT_EQ(t.consulta("Select log from logs where log='" + t.banco.Escapa(texto) + "'", "log"),
                       std::vector<std::string>{texto});
         }
     }
-    Executa("Set global sql_mode='" + modoGlobal + "'");
+    t.executa("Set global sql_mode='" + modoGlobal + "'");
     t.banco.abandona();
-    EXPECT_EQ(EscapaSql("texto comum 12,5", false), "texto comum 12,5");
-    EXPECT_EQ(EscapaSql("a'b\\c", false), "a''b\\\\c");
-    EXPECT_EQ(EscapaSql("a'b\\c", true), "a''b\\c");
 }
 
 // A connection that the server closed (restart, wait_timeout, KILL) is
@@ -149,7 +125,7 @@ TEST_F(BancoTeste, ComandoRecusadoRegistraUmaLinhaEOBancoContinuaUtilizavel) {
     t.banco.abandona();
     EXPECT_EQ(t.consulta("Select 1+1 as dois", "DOIS"), std::vector<std::string>{"2"});
     // What a change changed.
-    Executa("Insert into Logs (log) values ('a'),('b'),('c')");
+    t.executa("Insert into Logs (log) values ('a'),('b'),('c')");
     t.banco.AbreBanco("Delete from Logs where log <> 'b'");
     EXPECT_EQ(t.banco.rs().afetadas(), 2);
     t.banco.FechaBanco();
@@ -158,21 +134,21 @@ TEST_F(BancoTeste, ComandoRecusadoRegistraUmaLinhaEOBancoContinuaUtilizavel) {
 TEST_F(BancoTeste, TransacaoDesfeitaSemConfirmarEMantidaAoConfirmar) {
     {
         Transacao tr(t.banco);
-        Executa("Insert into Logs (log) values ('desfeito')");
+        t.executa("Insert into Logs (log) values ('desfeito')");
         // FechaBanco inside the transaction must not close the connection.
-        Executa("Insert into Logs (log) values ('desfeito 2')");
+        t.executa("Insert into Logs (log) values ('desfeito 2')");
     }
     EXPECT_TRUE(t.consulta("Select log from logs", "log").empty());
     {
         Transacao tr(t.banco);
-        Executa("Insert into Logs (log) values ('mantido')");
+        t.executa("Insert into Logs (log) values ('mantido')");
         tr.confirma();
     }
     EXPECT_EQ(t.consulta("Select log from logs", "log"), std::vector<std::string>{"mantido"});
     try {
         Transacao tr(t.banco);
-        Executa("Insert into Logs (log) values ('antes da falha')");
-        Executa("Insert into tabela_inexistente values (1)");
+        t.executa("Insert into Logs (log) values ('antes da falha')");
+        t.executa("Insert into tabela_inexistente values (1)");
         tr.confirma();
     } catch (const ErroBanco&) {
         t.banco.abandona();
@@ -199,15 +175,6 @@ TEST_F(BancoTeste, ServidorErradoOuParadoNaoEncerraOPrograma) {
     t.banco.abandona();
     ASSERT_EQ(std::system((script + " start '" + pasta + "' " + porta).c_str()), 0);
     EXPECT_EQ(t.consulta("Select 3 as tres", "tres"), std::vector<std::string>{"3"});
-}
-
-TEST(NumerosSql, SoNumerosSimplesEntramSemAspas) {
-    for (const char* bom : {"12", "-3", "+4", "1.5", "007"}) EXPECT_TRUE(EhNumeroSql(bom)) << bom;
-    for (const char* ruim : {"", "1,5", "1.", ".5", "1e3", " 1", "1 or 1=1", "0x10", "-"})
-        EXPECT_FALSE(EhNumeroSql(ruim)) << ruim;
-    EXPECT_TRUE(EhInteiroSql("42"));
-    EXPECT_FALSE(EhInteiroSql("4.2"));
-    EXPECT_FALSE(EhInteiroSql("42;"));
 }
 
 }  // namespace

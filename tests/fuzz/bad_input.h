@@ -3,9 +3,13 @@
 // generator built from a fixed seed, and each case reports its seed and
 // iteration, so a failure is replayed by running the same test again.
 #include <cstdint>
+#include <fstream>
 #include <random>
+#include <stdexcept>
 #include <string>
 #include <vector>
+
+#include "tests/support/case_file.h"
 
 namespace varelo::ruim {
 
@@ -67,66 +71,16 @@ private:
 };
 
 // Texts that have broken record parsers and SQL statements elsewhere, in
-// Windows-1252 bytes.
+// Windows-1252 bytes (hostile.txt).
 inline const std::vector<std::string>& TextosHostis() {
-    static const std::vector<std::string> kTextos = {
-        "1'; drop table Logs; --",
-        "'; drop table ItemComanda; --",
-        "\\",
-        "\\\\",
-        "\\'",
-        "'\\",
-        "\\';",
-        "'",
-        "''",
-        "'''",
-        "\"",
-        "\"\"; delete from Comanda; --",
-        "%",
-        "_%",
-        "1 or 1=1",
-        "1) or (1=1",
-        "0x41",
-        "--",
-        "/*",
-        "*/",
-        "#",
-        "`",
-        "1e400",
-        "-1e400",
-        "1E+308",
-        "NaN",
-        "inf",
-        "-0",
-        "+",
-        "-",
-        ",",
-        ".",
-        "1,2,3",
-        "1.2.3",
-        "99999999999999999999999999",
-        "-99999999999999999999999999",
-        "2147483648",
-        "-2147483649",
-        "32768",
-        "9223372036854775808",
-        "0,00005",
-        "Feijoada \xC7\xE3o",   // Windows-1252 "Ção"
-        "\x80\x99\x9F\xFF",     // euro, quote, Y diaeresis, y diaeresis
-        "\xC3\xA7\xC3\xA3",     // UTF-8 bytes, read as Windows-1252
-        "\xEF\xBF\xBD",         // UTF-8 replacement character's bytes
-        "\x81\x8D\x8F\x90\x9D", // undefined in Windows-1252
-        std::string("a\0b", 3),
-        std::string(1, '\0'),
-        "\x01\x02\x1B[0m",
-        "\x7F",
-        "\t",
-        "   ",
-        "\xA0",
-        std::string(300, 'x'),
-        std::string(61, 'y'),
-        std::string(1200, '\''),
-    };
+    static const std::vector<std::string> kTextos = [] {
+        std::vector<std::string> textos;
+        std::ifstream arquivo(casos::DoProjeto("tests/fuzz/hostile.txt"));
+        for (std::string l; std::getline(arquivo, l);)
+            if (l.empty() || l[0] != '#') textos.push_back(casos::Desescapa(l));
+        if (textos.size() < 50) throw std::runtime_error("tests/fuzz/hostile.txt not read");
+        return textos;
+    }();
     return kTextos;
 }
 

@@ -22,6 +22,7 @@
 #include "base/regional.h"
 #include "base/text_columns.h"
 #include "core/account_totals.h"
+#include "db/banco.h"
 #include "db/sql.h"
 #include "printing/layout.h"
 #include "tests/support/case_file.h"
@@ -122,6 +123,13 @@ const std::map<std::string, std::function<std::string(const A&)>> kFuncoes = {
     {"PontoParaVirgula", [](const A& a) { return PontoParaVirgula(a[0]); }},
     {"TextoPermissoes", [](const A& a) { return TextoPermissoes(std::stoul(a[0], nullptr, 8)); }},
     {"LeOpcoes", Opcoes},
+    {"TextoConexao", [](const A& a) {
+         auto opcional = [](const std::string& v) { return v == "(none)" ? std::nullopt : std::optional(v); };
+         return TextoConexao(a[0], a[1], a.size() > 2 ? Credenciais{opcional(a[2]), opcional(a[3])} : Credenciais{});
+     }},
+    {"EscapaSql", [](const A& a) { return EscapaSql(a[0], a[1] == "NO_BACKSLASH_ESCAPES"); }},
+    {"EhNumeroSql", [](const A& a) { return T(EhNumeroSql(a[0])); }},
+    {"EhInteiroSql", [](const A& a) { return T(EhInteiroSql(a[0])); }},
 };
 
 // Splits at every `sep`.
