@@ -4,12 +4,13 @@
 //   FUNCTION | ARG | ARG ... => RESULT
 //
 // with the escapes of the case files in arguments and results (\s a space,
-// \xHH a byte); spaces around " | " and after "=>" are separators, others
-// are text. Money is written in ten-thousandths, numbers as the shortest
+// \xHH a byte; "let NAME = TEXT" makes the argument $NAME stand for TEXT);
+// spaces around " | " and after "=>" are separators, others are text. Money is written in ten-thousandths, numbers as the shortest
 // text that reads back the same, and "! MESSAGE" is an Erro thrown.
 #include <gtest/gtest.h>
 
 #include <charconv>
+#include <filesystem>
 #include <fstream>
 #include <functional>
 #include <map>
@@ -18,6 +19,7 @@
 #include "base/encoding.h"
 #include "base/errors.h"
 #include "base/files.h"
+#include "base/ini.h"
 #include "base/record.h"
 #include "base/regional.h"
 #include "base/text_columns.h"
@@ -26,6 +28,8 @@
 #include "db/sql.h"
 #include "printing/layout.h"
 #include "tests/support/case_file.h"
+#include "tests/support/program_run.h"
+#include "tests/support/scratch_dir.h"
 
 namespace varelo {
 namespace {
@@ -66,6 +70,13 @@ std::string Campos(const std::string& linha) {
     while (n > 0 && c[n - 1].empty()) --n;
     for (std::size_t i = 0; i < n; ++i) r += (i ? "|" : "") + c[i];
     return r;
+}
+
+// A scratch config.ini holding `conteudo` ("(none)": no file).
+std::string ArquivoIni(const std::string& conteudo) {
+    static const PastaTemporaria pasta;
+    std::filesystem::remove(pasta.arquivo("config.ini"));
+    return conteudo == "(none)" ? pasta.arquivo("config.ini") : pasta.escreve("config.ini", conteudo);
 }
 
 std::string Opcoes(const A& a) {
@@ -127,6 +138,12 @@ const std::map<std::string, std::function<std::string(const A&)>> kFuncoes = {
          auto opcional = [](const std::string& v) { return v == "(none)" ? std::nullopt : std::optional(v); };
          return TextoConexao(a[0], a[1], a.size() > 2 ? Credenciais{opcional(a[2]), opcional(a[3])} : Credenciais{});
      }},
+    {"LeIni", [](const A& a) { return LeIni(a[1], a[2], a[3], ArquivoIni(a[0])); }},
+    {"GravaIni", [](const A& a) {
+         const std::string ini = ArquivoIni(a[0]);
+         const bool gravou = GravaIni(a[1], a[2], a[3], ini);
+         return (gravou ? "" : "false ") + Le(ini);
+     }},
     {"EscapaSql", [](const A& a) { return EscapaSql(a[0], a[1] == "NO_BACKSLASH_ESCAPES"); }},
     {"EhNumeroSql", [](const A& a) { return T(EhNumeroSql(a[0])); }},
     {"EhInteiroSql", [](const A& a) { return T(EhInteiroSql(a[0])); }},
@@ -147,17 +164,23 @@ TEST(Funcoes, Tabela) {
     std::ifstream entrada(arquivo);
     ASSERT_TRUE(entrada) << arquivo;
     int casosLidos = 0;
+    std::map<std::string, std::string> variaveis;
     std::string linha;
     for (int n = 1; std::getline(entrada, linha); ++n) {
         if (linha.empty() || linha[0] == '#') continue;
         const std::size_t seta = linha.rfind(" =>");
+        if (linha.rfind("let ", 0) == 0) {  // let NAME = TEXT: $NAME stands for TEXT below
+            const std::size_t igual = linha.find(" = ");
+            variaveis["$" + linha.substr(4, igual - 4)] = casos::Desescapa(linha.substr(igual + 3));
+            continue;
+        }
         ASSERT_NE(seta, std::string::npos) << arquivo << ":" << n;
         std::string esperado = linha.substr(seta + 3);
         if (!esperado.empty() && esperado[0] == ' ') esperado.erase(0, 1);
         A args = Separa(linha.substr(0, seta), " | ");
         const std::string nome = args[0];
         args.erase(args.begin());
-        for (std::string& a : args) a = casos::Desescapa(a);
+        for (std::string& a : args) a = variaveis.count(a) ? variaveis[a] : casos::Desescapa(a);
         const auto f = kFuncoes.find(nome);
         ASSERT_NE(f, kFuncoes.end()) << arquivo << ":" << n << ": no function " << nome;
         std::string obtido;
