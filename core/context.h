@@ -52,26 +52,26 @@ struct Procedimentos {
     std::function<void()> VerificaRecebComanda;
     std::function<void()> ImprimePendentes;
 
-    // Each entry by name and whether it is wired, so that a test can see the
-    // wiring fill them all.
+    // Each entry by name, so that a test can see the wiring fill them all
+    // or stand in for one.
     template <typename F>
-    void paraCada(F&& f) const {
-        f("InclueItem", bool(InclueItem));
-        f("ImprimeCupom", bool(ImprimeCupom));
-        f("ImprimeDelivery", bool(ImprimeDelivery));
-        f("FechaConta", bool(FechaConta));
-        f("ImprimeDiverso", bool(ImprimeDiverso));
-        f("ExportaConsumos", bool(ExportaConsumos));
-        f("ExportaProdutos", bool(ExportaProdutos));
-        f("ExportaAtendentes", bool(ExportaAtendentes));
-        f("ExportaComandas", bool(ExportaComandas));
-        f("ExportaQtdes", bool(ExportaQtdes));
-        f("ExportaObs", bool(ExportaObs));
-        f("VerificaTablet", bool(VerificaTablet));
-        f("VerificaPendentes", bool(VerificaPendentes));
-        f("VerificaDelivery", bool(VerificaDelivery));
-        f("VerificaRecebComanda", bool(VerificaRecebComanda));
-        f("ImprimePendentes", bool(ImprimePendentes));
+    void paraCada(F&& f) {
+        f("InclueItem", InclueItem);
+        f("ImprimeCupom", ImprimeCupom);
+        f("ImprimeDelivery", ImprimeDelivery);
+        f("FechaConta", FechaConta);
+        f("ImprimeDiverso", ImprimeDiverso);
+        f("ExportaConsumos", ExportaConsumos);
+        f("ExportaProdutos", ExportaProdutos);
+        f("ExportaAtendentes", ExportaAtendentes);
+        f("ExportaComandas", ExportaComandas);
+        f("ExportaQtdes", ExportaQtdes);
+        f("ExportaObs", ExportaObs);
+        f("VerificaTablet", VerificaTablet);
+        f("VerificaPendentes", VerificaPendentes);
+        f("VerificaDelivery", VerificaDelivery);
+        f("VerificaRecebComanda", VerificaRecebComanda);
+        f("ImprimePendentes", ImprimePendentes);
     }
 };
 

@@ -146,14 +146,14 @@ private:
             sqls_.resize(enviados);
             return;
         }
-        if (d.nome == "fail") return Falha(Arg(d, 0));
+        if (d.nome == "fail") return Substitui(Arg(d, 0), true, false);
         if (d.nome == "processes") { t_.processos.lista = d.args; return; }
         if (d.nome == "chmod") {
             fs::permissions(t_.pasta.arquivo(Arg(d, 1)), fs::perms(std::stoi(Arg(d, 0), nullptr, 8)));
             return;
         }
         if (d.nome == "fail-deletes") { t_.arquivos.falhasApaga = Numero(d, 0); return; }
-        if (d.nome == "record") return Grava(Arg(d, 0), Arg(d, 1) == "refused");
+        if (d.nome == "record") return Substitui(Arg(d, 0), false, Arg(d, 1) == "refused");
         if (d.nome == "log-waits") { registraEsperas_ = true; return; }
         if (d.nome == "lose-connection") { perdeConexao_ = true; return; }
         if (d.nome == "current") {
@@ -223,75 +223,52 @@ private:
         fs::permissions(pasta + "/" + nome, fs::perms(0644));  // whatever the umask
     }
 
-    void Grava(const std::string& procedimento, bool recusa) {
-        Procedimentos& p = ctx_.procs;
-        auto registra = [this, procedimento](const std::string& args) {
-            t_.eventos.AdicionaEvento("[" + procedimento + (args.empty() ? "" : " " + args) + "]");
-        };
-        if (procedimento == "ExportaConsumos")
-            p.ExportaConsumos = [registra](const std::string&, const std::string& n) { registra(n); };
-        else if (procedimento == "ImprimeCupom")
-            p.ImprimeCupom = [registra, recusa](std::int32_t m) { registra(std::to_string(m)); return !recusa; };
-        else if (procedimento == "ImprimeDelivery")
-            p.ImprimeDelivery = [registra, recusa](std::int32_t m) { registra(std::to_string(m)); return !recusa; };
-        else if (procedimento == "FechaConta")
-            p.FechaConta = [registra, recusa](std::int32_t c, const std::string& caminho, const std::string& marca) {
-                registra(std::to_string(c) + (caminho.empty() ? "" : " " + fs::path(caminho).filename().string()) +
-                         (marca.empty() ? "" : " " + marca));
-                return recusa ? ResultadoConta::Recusada : ResultadoConta::Impressa;
-            };
-        else if (procedimento == "ExportaProdutos")
-            p.ExportaProdutos = [registra](const std::string&) { registra(""); };
-        else if (procedimento == "ExportaComandas")
-            p.ExportaComandas = [registra](const std::string&) { registra(""); };
-        else if (procedimento == "ExportaQtdes")
-            p.ExportaQtdes = [registra](const std::string&) { registra(""); };
-        else if (procedimento == "ExportaObs")
-            p.ExportaObs = [registra](const std::string&) { registra(""); };
-        else if (procedimento == "ExportaAtendentes")
-            p.ExportaAtendentes = [registra](const std::string&) { registra(""); };
-        else if (procedimento == "InclueItem")
-            p.InclueItem = [registra](const std::string& c) { registra(fs::path(c).filename().string()); };
-        else if (procedimento == "ImprimeDiverso")
-            p.ImprimeDiverso = [registra, recusa](const std::string& c) {
-                registra(fs::path(c).filename().string());
-                return !recusa;
-            };
-        else if (procedimento == "VerificaTablet")
-            p.VerificaTablet = [registra](const std::string& pasta) { registra(pasta); };
-        else if (procedimento == "VerificaDelivery")
-            p.VerificaDelivery = [registra](const std::string& pasta) { registra(pasta); };
-        else if (procedimento == "VerificaPendentes")
-            p.VerificaPendentes = [registra] { registra(""); };
-        else if (procedimento == "VerificaRecebComanda")
-            p.VerificaRecebComanda = [registra] { registra(""); };
-        else
-            FAIL() << "cannot record " << procedimento;
+    // A procedure's arguments as "[NAME args]" shows them: empty ones and
+    // the monitored folder itself left out, a path inside it by its name.
+    template <typename... A>
+    std::string Argumentos(const A&... a) {
+        std::string texto;
+        const std::string pasta = t_.pastaComandas() + "/";
+        ((texto += [&](const auto& v) -> std::string {
+              if constexpr (std::is_arithmetic_v<std::decay_t<decltype(v)>>) return " " + std::to_string(v);
+              else if (v.empty() || v + "/" == pasta) return "";
+              else return " " + (v.rfind(pasta, 0) == 0 ? v.substr(pasta.size()) : std::string(v));
+          }(a)), ...);
+        return texto;
     }
 
-    // The procedure's next call logs "[PROCEDURE args falhou]" and fails
-    // with an error; the calls after it are its own again.
+    // The procedure only logs "[NAME args]"; one that prints reports its
+    // document printed, or refused.
+    template <typename R, typename... A>
+    void Grava(std::function<R(A...)>& f, const std::string& nome, bool recusa) {
+        f = [this, nome, recusa](A... a) -> R {
+            t_.eventos.AdicionaEvento("[" + nome + Argumentos(a...) + "]");
+            if constexpr (std::is_same_v<R, bool>) return !recusa;
+            else if constexpr (std::is_same_v<R, ResultadoConta>)
+                return recusa ? ResultadoConta::Recusada : ResultadoConta::Impressa;
+        };
+    }
+
+    // The procedure's next call logs "[NAME args falhou]" and fails with an
+    // error; the calls after it are its own again.
     template <typename R, typename... A>
     void UmaFalha(std::function<R(A...)>& f, const std::string& nome) {
         f = [this, nome, antes = f, usada = false](A... a) mutable -> R {
-            if (usada) return antes(a...);
-            usada = true;
-            std::string args;
-            ((args += " " + [](const auto& v) {
-                  if constexpr (std::is_arithmetic_v<std::decay_t<decltype(v)>>) return std::to_string(v);
-                  else return std::string(v);
-              }(a)), ...);
-            t_.eventos.AdicionaEvento("[" + nome + args + " falhou]");
+            if (std::exchange(usada, true)) return antes(a...);
+            t_.eventos.AdicionaEvento("[" + nome + Argumentos(a...) + " falhou]");
             throw Erro(nome + " falhou");
         };
     }
-    void Falha(const std::string& nome) {
-        Procedimentos& p = ctx_.procs;
-        if (nome == "ImprimeCupom") UmaFalha(p.ImprimeCupom, nome);
-        else if (nome == "ImprimeDelivery") UmaFalha(p.ImprimeDelivery, nome);
-        else if (nome == "FechaConta") UmaFalha(p.FechaConta, nome);
-        else if (nome == "ImprimeDiverso") UmaFalha(p.ImprimeDiverso, nome);
-        else FAIL() << "cannot fail " << nome;
+
+    // `record NAME [refused]` and `fail NAME`.
+    void Substitui(const std::string& procedimento, bool falha, bool recusa) {
+        bool achou = false;
+        ctx_.procs.paraCada([&](const char* nome, auto& f) {
+            if (nome != procedimento) return;
+            achou = true;
+            falha ? UmaFalha(f, nome) : Grava(f, nome, recusa);
+        });
+        EXPECT_TRUE(achou) << "no procedure " << procedimento;
     }
 
     void Faz(const Diretiva& d) {

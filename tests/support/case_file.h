@@ -18,8 +18,9 @@
 // documents: "fila parada"), `break PRINTER TEXT` (printing its line that
 // starts with TEXT fails: "Impressora desligada"), `accept PRINTER` (neither
 // any more), `record PROCEDURE` (the procedure only logs "[PROCEDURE
-// args]"; `record PROCEDURE refused`: a printing procedure that reports its
-// document refused), `fail-deletes N` (the next N deletions fail),
+// args]", empty arguments and the monitored folder left out, a file in it
+// by its name; `record PROCEDURE refused`: a printing procedure that reports
+// its document refused), `fail-deletes N` (the next N deletions fail),
 // `lose-connection` (the next commit fails as a lost connection),
 // `log-waits` (from here on each wait of the clock adds the event line
 // "[wait MS: the monitored folder's names]"), `on-wait` (a block of

@@ -14,9 +14,9 @@ TEST(Ligacao, PreencheCadaProcedimento) {
     AvisosDelivery avisos;
     LigaProcedimentos(t.ctx, avisos);
     std::size_t entradas = 0;
-    t.ctx.procs.paraCada([&](const char* nome, bool ligado) {
+    t.ctx.procs.paraCada([&](const char* nome, const auto& procedimento) {
         ++entradas;
-        EXPECT_TRUE(ligado) << nome;
+        EXPECT_TRUE(procedimento) << nome;
     });
     // Every member is a std::function of the same size: a member that the
     // list leaves out shows here.
