@@ -3,6 +3,7 @@
 // them. VARELO_ATUALIZA_ESPERADOS=1 writes the golden files from what came
 // out (read the diff before committing it).
 #include <gtest/gtest.h>
+#include <unistd.h>
 
 #include <cstdlib>
 #include <filesystem>
@@ -21,6 +22,7 @@
 #include "base/encoding.h"
 #include "base/errors.h"
 #include "base/money.h"
+#include "base/posix_platform.h"
 #include "base/regional.h"
 #include "checks/auto_receipt.h"
 #include "checks/delivery_check.h"
@@ -110,7 +112,7 @@ public:
                 ADD_FAILURE() << "unexpected: the last action " << resultado_;
             }
             Executa(d);
-            if (HasFatalFailure()) return;
+            if (HasFatalFailure() || IsSkipped()) return;
         }
         EXPECT_FALSE(excecao_) << "unexpected: the last action " << resultado_;
     }
@@ -150,6 +152,20 @@ private:
         if (d.nome == "processes") { t_.processos.lista = d.args; return; }
         if (d.nome == "chmod") {
             fs::permissions(t_.pasta.arquivo(Arg(d, 1)), fs::perms(std::stoi(Arg(d, 0), nullptr, 8)));
+            return;
+        }
+        if (d.nome == "real-commands") { t_.executor.real = &executorReal_; return; }
+        if (d.nome == "link") { fs::create_symlink(t_.pasta.arquivo(Arg(d, 0)), t_.pasta.arquivo(Arg(d, 1))); return; }
+        if (d.nome == "chown") {
+            if (::geteuid() != 0) GTEST_SKIP() << "giving a file away needs root";
+            ASSERT_EQ(::chown(t_.pasta.arquivo(Arg(d, 1)).c_str(), std::stoi(Arg(d, 0)), std::stoi(Arg(d, 0))), 0);
+            return;
+        }
+        if (d.nome == "path") {
+            std::string path = d.resto;
+            for (std::size_t p; (p = path.find("{pasta}")) != std::string::npos;) path.replace(p, 7, t_.pasta.caminho());
+            path.replace(path.find("$PATH"), 5, pathOriginal_);
+            ::setenv("PATH", path.c_str(), 1);
             return;
         }
         if (d.nome == "fail-deletes") { t_.arquivos.falhasApaga = Numero(d, 0); return; }
@@ -218,7 +234,8 @@ private:
     void Arquivo(const std::string& pasta, const Diretiva& d, bool cp1252) {
         const std::string nome = Arg(d, 0);
         const std::size_t inicio = d.resto.find(' ');
-        const std::string texto = inicio == std::string::npos ? "" : d.resto.substr(inicio + 1);
+        std::string texto = inicio == std::string::npos ? "" : d.resto.substr(inicio + 1);
+        for (std::size_t p; (p = texto.find("{pasta}")) != std::string::npos;) texto.replace(p, 7, t_.pasta.caminho());
         t_.arquivos.disco.grava(pasta + "/" + nome, Desescapa(cp1252 ? ParaCp1252(texto) : texto));
         fs::permissions(pasta + "/" + nome, fs::perms(0644));  // whatever the umask
     }
@@ -377,6 +394,7 @@ private:
     }
 
     void TearDown() override {
+        ::setenv("PATH", pathOriginal_.c_str(), 1);
         std::sort(reescritas_.begin(), reescritas_.end(),
                   [](const Reescrita& a, const Reescrita& b) { return a.linha > b.linha; });
         for (const Reescrita& r : reescritas_) ReescreveBloco(r.origem, r.linha, r.bloco);
@@ -518,6 +536,9 @@ private:
     Contexto ctx_{t_.relogio, t_.arquivos, t_.armazem, t_.eventos,   t_.impressos, t_.banco,
                   t_.mensagens, t_.timer1, t_.processos, t_.executor, impressao_};
     AvisosDelivery avisos_;
+    RelogioSistema relogioReal_;
+    ExecutorPosix executorReal_{t_.eventos, relogioReal_};
+    const std::string pathOriginal_ = std::getenv("PATH");
     AgendadorManual agendador_;
     Monitor monitor_{ctx_, agendador_};
     std::vector<std::string> sqls_;

@@ -33,7 +33,12 @@
 // a session setting; not shown by `expect sql`), `fail PROCEDURE` (its next
 // call logs "[PROCEDURE args falhou]" and throws an error; the calls after
 // it are its own again), `chmod MODE NAME` (a program folder file's
-// permissions, in octal), `processes NAME...` (the running processes).
+// permissions, in octal), `processes NAME...` (the running processes),
+// `real-commands` (commands run for real, with the real Net lookup), `link
+// TARGET NAME` (a symbolic link in the program folder), `chown UID NAME` (a
+// program folder file given away; the case is skipped unless run as root),
+// `path TEXT` (PATH for the rest of the case; $PATH is the test's own).
+// In `file` and `home-file` texts, {pasta} is the scratch folder.
 // Action: `do ACTION ARGS...`; `do load` is the window's loading (the result
 // is Pronto, Terminal, AguardandoBanco or ServidorIncompativel).
 // Expectations, each against what happened since the same kind was last
