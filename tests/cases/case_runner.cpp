@@ -26,6 +26,7 @@
 #include "base/regional.h"
 #include "checks/auto_receipt.h"
 #include "checks/delivery_check.h"
+#include "core/activity_log.h"
 #include "core/context.h"
 #include "core/replies.h"
 #include "printing/labels.h"
@@ -94,6 +95,7 @@ public:
         t_.banco.defineGancho([this](OperacaoBanco operacao, const std::string& sql) {
             if (operacao == OperacaoBanco::Comando && !antesDe_.bloco.empty() && sql.rfind(antesDe_.resto, 0) == 0)
                 Sql(std::exchange(antesDe_, {}));
+            if (operacao == OperacaoBanco::Comando && servidorFora_) throw ErroBanco(2013, "Lost connection", "08S01");
             if (operacao != OperacaoBanco::Confirmacao || !perdeConexao_) return;
             perdeConexao_ = false;
             throw ErroBanco(2013, "Lost connection", "08S01");
@@ -154,6 +156,8 @@ private:
             fs::permissions(t_.pasta.arquivo(Arg(d, 1)), fs::perms(std::stoi(Arg(d, 0), nullptr, 8)));
             return;
         }
+        if (d.nome == "server") { servidorFora_ = Arg(d, 0) == "down"; return; }
+        if (d.nome == "timer") { Arg(d, 0) == "on" ? t_.timer1.liga() : t_.timer1.desliga(); return; }
         if (d.nome == "real-commands") { t_.executor.real = &executorReal_; return; }
         if (d.nome == "link") { fs::create_symlink(t_.pasta.arquivo(Arg(d, 0)), t_.pasta.arquivo(Arg(d, 1))); return; }
         if (d.nome == "chown") {
@@ -296,12 +300,15 @@ private:
         const std::map<std::string, std::function<std::string()>> acoes = {
             {"scan", [&] { VarreDirs(ctx_); return ""; }},
             {"load", [&] {
-                const Monitor::Carga c = monitor_.Form_Load({});
+                const Monitor::Carga c = monitor_.Form_Load([this] { t_.eventos.AdicionaEvento("[carregado]"); });
                 return std::string(c == Monitor::Carga::Pronto ? "Pronto" : c == Monitor::Carga::Terminal ? "Terminal"
                                    : c == Monitor::Carga::AguardandoBanco ? "AguardandoBanco" : "ServidorIncompativel");
             }},
             {"start", [&] { monitor_.tmrInicio_Timer(); return ""; }},
             {"tick", [&] { monitor_.Timer1_Timer(); return ""; }},
+            {"resume", [&] { agendador_.executa(); return ""; }},
+            {"iniciar", [&] { monitor_.cmdIniciar_Click(); return ""; }},
+            {"LogImp", [&] { LogImp(ctx_, Arg(d, 1), Arg(d, 2), Desescapa(Arg(d, 3)), Numero(d, 4)); return ""; }},
             {"atualizar", [&] { monitor_.cmdAtualizar_Click(); return ""; }},
             {"consumos", [&] { monitor_.cmdConsumos_Click(); return ""; }},
             {"ImprimeCupom", [&] { return std::string(ctx_.procs.ImprimeCupom(Numero(d, 1)) ? "true" : "false"); }},
@@ -333,7 +340,7 @@ private:
         const auto a = acoes.find(acao);
         ASSERT_NE(a, acoes.end()) << "unknown action " << acao;
         if (acao != "scan" && acao != "load" && acao != "start" && acao != "tick" && acao != "atualizar" &&
-            acao != "consumos" && ctx_.varredura.PastaMonitor.empty())
+            acao != "consumos" && acao != "resume" && acao != "iniciar" && ctx_.varredura.PastaMonitor.empty())
             ctx_.varredura.PastaMonitor = pasta;
         try {
             resultado_ = a->second();
@@ -465,13 +472,23 @@ private:
             excecao_ = false;
         } else if (tipo == "timer") {
             EXPECT_EQ(t_.timer1.ligado() ? "on" : "off", Arg(d, 1));
+        } else if (tipo == "monitor") {
+            std::string estado = monitor_.captionMonitor() + (monitor_.emPausa() ? ", paused" : "") +
+                                 ", timer " + (t_.timer1.ligado() ? "on" : "off") + ", exports pending " +
+                                 std::to_string(ctx_.exportacoesPendentes.size()) + ", scheduled";
+            for (const auto& [espera, trabalho] : agendador_.pendentes) estado += " " + std::to_string(espera.count());
+            ComparaBloco(d, {estado});
+        } else if (tipo == "messages") {
+            std::vector<std::string> caixas;
+            for (const auto& [titulo, texto] : t_.mensagens.caixas) caixas.push_back(titulo + ": " + texto);
+            ComparaBloco(d, caixas);
         } else if (tipo == "exit") {
             EXPECT_EQ(saida_ ? std::to_string(*saida_) : "none", Arg(d, 1));
         } else if (tipo == "settings") {
             std::vector<std::string> linhas;
             for (const auto& [nome, valor] : Ajustes())
                 if (d.args.size() == 1 || std::find(d.args.begin() + 1, d.args.end(), nome) != d.args.end())
-                    linhas.push_back(nome + "=" + valor);
+                    linhas.push_back(nome + "=" + Normaliza(valor));
             ComparaBloco(d, linhas);
         } else if (tipo == "commands") {
             ComparaBloco(d, Novos(t_.executor.linhas, comandosVistos_));
@@ -557,6 +574,7 @@ private:
     bool excecao_ = false;          // the last action threw: `expect result` must say so
     bool perdeConexao_ = false;     // lose-connection: the next commit
     bool registraEsperas_ = false;  // log-waits
+    bool servidorFora_ = false;     // server down: every statement fails as a lost connection
 };
 
 // One test per case file, named after its folder and file.

@@ -37,10 +37,14 @@
 // `real-commands` (commands run for real, with the real Net lookup), `link
 // TARGET NAME` (a symbolic link in the program folder), `chown UID NAME` (a
 // program folder file given away; the case is skipped unless run as root),
-// `path TEXT` (PATH for the rest of the case; $PATH is the test's own).
+// `path TEXT` (PATH for the rest of the case; $PATH is the test's own),
+// `server down|up` (while down every statement fails as a lost
+// connection), `timer on|off` (the scan's timer switched by hand).
 // In `file` and `home-file` texts, {pasta} is the scratch folder.
 // Action: `do ACTION ARGS...`; `do load` is the window's loading (the result
-// is Pronto, Terminal, AguardandoBanco or ServidorIncompativel).
+// is Pronto, Terminal, AguardandoBanco or ServidorIncompativel; when it is
+// done the event line "[carregado]"), `do resume` (the work the monitor
+// scheduled for later), `do iniciar` (the start/stop button).
 // Expectations, each against what happened since the same kind was last
 // checked: `expect events` (block: the new event lines), `expect printer
 // NAME` (its new documents equal the golden file CASE.NAME.txt; none: no
@@ -57,7 +61,10 @@
 // must expect), `expect waits` (block: the clock's waits in ms), `expect
 // timer on|off` (the scan's timer), `expect commands` (block: the command
 // lines the program ran), `expect exit STATUS` (the status the monitor
-// ended the program with, or none), `expect settings [FIELD...]` (block: the
+// ended the program with, or none), `expect monitor` (block: the caption,
+// the pause, the timer, the exports pending and the delays of the work
+// scheduled), `expect messages` (block: "TITLE: TEXT" of each message box
+// shown), `expect settings [FIELD...]` (block: the
 // settings as loaded, all or those named; texts between quotes). In an
 // expected block, "(N times) LINE" stands for N such lines. The
 // scratch folder reads {pasta} in event lines, statements and printed items,
