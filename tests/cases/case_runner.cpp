@@ -32,6 +32,7 @@
 #include "printing/labels.h"
 #include "tests/support/case_file.h"
 #include "tests/support/delegating_printer.h"
+#include "tests/support/program_run.h"
 #include "tests/support/test_context.h"
 #include "transactions/scan.h"
 
@@ -41,11 +42,6 @@ namespace {
 namespace fs = std::filesystem;
 
 std::string Raiz() { return DoProjeto("tests/cases"); }
-
-std::string Le(const fs::path& caminho) {
-    std::ifstream f(caminho, std::ios::binary);
-    return std::string(std::istreambuf_iterator<char>(f), {});
-}
 
 std::string Junta(const std::vector<std::string>& linhas) {
     std::string texto;
@@ -201,30 +197,42 @@ private:
         ASSERT_TRUE(atual.empty()) << "a statement without its ';': " << atual;
     }
 
-    void Ajuste(const std::string& campo, const std::string& valor) {
+    // A setting read and written as text: texts between quotes, a missing
+    // optional text "none".
+    struct Campo {
+        std::function<std::string()> le;
+        std::function<void(const std::string&)> grava;
+    };
+    template <typename T>
+    static Campo CampoDe(T& v) {
+        if constexpr (std::is_same_v<T, std::string>)
+            return {[&v] { return "'" + v + "'"; }, [&v](const std::string& t) { v = t; }};
+        else if constexpr (std::is_same_v<T, std::optional<std::string>>)
+            return {[&v] { return v ? "'" + *v + "'" : std::string("none"); },
+                    [&v](const std::string& t) { v = t == "none" ? std::nullopt : std::optional(t); }};
+        else if constexpr (std::is_same_v<T, Dinheiro>)
+            return {[&v] { return TextoPadrao(v); }, [&v](const std::string& t) { v = LeDinheiro(t); }};
+        else
+            return {[&v] { return std::to_string(v); }, [&v](const std::string& t) { v = static_cast<T>(std::stoi(t)); }};
+    }
+    std::vector<std::pair<std::string, Campo>> Ajustes() {
         Configuracao& c = ctx_.cfg;
-        const std::map<std::string, std::function<void()>> campos = {
-            {"LinhaFim", [&] { c.LinhaFim = std::stoi(valor); }},
-            {"LinhasInicio", [&] { c.LinhasInicio = std::stoi(valor); }},
-            {"ResumoContaPalm", [&] { c.ResumoContaPalm = static_cast<std::int16_t>(std::stoi(valor)); }},
-            {"FonteCupomCozinha", [&] { c.FonteCupomCozinha = valor; }},
-            {"TamFonteCupomCozinha", [&] { c.TamFonteCupomCozinha = valor; }},
-            {"GrupoCupom", [&] { c.GrupoCupom = valor == "1"; }},
-            {"AutoRecebFinal", [&] { c.AutoRecebFinal = std::stoi(valor); }},
-            {"qtdMinimo", [&] { c.qtdMinimo = LeDinheiro(valor); }},
-            {"AutoImpressao", [&] { c.AutoImpressao = valor == "1"; }},
-            {"ImpSeparado", [&] { c.ImpSeparado = valor == "1"; }},
-            {"EmHorario", [&] { c.EmHorario = valor == "1"; }},
-            {"Site", [&] { c.Site = valor; }},
-            {"Nome", [&] { c.empresa.Nome = valor; }},
-            {"Endereco", [&] { c.empresa.Endereco = valor; }},
-            {"Cidade", [&] { c.empresa.Cidade = valor; }},
-            {"UF", [&] { c.empresa.UF = valor; }},
-            {"txtPasta", [&] { c.txtPasta = t_.pasta.arquivo(valor); }},
-        };
-        const auto campo_ = campos.find(campo);
-        ASSERT_NE(campo_, campos.end()) << "unknown setting " << campo;
-        campo_->second();
+        return {{"txtPasta", CampoDe(c.txtPasta)}, {"txtImpressora", CampoDe(c.txtImpressora)},
+                {"IPServidor", CampoDe(c.IPServidor)}, {"Driver", CampoDe(c.Driver)},
+                {"Usuario", CampoDe(c.credenciais.usuario)}, {"Senha", CampoDe(c.credenciais.senha)},
+                {"Site", CampoDe(c.Site)}, {"LinhaFim", CampoDe(c.LinhaFim)},
+                {"ResumoContaPalm", CampoDe(c.ResumoContaPalm)}, {"FonteCupomCozinha", CampoDe(c.FonteCupomCozinha)},
+                {"TamFonteCupomCozinha", CampoDe(c.TamFonteCupomCozinha)}, {"Nome", CampoDe(c.empresa.Nome)},
+                {"Endereco", CampoDe(c.empresa.Endereco)}, {"Cidade", CampoDe(c.empresa.Cidade)},
+                {"UF", CampoDe(c.empresa.UF)}, {"LinhasInicio", CampoDe(c.LinhasInicio)},
+                {"GrupoCupom", CampoDe(c.GrupoCupom)}, {"AutoRecebFinal", CampoDe(c.AutoRecebFinal)},
+                {"qtdMinimo", CampoDe(c.qtdMinimo)}, {"AutoImpressao", CampoDe(c.AutoImpressao)},
+                {"ImpSeparado", CampoDe(c.ImpSeparado)}, {"EmHorario", CampoDe(c.EmHorario)}};
+    }
+    void Ajuste(const std::string& campo, const std::string& valor) {
+        for (auto& [nome, c] : Ajustes())
+            if (nome == campo) return c.grava(campo == "txtPasta" ? t_.pasta.arquivo(valor) : valor);
+        FAIL() << "unknown setting " << campo;
     }
 
     void Relogio(const std::string& texto) {
@@ -354,12 +362,8 @@ private:
 
     // What a printer received since it was last looked at.
     std::vector<fs::path> NovosDocumentos(const std::string& impressora) {
-        std::vector<fs::path> todos;
         const fs::path pasta = t_.pasta.arquivo("impressoras/" + impressora);
-        if (fs::is_directory(pasta))
-            for (const auto& e : fs::directory_iterator(pasta))
-                if (e.path().extension() == ".txt" && e.path().filename() != "fonts.txt") todos.push_back(e.path());
-        std::sort(todos.begin(), todos.end());
+        const std::vector<fs::path> todos = fs::is_directory(pasta) ? Documentos(pasta) : std::vector<fs::path>{};
         std::size_t& vistos = documentosVistos_[impressora];
         std::vector<fs::path> novos(todos.begin() + static_cast<long>(std::min(vistos, todos.size())), todos.end());
         vistos = todos.size();
@@ -486,9 +490,9 @@ private:
             EXPECT_EQ(saida_ ? std::to_string(*saida_) : "none", Arg(d, 1));
         } else if (tipo == "settings") {
             std::vector<std::string> linhas;
-            for (const auto& [nome, valor] : Ajustes())
+            for (const auto& [nome, campo] : Ajustes())
                 if (d.args.size() == 1 || std::find(d.args.begin() + 1, d.args.end(), nome) != d.args.end())
-                    linhas.push_back(nome + "=" + Normaliza(valor));
+                    linhas.push_back(nome + "=" + Normaliza(campo.le()));
             ComparaBloco(d, linhas);
         } else if (tipo == "commands") {
             ComparaBloco(d, Novos(t_.executor.linhas, comandosVistos_));
@@ -499,25 +503,6 @@ private:
         } else {
             FAIL() << "unknown expectation " << tipo;
         }
-    }
-
-    // The settings as loaded, texts between quotes.
-    std::vector<std::pair<std::string, std::string>> Ajustes() const {
-        const Configuracao& c = ctx_.cfg;
-        auto texto = [](const std::string& v) { return "'" + v + "'"; };
-        auto opcional = [&](const std::optional<std::string>& v) { return v ? texto(*v) : std::string("none"); };
-        return {{"txtPasta", texto(c.txtPasta)}, {"txtImpressora", texto(c.txtImpressora)},
-                {"IPServidor", texto(c.IPServidor)}, {"Driver", texto(c.Driver)},
-                {"Usuario", opcional(c.credenciais.usuario)}, {"Senha", opcional(c.credenciais.senha)},
-                {"Site", texto(c.Site)}, {"LinhaFim", std::to_string(c.LinhaFim)},
-                {"ResumoContaPalm", std::to_string(c.ResumoContaPalm)},
-                {"FonteCupomCozinha", texto(c.FonteCupomCozinha)},
-                {"TamFonteCupomCozinha", texto(c.TamFonteCupomCozinha)}, {"Nome", texto(c.empresa.Nome)},
-                {"Endereco", texto(c.empresa.Endereco)}, {"Cidade", texto(c.empresa.Cidade)},
-                {"UF", texto(c.empresa.UF)}, {"LinhasInicio", std::to_string(c.LinhasInicio)},
-                {"GrupoCupom", std::to_string(c.GrupoCupom)}, {"AutoRecebFinal", std::to_string(c.AutoRecebFinal)},
-                {"qtdMinimo", TextoPadrao(c.qtdMinimo)}, {"AutoImpressao", std::to_string(c.AutoImpressao)},
-                {"ImpSeparado", std::to_string(c.ImpSeparado)}, {"EmHorario", std::to_string(c.EmHorario)}};
     }
 
     // The monitored folder's names, sorted.

@@ -28,6 +28,7 @@
 #include "db/sql.h"
 #include "printing/layout.h"
 #include "tests/support/case_file.h"
+#include "tests/support/manual_clock.h"
 #include "tests/support/program_run.h"
 #include "tests/support/scratch_dir.h"
 
@@ -77,6 +78,22 @@ std::string ArquivoIni(const std::string& conteudo) {
     static const PastaTemporaria pasta;
     std::filesystem::remove(pasta.arquivo("config.ini"));
     return conteudo == "(none)" ? pasta.arquivo("config.ini") : pasta.escreve("config.ini", conteudo);
+}
+
+// The first line of a request file holding a[0] ("(none)": no file) and
+// the waits of the reading, in ms; a[2] is written when wait a[1] ends.
+std::string Leitura(const A& a) {
+    const PastaTemporaria pasta;
+    const std::string arquivo = pasta.arquivo("INCLUSAO42.txt");
+    if (a[0] != "(none)") pasta.escreve("INCLUSAO42.txt", a[0]);
+    ArquivosDisco disco;
+    RelogioManual relogio;
+    relogio.aoEsperar([&](std::size_t n) {
+        if (a.size() > 1 && n == std::stoul(a[1])) pasta.escreve("INCLUSAO42.txt", a[2]);
+    });
+    std::string r = LeArquivo(disco, relogio, arquivo) + " | waits";
+    for (auto ms : relogio.esperas()) r += " " + std::to_string(ms.count());
+    return r;
 }
 
 std::string Opcoes(const A& a) {
@@ -134,6 +151,7 @@ const std::map<std::string, std::function<std::string(const A&)>> kFuncoes = {
     {"PontoParaVirgula", [](const A& a) { return PontoParaVirgula(a[0]); }},
     {"TextoPermissoes", [](const A& a) { return TextoPermissoes(std::stoul(a[0], nullptr, 8)); }},
     {"LeOpcoes", Opcoes},
+    {"LeArquivo", Leitura},
     {"TextoConexao", [](const A& a) {
          auto opcional = [](const std::string& v) { return v == "(none)" ? std::nullopt : std::optional(v); };
          return TextoConexao(a[0], a[1], a.size() > 2 ? Credenciais{opcional(a[2]), opcional(a[3])} : Credenciais{});
