@@ -65,6 +65,18 @@ public:
         return s;
     }
 
+    // A file's content: any bytes, record-like bytes or hostile texts up to
+    // `curto` bytes, or a huge record-like file of `de` to `ate` bytes.
+    template <typename Hostil>
+    std::string conteudo(std::size_t curto, std::size_t de, std::size_t ate, Hostil hostil) {
+        switch (entre(0, 3)) {
+            case 0: return bytes(entre(0, curto));
+            case 1: return bytesDeRegistro(entre(0, curto));
+            case 2: return hostil();
+            default: return bytesDeRegistro(entre(de, ate));
+        }
+    }
+
 private:
     std::uint64_t semente_;
     std::mt19937_64 motor_;

@@ -260,13 +260,7 @@ TEST_F(VarreduraRuim, NomesDeArquivoAleatorios) {
 TEST_F(VarreduraRuim, FechaContaComConteudoAleatorio) {
     Gerador g(8004);
     for (std::size_t it = 0; it < 120 && !HasFailure(); ++it) {
-        std::string conteudo;
-        switch (g.entre(0, 3)) {
-            case 0: conteudo = g.bytes(g.entre(0, 200)); break;
-            case 1: conteudo = g.bytesDeRegistro(g.entre(0, 200)); break;
-            case 2: conteudo = g.um(ruim::TextosHostis()); break;
-            default: conteudo = g.bytes(g.entre(100000, 300000)); break;
-        }
+        const std::string conteudo = g.conteudo(200, 100000, 300000, [&] { return g.um(ruim::TextosHostis()); });
         const bool existente = g.chance(70);
         const std::string comanda = existente ? "42" : std::to_string(g.entre(43, 30000));
         t.executa("Update Comanda set Status = 0");
@@ -292,13 +286,8 @@ TEST_F(VarreduraRuim, ImpressaoComConteudoAleatorio) {
     Gerador g(9005);
     const Linhas impressoras = {"cozinha", "bar", "default", "inexistente", "", "cozinha\r", "COZINHA"};
     for (std::size_t it = 0; it < 150 && !HasFailure(); ++it) {
-        std::string corpo;
-        switch (g.entre(0, 3)) {
-            case 0: corpo = g.bytes(g.entre(0, 300)); break;
-            case 1: corpo = g.bytesDeRegistro(g.entre(0, 300)); break;
-            case 2: corpo = g.um(ruim::TextosHostis()) + "\r\n" + g.um(ruim::TextosHostis()); break;
-            default: corpo = g.bytesDeRegistro(g.entre(100000, 400000)); break;
-        }
+        const std::string corpo = g.conteudo(
+            300, 100000, 400000, [&] { return g.um(ruim::TextosHostis()) + "\r\n" + g.um(ruim::TextosHostis()); });
         const bool comImpressora = g.chance(70);
         const std::string impressora = g.um(impressoras);
         const std::string conteudo = comImpressora ? impressora + "\n" + corpo : corpo;
