@@ -1,45 +1,350 @@
-// The fault-point harness, in the program's own process: each scenario is
-// run once to count its fault points, then once per point and fault kind
-// with that one point failing. The program then recovers as it would (the
-// pause ends, time passes and the overdue-item check prints what waited),
-// and the run must keep the invariants against the run without faults.
-// The points where the program dies are tried on the real program by
-// kill_points.cpp. Prints one summary line.
+// The fault-point harness. Each scenario of scenarios.txt is run once
+// without faults, to count its fault points, then once per point and fault
+// kind with that one point failing. In the program's own process the
+// program then recovers as it would (the pause ends, time passes and the
+// overdue-item check prints what waited); the points where the program dies
+// are tried on the real program (varelosync-falhas), which is started again.
+// Each run must keep the invariants against the run without faults: nothing
+// lost, doubled or torn. Prints one summary line.
+// With --usuario-restrito, only the scenarios without faults, as root and as
+// the restricted database user, compared.
 #include <algorithm>
+#include <array>
 #include <cstdio>
 #include <cstdlib>
-#include <ctime>
-#include <filesystem>
-#include <optional>
-#include <string>
+#include <memory>
+#include <regex>
+#include <set>
+#include <sstream>
+#include <stdexcept>
 
 #include "app/monitor.h"
+#include "app/startup_settings.h"
 #include "app/wiring.h"
+#include "base/clock.h"
+#include "base/ini.h"
 #include "checks/delivery_check.h"
 #include "db/banco.h"
-#include "tests/faults/injection.h"
-#include "tests/faults/outcome.h"
-#include "tests/faults/scenarios.h"
+#include "printing/document.h"
+#include "tests/faults/faults.h"
+#include "tests/support/program_run.h"
 #include "tests/support/test_context.h"
+#include "transactions/scan.h"
 
 namespace varelo::falhas {
 namespace {
 
-namespace fs = std::filesystem;
+using namespace std::chrono_literals;
+using Linhas = std::vector<std::string>;
 
-// The harness's clock: two hours ahead of the server's, so that what the
-// program launches is never overdue until the recovery says time passed.
-DataHora Agora() {
-    const std::time_t t = std::time(nullptr) + 2 * 3600;
-    std::tm tm{};
-    localtime_r(&t, &tm);
-    return {tm.tm_year + 1900, tm.tm_mon + 1, tm.tm_mday, tm.tm_hour, tm.tm_min, tm.tm_sec, tm.tm_wday};
+// A scenario: the statements that bring the database to its start (the
+// clean-up first), the request files, the actions, the queries that count
+// what a run left.
+struct Cenario {
+    std::string nome;
+    Linhas sql, acoes, contagens;
+    std::vector<std::pair<std::string, std::string>> pedidos;  // name, content
+    int autoRecebFinal = 0;
+    bool morte = false;  // the real program is killed in it
+};
+
+// What a run of a scenario left behind.
+struct Resultado {
+    // Each printer's documents, oldest first, as the spool printer keeps
+    // them; the label printer's are the writes to its port.
+    std::map<std::string, Linhas> documentos;
+    Linhas pedidosRestantes;                          // requests still in the folder, or set aside
+    std::map<std::string, std::string> respostas;     // reply file -> content
+    std::map<std::string, std::string> arquivosPalm;  // the handhelds' files
+    // Item rows, open or received, by remark ("item r1"); history rows by
+    // comanda, order and item.
+    std::map<std::string, long> contagens;
+    Linhas eventos;         // the event list, for the report
+    bool alcancado = true;  // the target was reached (the program died there)
+};
+
+// What a run under a fault broke, one line per breach: lost (a request
+// unanswered, an item not launched or not on paper, a receipt missing),
+// doubled (an item launched twice, printed twice without the repeat line,
+// received twice), torn (a document not whole, a handheld file not as a
+// complete export).
+enum { Perdido, Dobrado, Rasgado };
+using Veredito = std::array<Linhas, 3>;
+
+bool Comeca(const std::string& linha, const std::string& prefixo) { return linha.rfind(prefixo, 0) == 0; }
+
+// A text as lines, each ended by `fim` (the last one may lack it).
+Linhas Separa(const std::string& texto, const std::string& fim) {
+    Linhas linhas;
+    std::size_t de = 0;
+    for (std::size_t ate; (ate = texto.find(fim, de)) != std::string::npos; de = ate + fim.size())
+        linhas.push_back(texto.substr(de, ate - de));
+    if (de < texto.size()) linhas.push_back(texto.substr(de));
+    return linhas;
 }
 
+// Every `de` in `texto` replaced by `para`.
+std::string Troca(std::string texto, const std::string& de, const std::string& para) {
+    for (std::size_t p = 0; (p = texto.find(de, p)) != std::string::npos; p += para.size()) texto.replace(p, de.size(), para);
+    return texto;
+}
+
+// The scenarios of scenarios.txt (its head tells the format). What comes
+// before the first scenario goes into each one; a template's use is
+// replaced by its lines, which are read next.
+std::vector<Cenario> LeCenarios(const std::string& arquivo) {
+    Linhas fila = Separa(Le(arquivo), "\n");
+    std::map<std::string, std::string> modelos;
+    Cenario comum;
+    std::vector<Cenario> cenarios;
+    for (std::size_t i = 0; i < fila.size(); ++i) {
+        std::istringstream linha(fila[i]);
+        std::string palavra, resto;
+        std::getline(linha >> palavra >> std::ws, resto);
+        Cenario& c = cenarios.empty() ? comum : cenarios.back();
+        const std::string primeira = resto.substr(0, resto.find(' ')), depois = resto.substr(resto.find(' ') + 1);
+        if (const auto m = modelos.find(palavra); m != modelos.end()) {
+            std::istringstream palavras(resto);
+            std::string texto = m->second, argumento;
+            for (int n = 1; palavras >> argumento; ++n) texto = Troca(texto, "$" + std::to_string(n), argumento);
+            std::istringstream partes(Troca(texto, " | ", "\n"));
+            auto onde = fila.begin() + static_cast<long>(i) + 1;
+            for (std::string parte; std::getline(partes, parte);) onde = fila.insert(onde, parte) + 1;
+        } else if (palavra == "define") modelos[primeira] = depois;
+        else if (palavra == "cenario") cenarios.emplace_back(comum).nome = resto;
+        else if (palavra == "sql") c.sql.push_back(resto);
+        else if (palavra == "contagem") c.contagens.push_back(resto);
+        else if (palavra == "acao") c.acoes.push_back(resto);
+        else if (palavra == "autoreceb") c.autoRecebFinal = std::stoi(resto);
+        else if (palavra == "morte") c.morte = true;
+        else if (palavra == "pedido") c.pedidos.emplace_back(primeira, Troca(depois, "\\r\\n", "\r\n"));
+        else if (!palavra.empty() && palavra[0] != '#') throw std::runtime_error(arquivo + ": " + fila[i]);
+    }
+    if (cenarios.empty() || comum.contagens.empty()) throw std::runtime_error(arquivo + ": sem cenários ou contagens");
+    return cenarios;
+}
+
+long Quantas(const Linhas& linhas, const std::string& prefixo) {
+    return std::count_if(linhas.begin(), linhas.end(), [&](const std::string& l) { return Comeca(l, prefixo); });
+}
+
+// "dd/mm/yyyy - hh:mm:ss"
+bool LinhaDeData(const std::string& l) {
+    static const std::regex kForma(R"(\d\d/\d\d/\d{4} - \d\d:\d\d:\d\d)");
+    return std::regex_match(l, kForma);
+}
+
+// The last line that is not one of the blank feed lines.
+const std::string& UltimaEscrita(const Linhas& l) {
+    const auto i = std::find_if(l.rbegin(), l.rend(), [](const std::string& x) { return x != " "; });
+    return i == l.rend() ? l.front() : *i;
+}
+
+// Why a printed document is not whole, or "" when it is.
+std::string Rasgo(const std::string& impressora, const Linhas& l) {
+    if (l.empty()) return "documento vazio";
+    if (impressora == "etiqueta") {
+        // Each copy: the number line, three product lines, the blank after it.
+        if (l.size() % 5 != 0) return "etiqueta com linhas a mais ou a menos";
+        for (std::size_t i = 0; i < l.size(); i += 5)
+            if (!Comeca(l[i], "ETIQUETA ") || !l[i + 4].empty()) return "etiqueta sem começo ou fim";
+    } else if (Quantas(l, "Venda No") > 0) {
+        if (Quantas(l, "Venda No") != 1 || Quantas(l, "TOTAL A PAGAR") != 1) return "conta com partes de outra";
+        if (l.front() != "Restaurante" || !Comeca(UltimaEscrita(l), "Varelo Tecnologia - ")) return "conta cortada";
+    } else if (Quantas(l, "DELIVERY (") > 0) {
+        if (Quantas(l, "DELIVERY (") != Quantas(l, "Item ")) return "delivery com item pela metade";
+        // It ends with its date line, or, when the order's last item is not
+        // printed, with the dashes that close its last item.
+        const auto datas = std::count_if(l.begin(), l.end(), LinhaDeData);
+        const std::string& ultima = UltimaEscrita(l);
+        if (datas > 1 || (datas == 1 ? !LinhaDeData(ultima) : ultima != std::string(48, '-')))
+            return "delivery sem o fim ou com dois";
+    } else if (Quantas(l, "Registro: ") > 0) {
+        const auto registro = std::find_if(l.begin(), l.end(), [](const std::string& x) { return Comeca(x, "Registro: "); });
+        if (Quantas(l, "Registro: ") != 1 || Quantas(l, "PEDIDO DE MESA") > 1) return "cupom com partes de outro";
+        if (!l.front().empty() || registro == l.begin() || (registro - 1)->find(" - id:") == std::string::npos)
+            return "cupom sem começo ou sem a data";
+        if (std::any_of(registro + 1, l.end(), [](const std::string& x) { return x != " "; })) return "cupom com algo depois do fim";
+    } else if (Quantas(l, "Retirar ") != 1 || l.size() != 2 || l[1] != "no balcao") {
+        return "documento que não é de nenhum tipo";
+    }
+    return "";
+}
+
+// The markers a document carries: the remarks of kitchen and delivery
+// items, the product lines of a label, the bill's comanda, a prepared
+// print's line.
+Linhas Marcas(const std::string& impressora, const Linhas& l) {
+    Linhas marcas;
+    for (const std::string& x : l) {
+        if (Comeca(x, "Obs    : ")) marcas.push_back(x.substr(9));
+        else if (Comeca(x, "Comanda:  ")) marcas.push_back("conta " + x.substr(10));
+        else if (Comeca(x, "Retirar ")) marcas.push_back(x.substr(8));
+        else if (impressora == "etiqueta" && Comeca(x, "Bolo ")) marcas.push_back(x.substr(5));
+    }
+    return marcas;
+}
+
+// How often a marker is on paper, and how often again without the repeat line.
+struct Papel { long vezes = 0, semAviso = 0; };
+
+// Every marker on paper, per printer: how often, and how often again
+// without saying so. Documents that are not whole go to `rasgados`.
+std::map<std::string, Papel> NoPapel(const Resultado& r, Linhas* rasgados) {
+    std::map<std::string, Papel> papel;
+    for (const auto& [impressora, documentos] : r.documentos)
+        for (std::size_t d = 0; d < documentos.size(); ++d) {
+            // Without the repeat line, if it has one.
+            Linhas linhas = Separa(documentos[d], impressora == "etiqueta" ? "\r\n" : "\n");
+            const bool repetido = !linhas.empty() && linhas.front() == kReimpressao;
+            if (repetido) linhas.erase(linhas.begin());
+            const std::string rasgo = Rasgo(impressora, linhas);
+            if (rasgados && !rasgo.empty())
+                rasgados->push_back(impressora + " documento " + std::to_string(d + 1) + ": " + rasgo);
+            // A label repeats its items once per copy: one marker per write.
+            std::set<std::string> vistos;
+            for (const std::string& m : Marcas(impressora, linhas)) {
+                if (!vistos.insert(m).second) continue;
+                Papel& p = papel[impressora + " " + m];
+                if (p.vezes++ > 0 && !repetido) ++p.semAviso;
+            }
+        }
+    return papel;
+}
+
+// The breaches of a run without faults that make it useless as a reference.
+Linhas ProblemasDaReferencia(const Resultado& r) {
+    Linhas problemas;
+    for (const auto& p : r.pedidosRestantes) problemas.push_back("pedido sem resposta: " + p);
+    for (const auto& [marca, papel] : NoPapel(r, &problemas))
+        if (papel.vezes != 1) problemas.push_back(marca + " no papel " + std::to_string(papel.vezes) + " vezes");
+    return problemas;
+}
+
+// Calls `acao` with each key of either map.
+template <typename Mapa, typename Acao>
+void ParaCada(const Mapa& a, const Mapa& b, Acao acao) {
+    std::set<std::string> chaves;
+    for (const Mapa* m : {&a, &b})
+        for (const auto& [k, v] : *m) chaves.insert(k);
+    for (const auto& k : chaves) acao(k);
+}
+
+template <typename Mapa>
+typename Mapa::mapped_type Valor(const Mapa& m, const std::string& k) {
+    const auto i = m.find(k);
+    return i == m.end() ? typename Mapa::mapped_type{} : i->second;
+}
+
+const std::set<std::string> kArquivosPalm = {"cadpro.txt", "atendentes.txt", "Comandas.txt", "cadqtde.txt",
+                                             "cadobs.txt"};
+
+Resultado Colhe(ContextoTeste& t, const Cenario& c, const Linhas& etiquetas) {
+    Resultado r;
+    for (const char* impressora : {"default", "cozinha", "bar"}) r.documentos[impressora] = t.documentos(impressora);
+    r.documentos["etiqueta"] = etiquetas;
+    const std::string pasta = t.pastaComandas();
+    for (const std::string& nome : t.arquivos.disco.lista(pasta)) {
+        const std::string conteudo = t.arquivos.disco.le(Junta(pasta, nome));
+        if (!TipoDoPedido(nome).empty()) r.pedidosRestantes.push_back(nome);
+        else if (Comeca(nome, "okComanda") || Comeca(nome, "erro")) r.respostas[nome] = conteudo;
+        else if (kArquivosPalm.count(nome) || Comeca(nome, "ConsumoComanda")) r.arquivosPalm[nome] = conteudo;
+    }
+    const std::string rejeitados = Junta(pasta, "rejeitados");
+    if (t.arquivos.disco.ehPasta(rejeitados))
+        for (const std::string& nome : t.arquivos.disco.lista(rejeitados)) r.pedidosRestantes.push_back("rejeitados/" + nome);
+    t.banco.abandona();  // the program's connection may have died with it
+    for (const std::string& sql : c.contagens) {
+        const Linhas k = t.consulta(sql, "k"), n = t.consulta(sql, "n");
+        for (std::size_t i = 0; i < k.size() && i < n.size(); ++i) r.contagens[k[i]] = std::stol(n[i]);
+    }
+    r.eventos = t.eventos.linhas();
+    return r;
+}
+
+Veredito Compara(const Resultado& ref, const Resultado& r, bool reinicio = false) {
+    Veredito v;
+    for (const auto& p : r.pedidosRestantes) v[Perdido].push_back("pedido sem resposta: " + p);
+    // The replies the run without faults wrote, and no other (after a
+    // restart, those removed at start-up are not missed).
+    ParaCada(ref.respostas, r.respostas, [&](const std::string& nome) {
+        if (Valor(r.respostas, nome) != Valor(ref.respostas, nome) && (!reinicio || r.respostas.count(nome)))
+            v[Perdido].push_back("resposta " + nome + " faltando ou outra: " + Valor(r.respostas, nome));
+    });
+
+    // One item per inclusion answered ok, none for one answered erro; the
+    // history as the run without faults left it.
+    ParaCada(ref.contagens, r.contagens, [&](const std::string& chave) {
+        const long esperado = Valor(ref.contagens, chave), visto = Valor(r.contagens, chave);
+        if (visto != esperado)
+            v[visto < esperado ? Perdido : Dobrado].push_back(chave + ": " + std::to_string(visto) + " linhas, não " +
+                                                              std::to_string(esperado));
+    });
+
+    // On paper at least once what the run without faults printed, and more
+    // than once only behind the repeat line.
+    const auto papel = NoPapel(r, &v[Rasgado]);
+    for (const auto& [marca, p] : NoPapel(ref, nullptr))
+        if (Valor(papel, marca).vezes == 0) v[Perdido].push_back(marca + " não saiu no papel");
+    for (const auto& [marca, p] : papel)
+        if (p.semAviso > 0) v[Dobrado].push_back(marca + " repetido sem " + kReimpressao);
+
+    // The handhelds' files end as the run without faults left them: whole,
+    // and exported again after whatever cut them short. (Rows of one product
+    // come in the server's order, so lines are compared as a set.)
+    ParaCada(ref.arquivosPalm, r.arquivosPalm, [&](const std::string& nome) {
+        if (reinicio && nome == "Comandas.txt") {
+            if (Valor(r.arquivosPalm, nome).find_first_not_of("0123456789\r\n") != std::string::npos)
+                v[Rasgado].push_back("arquivo Comandas.txt com algo que não é um número");
+            return;
+        }
+        const Linhas a = Separa(Valor(ref.arquivosPalm, nome), "\r\n"), b = Separa(Valor(r.arquivosPalm, nome), "\r\n");
+        if (std::multiset<std::string>(a.begin(), a.end()) != std::multiset<std::string>(b.begin(), b.end()) ||
+            ref.arquivosPalm.count(nome) != r.arquivosPalm.count(nome))
+            v[Rasgado].push_back("arquivo " + nome + " diferente do completo");
+    });
+    return v;
+}
+
+// One run of a scenario: without a target (the reference), it lists in
+// `alvos` the targets to try; with one, that point fails.
+using Rodada = std::function<Resultado(const Alvo* alvo, std::vector<Alvo>& alvos)>;
+
+// The fault points tried, how many broke each kind of invariant, how many
+// were never reached.
+struct Placar {
+    long tentados = 0, naoAlcancados = 0, relatados = 0;
+    std::array<long, 3> quebras{};
+    // The reference run, then one run per target, each compared with it;
+    // prints what the first 40 broke with the end of their event list.
+    void tenta(const Cenario& c, bool reinicio, const Rodada& roda) {
+        std::vector<Alvo> alvos;
+        const Resultado referencia = roda(nullptr, alvos);
+        const Linhas problemas = ProblemasDaReferencia(referencia);
+        std::printf("%s: %zu pontos a tentar\n", c.nome.c_str(), alvos.size());
+        for (const std::string& p : problemas) std::printf("  referência: %s\n", p.c_str());
+        quebras[Perdido] += !problemas.empty();
+        for (std::size_t a = 0; a < alvos.size() && problemas.empty(); ++a) {
+            const Resultado r = roda(&alvos[a], alvos);
+            const Veredito v = Compara(referencia, r, reinicio);
+            ++tentados;
+            naoAlcancados += !r.alcancado;
+            for (int i : {Perdido, Dobrado, Rasgado}) quebras[i] += !v[i].empty();
+            if ((r.alcancado && v == Veredito{}) || relatados++ >= 40) continue;
+            std::printf("  %s, %s %d (%s)%s:\n", c.nome.c_str(), kNomePonto[int(alvos[a].ponto)], alvos[a].indice,
+                        kNomeModo[int(alvos[a].modo)], r.alcancado ? "" : ", não alcançado");
+            for (const Linhas& l : v)
+                for (const std::string& linha : l) std::printf("    %s\n", linha.c_str());
+            for (std::size_t i = r.eventos.size() > 25 ? r.eventos.size() - 25 : 0; i < r.eventos.size(); ++i)
+                std::printf("      | %s\n", r.eventos[i].c_str());
+        }
+    }
+};
+
 // The program as the window runs it, on the test's services wrapped by the
-// injector.
-// The scenario's own statements go through an administrator's connection of
-// their own, so the program may run as a user with fewer rights.
+// injector. The scenario's own statements go through an administrator's
+// connection of their own, so the program may run as a user with fewer
+// rights.
 struct Ambiente {
     Ambiente(const Cenario& c, const Credenciais& credenciais) {
         t.ctx.cfg.credenciais = credenciais;
@@ -50,7 +355,10 @@ struct Ambiente {
         ctx.cfg.AutoImpressao = true;
         ctx.cfg.AutoRecebFinal = c.autoRecebFinal;
         ctx.cfg.empresa = {"Restaurante", "Rua", "Cidade", "SP"};
-        t.relogio.define(Agora());
+        // Two hours ahead of the server's clock, so that what the program
+        // launches is never overdue until the recovery says time passed.
+        t.relogio.define(RelogioSistema().agora());
+        t.relogio.avanca(2h);
         LigaProcedimentos(ctx, avisos);
         t.armazem.grava("Varelo", "Config", "ImpCupom", "default");
         t.armazem.grava("Varelo", "Config", "ImpEtiqueta", "etiqueta.prn");
@@ -58,21 +366,13 @@ struct Ambiente {
         arquivos.portaEtiqueta = Junta(ctx.pastaPrograma, "etiqueta.prn");
         Instala(t.banco, injetor);
     }
-
-    void Executa(const std::string& sql) {
-        administrador.AbreBanco(sql);
-        administrador.FechaBanco();
-    }
     // A tick as the event loop gives it: a pause that ended first resumes.
     void Tique() {
         agendador.executa();
         monitor.Timer1_Timer();
     }
 
-    ContextoTeste t;
-    ListaEventos eventosAdministrador;
-    Banco administrador{eventosAdministrador, [] { return std::string("MariaDB Unicode"); },
-                        [] { return ContextoTeste::IpServidorTeste(); }};
+    ContextoTeste t, administrador;
     Injetor injetor;
     ArquivosComFalhas arquivos{t.arquivos, injetor};
     ImpressaoComFalhas impressao{t.impressao, injetor};
@@ -83,83 +383,129 @@ struct Ambiente {
     Monitor monitor{ctx, agendador};
 };
 
-// One run of a scenario; with a target, that point fails while the
-// scenario plays, and the program then recovers without faults.
-Resultado Roda(const Cenario& c, const std::optional<Alvo>& alvo, std::map<Ponto, int>* contagem = nullptr,
-               const Credenciais& credenciais = {}) {
-    Ambiente a(c, credenciais);
-    for (const std::string& sql : Limpeza()) a.Executa(sql);
-    for (const std::string& sql : c.sql) a.Executa(sql);
-    const bool inicioNoCenario = std::find(c.acoes.begin(), c.acoes.end(), Acao::Inicio) != c.acoes.end();
-    if (!inicioNoCenario) a.monitor.tmrInicio_Timer();
+const std::map<std::string, void (*)(Ambiente&)> kAcoes = {
+    {"inicio", [](Ambiente& a) { a.monitor.tmrInicio_Timer(); }},
+    {"tique", [](Ambiente& a) { a.Tique(); }},
+    {"atualizar", [](Ambiente& a) { a.monitor.cmdAtualizar_Click(); }},
+    {"consumos", [](Ambiente& a) { a.monitor.cmdConsumos_Click(); }},
+};
 
-    a.injetor.zera();
-    if (alvo) a.injetor.arma(alvo->ponto, alvo->indice, alvo->modo);
+// One run of a scenario (see Rodada), as `credenciais`: with a target, that
+// point fails while the scenario plays, and the program then recovers
+// without faults.
+Resultado Roda(const Cenario& c, const Alvo* alvo, std::vector<Alvo>& alvos, const Credenciais& credenciais = {}) {
+    Ambiente a(c, credenciais);
+    for (const std::string& sql : c.sql) a.administrador.executa(sql);
+    if (std::find(c.acoes.begin(), c.acoes.end(), "inicio") == c.acoes.end()) a.monitor.tmrInicio_Timer();
+
+    a.injetor.contagem.clear();
+    if (alvo) a.injetor.alvo = *alvo;
     for (const auto& [nome, conteudo] : c.pedidos) a.t.arquivos.disco.grava(a.t.comanda(nome), conteudo);
-    for (Acao acao : c.acoes) {
-        switch (acao) {
-            case Acao::Inicio: a.monitor.tmrInicio_Timer(); break;
-            case Acao::Tique: a.Tique(); break;
-            case Acao::Atualizar: a.monitor.cmdAtualizar_Click(); break;
-            case Acao::Consumos: a.monitor.cmdConsumos_Click(); break;
-        }
-    }
+    for (const std::string& acao : c.acoes) kAcoes.at(acao)(a);
     for (int i = 0; i < 6; ++i) a.Tique();
-    if (contagem) *contagem = a.injetor.contagem();
-    a.injetor.desarma();
+    for (const auto& [ponto, n] : alvo ? std::map<Ponto, int>{} : a.injetor.contagem)
+        for (int i = 1; i <= n; ++i)
+            for (Modo modo : ponto == Ponto::Comando ? std::vector{Modo::PerdaAntes, Modo::PerdaDepois, Modo::Recusa}
+                                                     : std::vector{Modo::Falha})
+                alvos.push_back({ponto, i, modo});
+    a.injetor.alvo.reset();
+    a.injetor.perdaPendente = false;
 
     // Time passes: what still waits for the kitchen is overdue, and the
     // check prints it, as it would five minutes later.
     a.agendador.executa();
-    a.Executa("Update ItemComanda set DataHora = now() - interval 10 minute where impresso=0");
+    a.administrador.executa("Update ItemComanda set DataHora = now() - interval 10 minute where impresso=0");
     for (int i = 0; i < 4; ++i) a.Tique();
     a.t.ctx.cfg.credenciais = {};  // what is left is read as root
-    return Colhe(a.t, a.arquivos.etiquetas);
+    Resultado r = Colhe(a.t, c, a.arquivos.etiquetas);
+    r.alcancado = !alvo || a.injetor.disparou;
+    return r;
 }
 
-std::vector<Modo> Modos(Ponto p) {
-    if (p == Ponto::Comando) return {Modo::PerdaAntes, Modo::PerdaDepois, Modo::Recusa};
-    return {Modo::Falha};
+#ifdef VARELO_PONTOS_DE_MORTE
+// The ways worth dying at a point, from its line in the points file: before
+// a statement that writes or a commit, once a commit is done, right after a
+// print job was taken.
+std::vector<Modo> ModosDeMorte(const std::string& linha) {
+    if (Comeca(linha, "comando commit")) return {Modo::Mata, Modo::MataDepois};
+    for (const char* p : {"trabalho", "comando Insert", "comando INSERT", "comando Update", "comando delete"})
+        if (Comeca(linha, p)) return {Modo::Mata};
+    return {};
 }
+
+// The program's folders and settings on a test's scratch folder, with the
+// scenario's statements and requests in place. With a target, the program
+// dies there first; then it runs until every request is served, time passes
+// and the overdue check prints what waited, and it is stopped. The
+// reference run counts its points up to the moment every request is served:
+// those are the ones a killed run can reach.
+Resultado RodaMorte(const Cenario& c, const Alvo* alvo, std::vector<Alvo>& alvos) {
+    ContextoTeste t;
+    const std::string ini = CaminhoConfigIni(t.ctx), pontos = t.pasta.arquivo("pontos.txt");
+    GravaIni("VareloSync", "PastaComanda", t.pastaComandas(), ini);
+    GravaIni("Varelo", "IPServidor", ContextoTeste::IpServidorTeste(), ini);
+    GravaIni("Varelo", "Driver", "MariaDB Unicode", ini);
+    for (const auto& [chave, valor] : {std::pair{"ImpCupom", "default"}, {"LinhaFim", "2"}, {"Nome", "Restaurante"}})
+        t.armazem.grava("Varelo", "Config", chave, valor);
+    for (const std::string& sql : c.sql) t.executa(sql);
+    for (const auto& [nome, conteudo] : c.pedidos) t.arquivos.disco.grava(t.comanda(nome), conteudo);
+
+    // VARELO_FALHA empty: no fault; VARELO_PONTOS empty: no points file.
+    setenv("XDG_CONFIG_HOME", t.armazem.pastaBase().c_str(), 1);
+    std::vector<std::unique_ptr<Execucao>> execucoes;
+    const auto inicia = [&](const std::string& nome, const std::string& falha) {
+        setenv("VARELO_FALHA", falha.c_str(), 1);
+        setenv("VARELO_PONTOS", alvo ? "" : pontos.c_str(), 1);
+        const std::vector<std::string> argumentos{"--home", t.pasta.caminho(), "--print-to",
+                                                  t.pasta.arquivo("impressoras"), "--headless"};
+        return execucoes.emplace_back(std::make_unique<Execucao>(argumentos, t.pasta.caminho(), nome)).get();
+    };
+    int status = 128 + 9;
+    if (alvo) {
+        const std::string tipo = alvo->ponto == Ponto::Trabalho ? "trabalho:" : alvo->modo == Modo::MataDepois ? "comando-depois:" : "comando:";
+        Execucao* morto = inicia("morto", tipo + std::to_string(alvo->indice));
+        if ((status = morto->Termina(40s)) != 128 + 9) morto->Mata();
+    }
+    Execucao* vivo = inicia(alvo ? "vivo" : "referencia", "");
+    const bool servidos = Aguarda([&] {
+        const Linhas nomes = t.arquivos.disco.lista(t.pastaComandas());
+        return std::none_of(nomes.begin(), nomes.end(), [](const std::string& n) { return !TipoDoPedido(n).empty(); });
+    }, 40s);
+    int contagem[2] = {0, 0};  // round trips, print jobs
+    for (const std::string& linha : alvo ? Linhas{} : Separa(Le(pontos), "\n")) {
+        const bool trabalho = Comeca(linha, "trabalho");
+        const int indice = ++contagem[trabalho];
+        for (Modo modo : ModosDeMorte(linha)) alvos.push_back({trabalho ? Ponto::Trabalho : Ponto::Comando, indice, modo});
+    }
+    t.banco.abandona();
+    t.executa("Update ItemComanda set DataHora = now() - interval 10 minute where impresso=0");
+    Aguarda([&] { return t.consulta("Select count(*) as n from ItemComanda where impresso=0", "n").at(0) == "0"; }, 15s);
+    vivo->Para();
+
+    Resultado r = Colhe(t, c, {});
+    for (const auto& e : execucoes)
+        for (const std::string& l : Separa(e->Saida(), "\n")) r.eventos.push_back(l);
+    if (!alvo && !servidos) r.pedidosRestantes.push_back("(a referência não serviu todos os pedidos)");
+    if ((r.alcancado = status == 128 + 9)) return r;
+    r.eventos.push_back("o programa não morreu ali (saída " + std::to_string(status) + ")");
+    return r;
+}
+#endif
 
 // What a run as the restricted user left that the run as root did not.
 Linhas Diferencas(const Resultado& comoRoot, const Resultado& r) {
     Linhas d;
-    const Veredito v = Compara(comoRoot, r);
-    for (const Linhas* l : {&v.perdidos, &v.dobrados, &v.rasgados}) d.insert(d.end(), l->begin(), l->end());
+    for (const Linhas& l : Compara(comoRoot, r)) d.insert(d.end(), l.begin(), l.end());
     if (r.respostas != comoRoot.respostas) d.push_back("as respostas diferem");
     if (r.arquivosPalm != comoRoot.arquivosPalm) d.push_back("os arquivos dos palms diferem");
-    if (r.itensPorMarca != comoRoot.itensPorMarca) d.push_back("os itens diferem");
-    if (r.historico != comoRoot.historico) d.push_back("o histórico difere");
+    if (r.contagens != comoRoot.contagens) d.push_back("os itens ou o histórico diferem");
     if (r.pedidosRestantes != comoRoot.pedidosRestantes) d.push_back("os pedidos restantes diferem");
     for (const auto& [impressora, documentos] : comoRoot.documentos)
-        if (r.documentos.count(impressora) == 0 || r.documentos.at(impressora).size() != documentos.size())
-            d.push_back("documentos diferentes em " + impressora);
+        if (Valor(r.documentos, impressora).size() != documentos.size()) d.push_back("documentos diferentes em " + impressora);
     for (const std::string& e : r.eventos)
         if (e.find("denied") != std::string::npos) d.push_back("negado: " + e);
     return d;
 }
-
-// The program as the database user that scripts/db/grants.sql creates: each
-// scenario, without faults, leaves what it leaves as root, and the server
-// denies it nothing.
-int RodaComUsuarioRestrito(const std::string& fonte, const std::string& script, const std::string& pasta) {
-    const std::string senha = "Restrito-16";
-    const std::string cria = script + "sql '" + pasta + "' --init-command=\"SET @senha='" + senha + "'\" < '" +
-                             fonte + "/scripts/db/grants.sql'";
-    if (std::system(cria.c_str()) != 0) return 2;
-    int comProblemas = 0;
-    for (const Cenario& c : Cenarios()) {
-        const Linhas d = Diferencas(Roda(c, std::nullopt), Roda(c, std::nullopt, nullptr, {"varelosync", senha}));
-        std::printf("%s: %s\n", c.nome.c_str(), d.empty() ? "ok" : "");
-        for (const std::string& linha : d) std::printf("  %s\n", linha.c_str());
-        if (!d.empty()) ++comProblemas;
-    }
-    std::printf("least privilege: %zu scenarios, %d differ\n", Cenarios().size(), comProblemas);
-    return comProblemas == 0 ? 0 : 1;
-}
-
-}  // namespace
 
 int Executa(bool usuarioRestrito) {
     const char* fonte = std::getenv("VARELO_SOURCE_DIR");
@@ -168,45 +514,50 @@ int Executa(bool usuarioRestrito) {
         std::fprintf(stderr, "run through ctest: the database fixture is missing\n");
         return 2;
     }
+    const std::vector<Cenario> cenarios = LeCenarios(std::string(fonte) + "/tests/faults/scenarios.txt");
     const std::string script = std::string(fonte) + "/scripts/private-mariadb.sh ";
     if (std::system((script + "reset '" + pasta + "' >/dev/null && " + script + "seed '" + pasta + "' >/dev/null").c_str()) != 0)
         return 2;
-    if (usuarioRestrito) return RodaComUsuarioRestrito(fonte, script, pasta);
-
+    // With `usuarioRestrito`, the program also runs as the database user that
+    // scripts/db/grants.sql creates: each scenario, without faults, leaves
+    // what it leaves as root, and the server denies it nothing.
+    const Credenciais restrito{"varelosync", "Restrito-16"};
+    if (usuarioRestrito && std::system((script + "sql '" + pasta + "' --init-command=\"SET @senha='" + *restrito.senha +
+                                        "'\" < '" + fonte + "/scripts/db/grants.sql'").c_str()) != 0)
+        return 2;
     Placar placar;
-    long relatados = 0;
+    int diferentes = 0, restritos = 0;
+    std::vector<Alvo> alvos;
     const char* filtro = std::getenv("VARELO_CENARIO");
-    for (const Cenario& c : Cenarios()) {
-        if (filtro && c.nome != filtro) continue;
-        std::map<Ponto, int> contagem;
-        const Resultado referencia = Roda(c, std::nullopt, &contagem);
-        const Linhas problemas = ProblemasDaReferencia(referencia);
-        std::printf("%s:", c.nome.c_str());
-        for (const auto& [ponto, n] : contagem) std::printf(" %d %s", n, NomePonto(ponto));
-        std::printf("\n");
-        for (const std::string& p : problemas) std::printf("  referência: %s\n", p.c_str());
-        if (!problemas.empty()) return 1;
-        for (const auto& [ponto, n] : contagem)
-            for (int i = 1; i <= n; ++i)
-                for (Modo modo : Modos(ponto)) {
-                    const Alvo alvo{ponto, i, modo};
-                    const Resultado r = Roda(c, alvo);
-                    const Veredito v = Compara(referencia, r);
-                    if (placar.conta(v) && relatados++ < 40) Relata(c.nome, alvo, v, r);
-                }
-    }
+    for (const Cenario& c : cenarios) {
+        if ((filtro && c.nome != filtro) || (usuarioRestrito && c.morte)) continue;
+        if (usuarioRestrito) {
+            const Linhas d = Diferencas(Roda(c, nullptr, alvos), Roda(c, nullptr, alvos, restrito));
+            std::printf("%s: %s\n", c.nome.c_str(), d.empty() ? "ok" : "");
+            for (const std::string& linha : d) std::printf("  %s\n", linha.c_str());
+            diferentes += !d.empty();
+            ++restritos;
+            continue;
+        }
 #ifdef VARELO_PONTOS_DE_MORTE
-    if (!filtro || std::string(filtro) == CenarioDeMorte().nome) RodaPontosDeMorte(placar, relatados);
+        if (c.morte) placar.tenta(c, /*reinicio=*/true, [&](const Alvo* a, std::vector<Alvo>& v) { return RodaMorte(c, a, v); });
 #endif
-    std::printf("fault points: %ld tried, %ld lost, %ld doubled, %ld torn\n", placar.tentados, placar.perdidos,
-                placar.dobrados, placar.rasgados);
+        if (!c.morte) placar.tenta(c, /*reinicio=*/false, [&](const Alvo* a, std::vector<Alvo>& v) { return Roda(c, a, v); });
+    }
+    if (usuarioRestrito) {
+        std::printf("least privilege: %d scenarios, %d differ\n", restritos, diferentes);
+        return diferentes == 0 && restritos > 0 ? 0 : 1;
+    }
+    if (placar.naoAlcancados > 0) std::printf("fault points not reached: %ld\n", placar.naoAlcancados);
+    std::printf("fault points: %ld tried, %ld lost, %ld doubled, %ld torn\n", placar.tentados,
+                placar.quebras[Perdido], placar.quebras[Dobrado], placar.quebras[Rasgado]);
     std::fflush(stdout);
-    return (placar.perdidos || placar.dobrados || placar.rasgados || placar.tentados < 500) ? 1 : 0;
+    return (placar.quebras != decltype(placar.quebras){} || placar.naoAlcancados > 0 || placar.tentados < 500) ? 1 : 0;
 }
 
+}  // namespace
 }  // namespace varelo::falhas
 
-// With --usuario-restrito, only the scenarios as the restricted database user.
 int main(int argc, char** argv) {
     return varelo::falhas::Executa(argc > 1 && std::string(argv[1]) == "--usuario-restrito");
 }

@@ -4,16 +4,15 @@
 //   VARELO_FALHA=comando:K          before the K-th database round trip
 //   VARELO_FALHA=comando-depois:K   once the server did the K-th round trip
 //   VARELO_FALHA=trabalho:J         right after the J-th print job was taken
-// With VARELO_PONTOS=FILE it appends one line per point reached ("comando
+// Empty values are none. With VARELO_PONTOS=FILE it appends one line per point reached ("comando
 // <text>" or "trabalho"), so that a run without a fault counts them.
-#include <cstdio>
 #include <cstdlib>
+#include <fstream>
 #include <memory>
-#include <string>
 
 #include "app/gui/application.h"
 #include "app/program.h"
-#include "tests/faults/injection.h"
+#include "tests/faults/faults.h"
 
 namespace varelo::falhas {
 namespace {
@@ -21,23 +20,15 @@ namespace {
 class ExtensaoFalhas final : public Extensao {
 public:
     ExtensaoFalhas() {
-        if (const char* falha = std::getenv("VARELO_FALHA")) {
-            const std::string f = falha;
-            const auto doisPontos = f.find(':');
-            const std::string tipo = f.substr(0, doisPontos);
-            const int indice = std::atoi(f.c_str() + doisPontos + 1);
-            injetor_.arma(tipo == "trabalho" ? Ponto::Trabalho : Ponto::Comando, indice,
-                          tipo == "comando-depois" ? Modo::MataDepois : Modo::Mata);
+        if (const char* falha = std::getenv("VARELO_FALHA"); falha && *falha) {
+            const std::string f = falha, tipo = f.substr(0, f.find(':'));
+            injetor_.alvo = Alvo{tipo == "trabalho" ? Ponto::Trabalho : Ponto::Comando, std::atoi(f.c_str() + tipo.size() + 1),
+                           tipo == "comando-depois" ? Modo::MataDepois : Modo::Mata};
         }
-        if (const char* pontos = std::getenv("VARELO_PONTOS")) {
-            const std::string arquivo = pontos;
-            injetor_.aoChegar = [arquivo](Ponto ponto, const std::string& oQue) {
-                if (std::FILE* f = std::fopen(arquivo.c_str(), "a")) {
-                    std::fprintf(f, "%s %s\n", NomePonto(ponto), oQue.substr(0, 80).c_str());
-                    std::fclose(f);
-                }
+        if (const char* pontos = std::getenv("VARELO_PONTOS"); pontos && *pontos)
+            injetor_.aoChegar = [arquivo = std::string(pontos)](Ponto ponto, const std::string& oQue) {
+                std::ofstream(arquivo, std::ios::app) << kNomePonto[int(ponto)] << ' ' << oQue.substr(0, 80) << '\n';
             };
-        }
     }
 
     SistemaImpressao& impressao(SistemaImpressao& real) override {

@@ -1,10 +1,12 @@
 #pragma once
-// Fault points: every place where the program meets the outside world (a
-// database round trip, a print job, a label written to its port, a file
-// renamed into place or deleted) is counted, and one of them, chosen by its
-// kind and its number, fails. Built only for the fault tests.
+// The fault-point harness. Fault points: every place where the program meets
+// the outside world (a database round trip, a print job, a label written to
+// its port, a file renamed into place or deleted) is counted, and one of
+// them, chosen by its kind and its number, fails. Built only for the fault
+// tests.
 #include <functional>
 #include <map>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -13,58 +15,38 @@
 
 namespace varelo {
 class Banco;
-}
+}  // namespace varelo
 
 namespace varelo::falhas {
 
 enum class Ponto { Comando, Trabalho, Etiqueta, Renomeacao, Exclusao };
+inline constexpr const char* kNomePonto[] = {"comando", "trabalho", "etiqueta", "renomeacao", "exclusao"};
 
-enum class Modo {
-    PerdaAntes,   // the connection is lost before the statement or commit reaches the server
-    PerdaDepois,  // lost after the server did the work, before its answer arrived
-    Recusa,       // the server rejects the statement
-    Falha,        // the printer refuses the job; the port, rename or deletion fails
-    Mata,         // the process dies there (after the job was taken, for a print job)
-    MataDepois,   // the process dies once the server did the round trip's work
-};
+// How a point fails. PerdaAntes: the connection is lost before the
+// statement or commit reaches the server; PerdaDepois: lost after the server
+// did the work, before its answer arrived; Recusa: the server rejects the
+// statement; Falha: the printer refuses the job, the port, rename or
+// deletion fails; Mata: the process dies there (after the job was taken, for
+// a print job); MataDepois: it dies once the server did the round trip's work.
+enum class Modo { PerdaAntes, PerdaDepois, Recusa, Falha, Mata, MataDepois };
+inline constexpr const char* kNomeModo[] = {"perda-antes", "perda-depois", "recusa", "falha", "mata", "mata-depois"};
 
 // One fault: the point's kind, its number in the run, how it fails.
-struct Alvo {
-    Ponto ponto;
-    int indice;
-    Modo modo;
-};
-
-const char* NomePonto(Ponto p);
-const char* NomeModo(Modo m);
+struct Alvo { Ponto ponto; int indice; Modo modo; };
 
 // Counts the points as the program reaches them and fails the chosen one.
-class Injetor {
-public:
-    void arma(Ponto ponto, int indice, Modo modo);
-    void desarma();
-    // Counting starts (again) from zero.
-    void zera() { contagem_.clear(); }
-    const std::map<Ponto, int>& contagem() const { return contagem_; }
-    bool disparou() const { return disparou_; }
-
+struct Injetor {
     // The point is reached; true when this is the one that fails now.
     bool chega(Ponto ponto, const std::string& oQue = "");
-    Modo modo() const { return modo_; }
 
+    std::optional<Alvo> alvo;       // the point to fail, while armed
+    bool disparou = false;          // it was reached
+    std::map<Ponto, int> contagem;  // the points reached, by kind
     // For PerdaDepois and MataDepois: the round trip reached is to fail once done.
     bool perdaPendente = false;
     // Called at every point reached, with its kind and what it is (the
     // statement's text), before it fails.
     std::function<void(Ponto, const std::string&)> aoChegar;
-
-private:
-    std::map<Ponto, int> contagem_;
-    bool armado_ = false;
-    bool disparou_ = false;
-    Ponto ponto_ = Ponto::Comando;
-    int indice_ = 0;
-    Modo modo_ = Modo::Falha;
 };
 
 // Hooks the injector into the database's round trips.
@@ -74,9 +56,9 @@ void Instala(Banco& banco, Injetor& injetor);
 class ImpressaoComFalhas final : public ImpressaoDelegada {
 public:
     ImpressaoComFalhas(SistemaImpressao& real, Injetor& injetor) : ImpressaoDelegada(real), injetor_(injetor) {}
-    void imprime(const std::string& texto) override;
+    void imprime(const std::string& texto) override { real_.imprime(texto); temConteudo_ = true; }
+    void descartaDocumento() override { real_.descartaDocumento(); temConteudo_ = false; }
     bool terminaDocumento() override;
-    void descartaDocumento() override;
     std::string ultimoErro() const override { return erro_.empty() ? real_.ultimoErro() : erro_; }
 
 private:
@@ -90,8 +72,7 @@ private:
 class ArquivosComFalhas final : public Arquivos {
 public:
     ArquivosComFalhas(Arquivos& real, Injetor& injetor) : real_(real), injetor_(injetor) {}
-    // Writes to this path are the label printer's.
-    std::string portaEtiqueta;
+    std::string portaEtiqueta;  // writes to this path are the label printer's
     std::vector<std::string> etiquetas;
 
     std::vector<std::string> lista(const std::string& p) override { return real_.lista(p); }
@@ -101,16 +82,16 @@ public:
     void apaga(const std::string& c) override;
     bool podeLer(const std::string& c) override { return real_.podeLer(c); }
     bool ehPasta(const std::string& c) override { return real_.ehPasta(c); }
-    void gravaAtomico(const std::string& c, const std::string& b) override;
-    void gravaDuravel(const std::string& c, const std::string& b) override;
-    void renomeia(const std::string& de, const std::string& para) override;
+    void gravaAtomico(const std::string& c, const std::string& b) override { renomeacao(c); real_.gravaAtomico(c, b); }
+    void gravaDuravel(const std::string& c, const std::string& b) override { renomeacao(c); real_.gravaDuravel(c, b); }
+    void renomeia(const std::string& de, const std::string& para) override { renomeacao(de); real_.renomeia(de, para); }
     void criaPasta(const std::string& c) override { real_.criaPasta(c); }
     std::string carimbo(const std::string& c) override { return real_.carimbo(c); }
     Posse posse(const std::string& c) override { return real_.posse(c); }
     std::string leSemLink(const std::string& c, Posse& p) override { return real_.leSemLink(c, p); }
 
 private:
-    void renomeacao(const std::string& caminho);
+    void renomeacao(const std::string& caminho);  // the rename point, before any rename
     Arquivos& real_;
     Injetor& injetor_;
 };
