@@ -135,6 +135,9 @@ protected:
         return contexto;
     }
 
+    bool Inclusao(const std::string& comanda, const std::string& linha, const std::string& origem,
+                  std::string& contexto, std::string& item);
+
     // Text for a field that should be stored as typed: hostile texts,
     // random printable Windows-1252 text, or both, without CR (a CR ends the
     // line and the rest of the file is not read).
@@ -156,6 +159,28 @@ protected:
     Linhas tabelas;
 };
 
+// Scans one INCLUSAO and checks what any must show: exactly one reply,
+// okComanda named after the comanda of the one row written, or erro<n>
+// with every count as it was. Returns whether it was accepted; `item` is
+// the condition that picks the row it wrote.
+bool VarreduraRuim::Inclusao(const std::string& comanda, const std::string& linha, const std::string& origem,
+                             std::string& contexto, std::string& item) {
+    const auto antes = Contagens();
+    item = " from ItemComanda where idlanc > " + std::to_string(Numero("Select max(idlanc) as n from ItemComanda"));
+    contexto = Varre("INCLUSAO" + comanda + ".txt", linha, origem);
+    Linhas respostas;
+    for (const auto& n : Pasta())
+        if (n.rfind("okComanda", 0) == 0 || n.rfind("erro", 0) == 0) respostas.push_back(n);
+    EXPECT_EQ(respostas.size(), 1u) << contexto;
+    if (respostas.size() != 1 || respostas[0] == "erro" + comanda + ".txt") {
+        EXPECT_EQ(Contagens(), antes) << "a refused request wrote rows\n" << contexto;
+        return false;
+    }
+    EXPECT_EQ(Contagens().at("ItemComanda"), antes.at("ItemComanda") + 1) << contexto;
+    EXPECT_EQ(t.consulta("Select concat('okComanda', Comanda, '.txt') as r" + item, "r"), respostas) << contexto;
+    return true;
+}
+
 // Requests whose number fields are valid and whose text fields are hostile:
 // accepted exactly when the texts fit their columns and are text, and then
 // stored literally.
@@ -173,22 +198,16 @@ TEST_F(VarreduraRuim, InclusaoDigitadaGuardaOTextoComoFoiEnviado) {
                                   mesa + ";" + Escreve(atendente) + ";x;" + preco;
         const std::string obsUtf8 = DeCp1252(obs), quem = atendente.empty() ? "Palm" : DeCp1252(atendente);
         const bool cabe = !TemByteProibido(linha) && linha.size() <= 1000 && Largura(obsUtf8) <= 255 && Largura(quem) <= 60;
-
-        const auto antes = Contagens();
-        const std::string item = " from ItemComanda where idlanc > " +
-                                 std::to_string(Numero("Select max(idlanc) as n from ItemComanda"));
         const std::string log = " from Logs where Tipo = 'OPERACAO' and idlog > " +
                                 std::to_string(Numero("Select max(idlog) as n from Logs"));
-        const std::string contexto = Varre("INCLUSAO" + comanda + ".txt", linha, Origem(g, it));
-        EXPECT_EQ(Existe("okComanda" + comanda + ".txt"), cabe) << contexto;
-        EXPECT_EQ(Existe("erro" + comanda + ".txt"), !cabe) << contexto;
-        if (!cabe) {
+        std::string contexto, item;
+        const bool aceito = Inclusao(comanda, linha, Origem(g, it), contexto, item);
+        EXPECT_EQ(aceito, cabe) << contexto;
+        if (!aceito || !cabe) {
             ++recusados;
-            EXPECT_EQ(Contagens(), antes) << "a refused request wrote rows\n" << contexto;
             continue;
         }
         ++aceitos;
-        EXPECT_EQ(Contagens().at("ItemComanda"), antes.at("ItemComanda") + 1) << contexto;
         EXPECT_EQ(t.consulta("Select concat_ws('|', Obs, Lancado, Comanda, idProduto) as r" + item, "r"),
                   Linhas{obsUtf8 + "|" + quem + "|" + comanda + "|" + produto.codigo}) << contexto;
         EXPECT_EQ(t.consulta("Select concat_ws('|', log, Usuario) as r" + log, "r"),
@@ -201,15 +220,14 @@ TEST_F(VarreduraRuim, InclusaoDigitadaGuardaOTextoComoFoiEnviado) {
 }
 
 // Any field may be anything: hostile texts, random bytes, NUL, unclosed
-// apostrophes, too many fields. Whatever the outcome, exactly one reply is
-// written, and a refusal leaves every count as it was.
+// apostrophes, too many fields.
 TEST_F(VarreduraRuim, InclusaoHostilEmTodosOsCampos) {
     Gerador g(6002);
     const Linhas validos[8] = {{"15", "40", "015", "60"}, {"1", "Meia", "2"}, {"5", "77"}, {"obs"},
                                {"7", ""},                 {"Ana"},           {"x"},       {"0", "4.5"}};
     std::size_t aceitos = 0;
     for (std::size_t it = 0; it < 300 && !HasFailure(); ++it) {
-        std::string linha;
+        std::string linha, contexto, item;
         for (std::size_t i = 0, campos = g.chance(90) ? 8 : g.entre(1, 12); i < campos; ++i) {
             const std::size_t tipo = g.entre(0, 3);
             linha += (i ? ";" : "") + (tipo == 0   ? g.um(ruim::TextosHostis())
@@ -217,24 +235,7 @@ TEST_F(VarreduraRuim, InclusaoHostilEmTodosOsCampos) {
                                        : tipo == 2 ? g.bytes(g.entre(0, 6))
                                                    : g.um(validos[i % 8]));
         }
-        const std::string comanda = std::to_string(g.entre(1, 999));
-        const auto antes = Contagens();
-        const std::string item = "Select Comanda from ItemComanda where idlanc > " +
-                                 std::to_string(Numero("Select max(idlanc) as n from ItemComanda"));
-        const std::string contexto = Varre("INCLUSAO" + comanda + ".txt", linha, Origem(g, it));
-        Linhas respostas;
-        for (const auto& n : Pasta())
-            if (n.rfind("okComanda", 0) == 0 || n.rfind("erro", 0) == 0) respostas.push_back(n);
-        ASSERT_EQ(respostas.size(), 1u) << contexto;
-        if (respostas[0] == "erro" + comanda + ".txt") {
-            EXPECT_EQ(Contagens(), antes) << "a refused request wrote rows\n" << contexto;
-            continue;
-        }
-        ++aceitos;
-        const Linhas doItem = t.consulta(item, "Comanda");
-        EXPECT_EQ(Contagens().at("ItemComanda"), antes.at("ItemComanda") + 1) << contexto;
-        ASSERT_EQ(doItem.size(), 1u) << contexto;
-        EXPECT_EQ(respostas[0], "okComanda" + doItem[0] + ".txt") << contexto;
+        aceitos += Inclusao(std::to_string(g.entre(1, 999)), linha, Origem(g, it), contexto, item);
     }
     EXPECT_GT(aceitos, 0u);
 }
