@@ -26,6 +26,7 @@
 #include "core/account_totals.h"
 #include "db/banco.h"
 #include "db/sql.h"
+#include "printing/labels.h"
 #include "printing/layout.h"
 #include "tests/support/case_file.h"
 #include "tests/support/manual_clock.h"
@@ -151,6 +152,7 @@ const std::map<std::string, std::function<std::string(const A&)>> kFuncoes = {
     {"PontoParaVirgula", [](const A& a) { return PontoParaVirgula(a[0]); }},
     {"TextoPermissoes", [](const A& a) { return TextoPermissoes(std::stoul(a[0], nullptr, 8)); }},
     {"LeOpcoes", Opcoes},
+    {"CaminhoEtiqueta", [](const A& a) { return CaminhoEtiqueta(a[0], a[1]); }},
     {"LeArquivo", Leitura},
     {"TextoConexao", [](const A& a) {
          auto opcional = [](const std::string& v) { return v == "(none)" ? std::nullopt : std::optional(v); };
