@@ -1,0 +1,42 @@
+#pragma once
+// What the window, printing and program tests share.
+#include <gtest/gtest.h>
+
+#include <cstdlib>
+#include <filesystem>
+#include <sstream>
+
+#include "app/startup_settings.h"
+#include "base/errors.h"
+#include "base/ini.h"
+#include "tests/support/private_cups.h"
+#include "tests/support/program_run.h"
+#include "tests/support/test_context.h"
+
+namespace varelo {
+namespace fs = std::filesystem;
+
+// The bytes of tests/gui/expected/`nome`; a missing or empty file fails.
+inline std::string Esperado(const std::string& nome) {
+    const std::string texto = Le(std::string(std::getenv("VARELO_SOURCE_DIR")) + "/tests/gui/expected/" + nome);
+    EXPECT_FALSE(texto.empty()) << nome;
+    return texto;
+}
+inline std::vector<std::string> LinhasEsperadas(const std::string& nome) {
+    std::istringstream texto(Esperado(nome));
+    std::vector<std::string> linhas;
+    for (std::string linha; std::getline(texto, linha);) linhas.push_back(linha);
+    return linhas;
+}
+
+// Points the program's configuration file at the tests' server and at the
+// monitored folder `pasta`; returns the file's path.
+inline std::string Configura(ContextoTeste& t, const std::string& pasta) {
+    const std::string ini = CaminhoConfigIni(t.ctx);
+    GravaIni("VareloSync", "PastaComanda", pasta, ini);
+    GravaIni("Varelo", "IPServidor", ContextoTeste::IpServidorTeste(), ini);
+    GravaIni("Varelo", "Driver", "MariaDB Unicode", ini);
+    return ini;
+}
+
+}  // namespace varelo
