@@ -16,7 +16,8 @@
 namespace varelo {
 namespace fs = std::filesystem;
 
-// The bytes of tests/gui/expected/`nome`; a missing or empty file fails.
+// The bytes of the data file tests/gui/expected/`nome`; a missing or empty
+// file fails.
 inline std::string Esperado(const std::string& nome) {
     const std::string texto = Le(std::string(std::getenv("VARELO_SOURCE_DIR")) + "/tests/gui/expected/" + nome);
     EXPECT_FALSE(texto.empty()) << nome;
@@ -27,6 +28,12 @@ inline std::vector<std::string> LinhasEsperadas(const std::string& nome) {
     std::vector<std::string> linhas;
     for (std::string linha; std::getline(texto, linha);) linhas.push_back(linha);
     return linhas;
+}
+
+// Whether `texto` holds `trecho`; either way the message shows both.
+inline ::testing::AssertionResult Tem(const std::string& texto, const std::string& trecho) {
+    return (texto.find(trecho) != std::string::npos ? ::testing::AssertionSuccess() : ::testing::AssertionFailure())
+           << "\"" << trecho << "\" in:\n" << texto;
 }
 
 // Points the program's configuration file at the tests' server and at the

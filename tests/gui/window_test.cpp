@@ -18,12 +18,13 @@ protected:
         ASSERT_EQ(monitor.Form_Load({}), Monitor::Carga::Pronto);
         janela.mostraAjustes();
     }
-    template <typename W>
-    W* Controle(const char* nome) {
-        W* w = janela.findChild<W*>(nome);
+    template <typename W = QWidget>
+    W* Controle(const std::string& nome) {
+        W* w = janela.findChild<W*>(QString::fromStdString(nome));
         EXPECT_NE(w, nullptr) << nome;
         return w;
     }
+    std::string Texto(const std::string& nome) { return Controle(nome)->property("text").toString().toStdString(); }
 
     ContextoTeste t;
     AgendadorManual agendador;
@@ -32,43 +33,36 @@ protected:
 };
 
 TEST_F(Janela, ControlesELegendasDaCargaEInterruptorDoMonitorQuePisca) {
-    EXPECT_EQ(janela.objectName(), "frmVareloSync");
-    EXPECT_EQ(janela.windowTitle(), QString("VareloSync ") + VARELO_VERSION);
+    EXPECT_EQ(std::tuple(janela.objectName().toStdString(), janela.windowTitle().toStdString()),
+              std::tuple("frmVareloSync", std::string("VareloSync ") + VARELO_VERSION));
     QStringList rotulos;
     for (QLabel* rotulo : janela.findChildren<QLabel*>()) rotulos << rotulo->text();
-    for (const char* rotulo : {"Gerenciador de Impressões e monitoramento do Sistema Varelo", "Pasta Monitoramento: ",
-                               "Caminho Impressora:"})
+    for (const char* rotulo :
+         {"Gerenciador de Impressões e monitoramento do Sistema Varelo", "Pasta Monitoramento: ", "Caminho Impressora:"})
         EXPECT_TRUE(rotulos.contains(QString::fromUtf8(rotulo))) << rotulo;
-    // Each line of the file: the control's class, its name and its text.
+    // Each line of the file: a control's class and name, one of its properties and the value.
     for (const std::string& linha : LinhasEsperadas("janela.txt")) {
         std::istringstream campos(linha);
-        std::string classe, nome, texto;
-        std::getline(campos >> classe >> nome >> std::ws, texto);
-        const QWidget* w = janela.findChild<QWidget*>(QString::fromStdString(nome));
-        ASSERT_TRUE(w && w->inherits(classe.c_str())) << linha;
-        EXPECT_EQ(w->property("text").toString().toStdString(), texto) << linha;
+        std::string classe, nome, propriedade, valor;
+        std::getline(campos >> classe >> nome >> propriedade >> std::ws, valor);
+        ASSERT_TRUE(Controle(nome) && Controle(nome)->inherits(classe.c_str())) << linha;
+        EXPECT_EQ(Controle(nome)->property(propriedade.c_str()).toString().toStdString(), valor) << linha;
     }
     EXPECT_EQ(Controle<QLineEdit>("txtPasta")->text().toStdString(), t.pastaComandas());  // one trailing "\" removed
-    EXPECT_TRUE(Controle<QLineEdit>("txtPasta")->isReadOnly());
-    EXPECT_TRUE(Controle<QLineEdit>("txtImpressora")->isReadOnly());
-    EXPECT_TRUE(Controle<QCheckBox>("chkResumoContaPalm")->isChecked());
     for (const char* lista : {"lstEventos", "lstImp"})
-        EXPECT_TRUE(QFontInfo(Controle<QListWidget>(lista)->font()).fixedPitch()) << lista;
+        EXPECT_TRUE(QFontInfo(Controle(lista)->font()).fixedPitch()) << lista;
 
-    QPushButton* iniciar = Controle<QPushButton>("cmdIniciar");
-    QLabel* estado = Controle<QLabel>("lblMonitor");
     monitor.tmrInicio_Timer();
     ASSERT_TRUE(t.timer1.ligado());
-    for (const auto& [ligado, botao, texto] : {std::tuple{false, "&Iniciar Monitor", "Monitor Parado!"},
-                                               std::tuple{true, "&Parar Monitor", "Monitorando..."}}) {
-        iniciar->click();
-        EXPECT_EQ(t.timer1.ligado(), ligado);
-        EXPECT_EQ(iniciar->text(), botao);
-        EXPECT_EQ(estado->text(), texto);
+    for (const auto& [ligado, botao, estado] : {std::tuple(false, "&Iniciar Monitor", "Monitor Parado!"),
+                                                std::tuple(true, "&Parar Monitor", "Monitorando...")}) {
+        Controle<QPushButton>("cmdIniciar")->click();
+        EXPECT_EQ(std::tuple(t.timer1.ligado(), Texto("cmdIniciar"), Texto("lblMonitor")),
+                  std::tuple(ligado, botao, estado));
     }
     for (const QColor& cor : {QColor(0, 0, 192), QColor(192, 0, 0)}) {
         monitor.Timer1_Timer();
-        EXPECT_EQ(estado->palette().color(QPalette::WindowText), cor);
+        EXPECT_EQ(Controle("lblMonitor")->palette().color(QPalette::WindowText), cor);
     }
 }
 
@@ -76,23 +70,20 @@ TEST_F(Janela, ControlesGravamAoMudarOuPerderOFocoEListasSeguemEventosEImpressos
     Controle<QCheckBox>("chkResumoContaPalm")->click();
     EXPECT_EQ(t.armazem.le("Varelo", "Config", "ResumoContaPalm", "?"), "0");
     EXPECT_EQ(t.ctx.cfg.ResumoContaPalm, 0);
-    const std::string ini = CaminhoConfigIni(t.ctx);
-    for (const auto& [nome, chave, valor] : {std::tuple{"txtPasta", "PastaComanda", "/srv/comandas"},
-                                             std::tuple{"txtImpressora", "Impressora", "LPT3"}}) {
-        QLineEdit* campo = Controle<QLineEdit>(nome);
-        campo->setText(valor);
+    for (const auto& [nome, chave, valor] :
+         {std::tuple("txtPasta", "PastaComanda", "/srv/comandas"), std::tuple("txtImpressora", "Impressora", "LPT3")}) {
+        Controle<QLineEdit>(nome)->setText(valor);
         QFocusEvent perdeFoco(QEvent::FocusOut);
-        QApplication::sendEvent(campo, &perdeFoco);
-        EXPECT_EQ(LeIni("VareloSync", chave, "", ini), valor);
+        QApplication::sendEvent(Controle(nome), &perdeFoco);
+        EXPECT_EQ(LeIni("VareloSync", chave, "", CaminhoConfigIni(t.ctx)), valor);
     }
-
-    QListWidget* eventos = Controle<QListWidget>("lstEventos");
+    auto* eventos = Controle<QListWidget>("lstEventos");
     const int antes = eventos->count();
     t.eventos.AdicionaEvento("Processando arquivo INCLUSAO4.txt");
     t.eventos.AdicionaEvento("Não Imprimir");
     ASSERT_EQ(eventos->count(), antes + 2);
     EXPECT_EQ(eventos->currentRow(), antes + 1);
-    EXPECT_EQ(eventos->item(antes + 1)->text(), QString::fromUtf8("Não Imprimir"));
+    EXPECT_EQ(eventos->item(antes + 1)->text().toStdString(), "Não Imprimir");
     while (t.eventos.tamanho() != 0) t.eventos.AdicionaEvento("x");
     EXPECT_EQ(eventos->count(), 0);
     t.impressos.adiciona("05/03/2024 12:00:00 | Pudim | cozinha | 4 | 1");
