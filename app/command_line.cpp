@@ -44,7 +44,8 @@ std::string TextoAjuda() {
            "  --version       show the version\n"
            "\n"
            "Exit status: 0 normal end, 1 bad command line, 2 refused on a terminal\n"
-           "machine, 3 another copy is already running.\n";
+           "machine, 3 another copy is already running, 4 the database server tells\n"
+           "table names apart by case (lower_case_table_names=0).\n";
 }
 
 }  // namespace varelo
