@@ -13,9 +13,7 @@
 #include <optional>
 #include <regex>
 #include <set>
-#include <sstream>
 #include <type_traits>
-#include <utility>
 
 #include "app/monitor.h"
 #include "app/wiring.h"
@@ -27,7 +25,6 @@
 #include "checks/auto_receipt.h"
 #include "checks/delivery_check.h"
 #include "core/activity_log.h"
-#include "core/context.h"
 #include "core/replies.h"
 #include "printing/labels.h"
 #include "tests/support/case_file.h"
@@ -41,13 +38,31 @@ namespace {
 
 namespace fs = std::filesystem;
 
-std::string Raiz() { return DoProjeto("tests/cases"); }
-
 std::string Junta(const std::vector<std::string>& linhas) {
     std::string texto;
     for (const std::string& l : linhas) texto += l + "\n";
     return texto;
 }
+
+std::string Troca(std::string texto, const std::string& de, const std::string& para) {
+    for (std::size_t p = 0; (p = texto.find(de, p)) != std::string::npos; p += para.size())
+        texto.replace(p, de.size(), para);
+    return texto;
+}
+
+std::string Texto(bool b) { return b ? "true" : "false"; }
+
+// The directive's line after its first `n` words, as written.
+std::string Depois(const Diretiva& d, int n) {
+    std::size_t p = 0;
+    for (int i = 0; i < n; ++i) {
+        if ((p = d.resto.find(' ', p)) == std::string::npos) return "";
+        ++p;
+    }
+    return d.resto.substr(p);
+}
+
+bool AtualizaEsperados() { return std::getenv("VARELO_ATUALIZA_ESPERADOS") != nullptr; }
 
 // The printing system of a case: the spool folders, refusing the documents
 // of the printers it is told to refuse, as a stopped queue would, and
@@ -91,10 +106,9 @@ public:
         t_.banco.defineGancho([this](OperacaoBanco operacao, const std::string& sql) {
             if (operacao == OperacaoBanco::Comando && !antesDe_.bloco.empty() && sql.rfind(antesDe_.resto, 0) == 0)
                 Sql(std::exchange(antesDe_, {}));
-            if (operacao == OperacaoBanco::Comando && servidorFora_) throw ErroBanco(2013, "Lost connection", "08S01");
-            if (operacao != OperacaoBanco::Confirmacao || !perdeConexao_) return;
-            perdeConexao_ = false;
-            throw ErroBanco(2013, "Lost connection", "08S01");
+            const bool perdida = operacao == OperacaoBanco::Comando ? servidorFora_
+                                 : operacao == OperacaoBanco::Confirmacao && std::exchange(perdeConexao_, false);
+            if (perdida) throw ErroBanco(2013, "Lost connection", "08S01");
         });
         t_.relogio.aoEsperar([this](std::size_t) {
             if (!aoEsperar_.bloco.empty()) Sql(std::exchange(aoEsperar_, {}));
@@ -118,70 +132,62 @@ public:
 private:
     std::string Arg(const Diretiva& d, std::size_t i) const { return i < d.args.size() ? d.args[i] : ""; }
     std::int32_t Numero(const Diretiva& d, std::size_t i) const { return std::stoi(Arg(d, i)); }
+    // A path in the program folder, named by an argument.
+    std::string Programa(const Diretiva& d, std::size_t i = 0) const { return t_.pasta.arquivo(Arg(d, i)); }
 
     void Executa(const Diretiva& d) {
-        if (d.nome == "sql") return Sql(d);
-        if (d.nome == "set") return Ajuste(Arg(d, 0), Desescapa(d.resto.substr(d.resto.find(' ') + 1)));
-        if (d.nome == "store") return t_.armazem.grava("Varelo", "Config", Arg(d, 0), d.resto.substr(d.resto.find(' ') + 1));
-        if (d.nome == "clock") return Relogio(d.resto);
-        if (d.nome == "file") return Arquivo(t_.pastaComandas(), d, true);
-        if (d.nome == "home-file") return Arquivo(t_.pasta.caminho(), d, false);
-        if (d.nome == "home-dir") { fs::create_directories(t_.pasta.arquivo(Arg(d, 0))); return; }
-        if (d.nome == "home-remove") { fs::remove_all(t_.pasta.arquivo(Arg(d, 0))); return; }
-        if (d.nome == "refuse") { impressao_.recusa.insert(Arg(d, 0)); return; }
-        if (d.nome == "break") {
-            impressao_.quebra[Arg(d, 0)] = Desescapa(d.resto.substr(d.resto.find(' ') + 1));
-            return;
-        }
-        if (d.nome == "accept") {
-            impressao_.recusa.erase(Arg(d, 0));
-            impressao_.quebra.erase(Arg(d, 0));
-            return;
-        }
-        if (d.nome == "on-wait") { aoEsperar_ = d; return; }
-        if (d.nome == "on-statement") { antesDe_ = d; return; }
-        if (d.nome == "session") {  // not the program's own statements
-            const std::size_t enviados = sqls_.size();
-            Sql(d, t_.banco);
-            sqls_.resize(enviados);
-            return;
-        }
-        if (d.nome == "fail") return Substitui(Arg(d, 0), true, false);
-        if (d.nome == "processes") { t_.processos.lista = d.args; return; }
-        if (d.nome == "chmod") {
-            fs::permissions(t_.pasta.arquivo(Arg(d, 1)), fs::perms(std::stoi(Arg(d, 0), nullptr, 8)));
-            return;
-        }
-        if (d.nome == "server") { servidorFora_ = Arg(d, 0) == "down"; return; }
-        if (d.nome == "timer") { Arg(d, 0) == "on" ? t_.timer1.liga() : t_.timer1.desliga(); return; }
-        if (d.nome == "real-commands") { t_.executor.real = &executorReal_; return; }
-        if (d.nome == "link") { fs::create_symlink(t_.pasta.arquivo(Arg(d, 0)), t_.pasta.arquivo(Arg(d, 1))); return; }
-        if (d.nome == "chown") {
-            if (::geteuid() != 0) GTEST_SKIP() << "giving a file away needs root";
-            ASSERT_EQ(::chown(t_.pasta.arquivo(Arg(d, 1)).c_str(), std::stoi(Arg(d, 0)), std::stoi(Arg(d, 0))), 0);
-            return;
-        }
-        if (d.nome == "path") {
-            std::string path = d.resto;
-            for (std::size_t p; (p = path.find("{pasta}")) != std::string::npos;) path.replace(p, 7, t_.pasta.caminho());
-            path.replace(path.find("$PATH"), 5, pathOriginal_);
-            ::setenv("PATH", path.c_str(), 1);
-            return;
-        }
-        if (d.nome == "fail-deletes") { t_.arquivos.falhasApaga = Numero(d, 0); return; }
-        if (d.nome == "record") return Substitui(Arg(d, 0), false, Arg(d, 1) == "refused");
-        if (d.nome == "log-waits") { registraEsperas_ = true; return; }
-        if (d.nome == "lose-connection") { perdeConexao_ = true; return; }
-        if (d.nome == "current") {
-            ctx_.varredura.ArqAtual = t_.pastaComandas() + "/" + Arg(d, 0);
-            ctx_.varredura.ComandaAtual = static_cast<std::int16_t>(Numero(d, 1));
-            return;
-        }
         if (d.nome == "do") return Faz(d);
         if (d.nome == "expect") return Espera(d);
-        FAIL() << "unknown directive";
+        const std::map<std::string, std::function<void()>> preparos = {
+            {"sql", [&] { Sql(d); }},
+            {"set", [&] { Ajuste(Arg(d, 0), Desescapa(Depois(d, 1))); }},
+            {"store", [&] { t_.armazem.grava("Varelo", "Config", Arg(d, 0), Depois(d, 1)); }},
+            {"clock", [&] { Relogio(d.resto); }},
+            {"file", [&] { Arquivo(t_.pastaComandas(), d, true); }},
+            {"home-file", [&] { Arquivo(t_.pasta.caminho(), d, false); }},
+            {"home-dir", [&] { fs::create_directories(Programa(d)); }},
+            {"home-remove", [&] { fs::remove_all(Programa(d)); }},
+            {"refuse", [&] { impressao_.recusa.insert(Arg(d, 0)); }},
+            {"break", [&] { impressao_.quebra[Arg(d, 0)] = Desescapa(Depois(d, 1)); }},
+            {"accept", [&] {
+                impressao_.recusa.erase(Arg(d, 0));
+                impressao_.quebra.erase(Arg(d, 0));
+            }},
+            {"on-wait", [&] { aoEsperar_ = d; }},
+            {"on-statement", [&] { antesDe_ = d; }},
+            {"session", [&] {  // not the program's own statements
+                const std::size_t enviados = sqls_.size();
+                Sql(d, t_.banco);
+                sqls_.resize(enviados);
+            }},
+            {"fail", [&] { Substitui(Arg(d, 0), true, false); }},
+            {"record", [&] { Substitui(Arg(d, 0), false, Arg(d, 1) == "refused"); }},
+            {"processes", [&] { t_.processos.lista = d.args; }},
+            {"chmod", [&] { fs::permissions(Programa(d, 1), fs::perms(std::stoi(Arg(d, 0), nullptr, 8))); }},
+            {"server", [&] { servidorFora_ = Arg(d, 0) == "down"; }},
+            {"timer", [&] { Arg(d, 0) == "on" ? t_.timer1.liga() : t_.timer1.desliga(); }},
+            {"real-commands", [&] { t_.executor.real = &executorReal_; }},
+            {"link", [&] { fs::create_symlink(Programa(d), Programa(d, 1)); }},
+            {"chown", [&] {
+                if (::geteuid() != 0) GTEST_SKIP() << "giving a file away needs root";
+                ASSERT_EQ(::chown(Programa(d, 1).c_str(), std::stoi(Arg(d, 0)), std::stoi(Arg(d, 0))), 0);
+            }},
+            {"path", [&] {
+                const std::string path = Troca(Troca(d.resto, "{pasta}", t_.pasta.caminho()), "$PATH", pathOriginal_);
+                ::setenv("PATH", path.c_str(), 1);
+            }},
+            {"fail-deletes", [&] { t_.arquivos.falhasApaga = Numero(d, 0); }},
+            {"log-waits", [&] { registraEsperas_ = true; }},
+            {"lose-connection", [&] { perdeConexao_ = true; }},
+            {"current", [&] {
+                ctx_.varredura.ArqAtual = t_.pastaComandas() + "/" + Arg(d, 0);
+                ctx_.varredura.ComandaAtual = static_cast<std::int16_t>(Numero(d, 1));
+            }},
+        };
+        const auto p = preparos.find(d.nome);
+        ASSERT_NE(p, preparos.end()) << "unknown directive";
+        p->second();
     }
-
     void Sql(const Diretiva& d) { Sql(d, administrador_); }
     void Sql(const Diretiva& d, Banco& banco) {
         std::string atual;
@@ -244,12 +250,10 @@ private:
     }
 
     void Arquivo(const std::string& pasta, const Diretiva& d, bool cp1252) {
-        const std::string nome = Arg(d, 0);
-        const std::size_t inicio = d.resto.find(' ');
-        std::string texto = inicio == std::string::npos ? "" : d.resto.substr(inicio + 1);
-        for (std::size_t p; (p = texto.find("{pasta}")) != std::string::npos;) texto.replace(p, 7, t_.pasta.caminho());
-        t_.arquivos.disco.grava(pasta + "/" + nome, Desescapa(cp1252 ? ParaCp1252(texto) : texto));
-        fs::permissions(pasta + "/" + nome, fs::perms(0644));  // whatever the umask
+        const std::string caminho = pasta + "/" + Arg(d, 0);
+        const std::string texto = Troca(Depois(d, 1), "{pasta}", t_.pasta.caminho());
+        t_.arquivos.disco.grava(caminho, Desescapa(cp1252 ? ParaCp1252(texto) : texto));
+        fs::permissions(caminho, fs::perms(0644));  // whatever the umask
     }
 
     // A procedure's arguments as "[NAME args]" shows them: empty ones and
@@ -300,12 +304,16 @@ private:
         EXPECT_TRUE(achou) << "no procedure " << procedimento;
     }
 
+    // The window's own actions, and the procedures: a number is the next
+    // argument, a file the named one in the monitored folder (the folder
+    // itself when none is named), a result true or false.
     void Faz(const Diretiva& d) {
         const std::string acao = Arg(d, 0);
         const std::string pasta = t_.pastaComandas();
         auto caminho = [&](std::size_t i) { return Arg(d, i).empty() ? std::string() : pasta + "/" + Arg(d, i); };
+        auto arquivoOuPasta = [&] { return Arg(d, 1).empty() ? pasta : caminho(1); };
         ctx_.banco.novaUnidade();
-        const std::map<std::string, std::function<std::string()>> acoes = {
+        std::map<std::string, std::function<std::string()>> janela = {
             {"scan", [&] { VarreDirs(ctx_); return ""; }},
             {"load", [&] {
                 const Monitor::Carga c = monitor_.Form_Load([this] { t_.eventos.AdicionaEvento("[carregado]"); });
@@ -316,40 +324,40 @@ private:
             {"tick", [&] { monitor_.Timer1_Timer(); return ""; }},
             {"resume", [&] { agendador_.executa(); return ""; }},
             {"iniciar", [&] { monitor_.cmdIniciar_Click(); return ""; }},
-            {"LogImp", [&] { LogImp(ctx_, Arg(d, 1), Arg(d, 2), Desescapa(Arg(d, 3)), Numero(d, 4)); return ""; }},
             {"atualizar", [&] { monitor_.cmdAtualizar_Click(); return ""; }},
             {"consumos", [&] { monitor_.cmdConsumos_Click(); return ""; }},
-            {"ImprimeCupom", [&] { return std::string(ctx_.procs.ImprimeCupom(Numero(d, 1)) ? "true" : "false"); }},
-            {"ImprimeDelivery", [&] { return std::string(ctx_.procs.ImprimeDelivery(Numero(d, 1)) ? "true" : "false"); }},
+        };
+        std::map<std::string, std::function<std::string()>> procedimentos = {
+            {"LogImp", [&] { LogImp(ctx_, Arg(d, 1), Arg(d, 2), Desescapa(Arg(d, 3)), Numero(d, 4)); return ""; }},
             {"FechaConta", [&] {
                 const ResultadoConta r = ctx_.procs.FechaConta(Numero(d, 1), caminho(2), Desescapa(Arg(d, 3)));
                 return std::string(r == ResultadoConta::Impressa ? "Impressa"
                                    : r == ResultadoConta::Recusada ? "Recusada" : "NaoImpressa");
             }},
-            {"ImprimeDiverso", [&] { return std::string(ctx_.procs.ImprimeDiverso(caminho(1)) ? "true" : "false"); }},
-            {"InclueItem", [&] { ctx_.procs.InclueItem(caminho(1)); return ""; }},
             {"GeraEtiqueta", [&] { GeraEtiqueta(ctx_, Numero(d, 1), Arg(d, 2)); return ""; }},
             {"ExportaConsumos", [&] { ctx_.procs.ExportaConsumos(pasta, Desescapa(Arg(d, 1))); return ""; }},
-            {"ExportaProdutos", [&] { ctx_.procs.ExportaProdutos(pasta); return ""; }},
-            {"ExportaAtendentes", [&] { ctx_.procs.ExportaAtendentes(pasta); return ""; }},
-            {"ExportaComandas", [&] { ctx_.procs.ExportaComandas(pasta); return ""; }},
-            {"ExportaQtdes", [&] { ctx_.procs.ExportaQtdes(pasta); return ""; }},
-            {"ExportaObs", [&] { ctx_.procs.ExportaObs(pasta); return ""; }},
-            {"VerificaTablet", [&] { ctx_.procs.VerificaTablet(pasta); return ""; }},
-            {"VerificaPendentes", [&] { ctx_.procs.VerificaPendentes(); return ""; }},
-            {"VerificaDelivery", [&] { ctx_.procs.VerificaDelivery(pasta); return ""; }},
-            {"VerificaRecebComanda", [&] { ctx_.procs.VerificaRecebComanda(); return ""; }},
             {"AutoRecebComanda", [&] { AutoRecebComanda(ctx_, Numero(d, 1)); return ""; }},
-            {"ImprimePendentes", [&] { ctx_.procs.ImprimePendentes(); return ""; }},
             {"ApagaArquivo", [&] { ApagaArquivo(ctx_, caminho(1)); return ""; }},
             {"GravaOK", [&] { GravaOK(ctx_, Arg(d, 1)); return ""; }},
             {"GravaErro", [&] { GravaErro(ctx_, Arg(d, 1)); return ""; }},
         };
-        const auto a = acoes.find(acao);
-        ASSERT_NE(a, acoes.end()) << "unknown action " << acao;
-        if (acao != "scan" && acao != "load" && acao != "start" && acao != "tick" && acao != "atualizar" &&
-            acao != "consumos" && acao != "resume" && acao != "iniciar" && ctx_.varredura.PastaMonitor.empty())
-            ctx_.varredura.PastaMonitor = pasta;
+        ctx_.procs.paraCada([&](const char* nome, auto& f) {
+            using F = std::decay_t<decltype(f)>;
+            std::function<std::string()> chamada;
+            if constexpr (std::is_same_v<F, std::function<void()>>) chamada = [&f] { f(); return ""; };
+            if constexpr (std::is_same_v<F, std::function<bool(std::int32_t)>>)
+                chamada = [&] { return Texto(f(Numero(d, 1))); };
+            if constexpr (std::is_same_v<F, std::function<void(const std::string&)>>)
+                chamada = [&] { f(arquivoOuPasta()); return ""; };
+            if constexpr (std::is_same_v<F, std::function<bool(const std::string&)>>)
+                chamada = [&] { return Texto(f(arquivoOuPasta())); };
+            if (chamada) procedimentos.emplace(nome, chamada);  // the ones above stay
+        });
+        const bool daJanela = janela.count(acao) > 0;
+        auto& tabela = daJanela ? janela : procedimentos;
+        const auto a = tabela.find(acao);
+        ASSERT_NE(a, tabela.end()) << "unknown action " << acao;
+        if (!daJanela && ctx_.varredura.PastaMonitor.empty()) ctx_.varredura.PastaMonitor = pasta;
         try {
             resultado_ = a->second();
         } catch (const std::exception& e) {
@@ -364,7 +372,7 @@ private:
     std::vector<fs::path> NovosDocumentos(const std::string& impressora) {
         const fs::path pasta = t_.pasta.arquivo("impressoras/" + impressora);
         const std::vector<fs::path> todos = fs::is_directory(pasta) ? Documentos(pasta) : std::vector<fs::path>{};
-        std::size_t& vistos = documentosVistos_[impressora];
+        std::size_t& vistos = vistos_["printer " + impressora];
         std::vector<fs::path> novos(todos.begin() + static_cast<long>(std::min(vistos, todos.size())), todos.end());
         vistos = todos.size();
         return novos;
@@ -373,7 +381,7 @@ private:
     // Golden files sit beside the case: CASE.SUFFIX.
     void ComparaDourado(const std::string& sufixo, const std::string& obtido) {
         const fs::path dourado = arquivo_.parent_path() / (arquivo_.stem().string() + "." + sufixo);
-        if (std::getenv("VARELO_ATUALIZA_ESPERADOS") && (!fs::exists(dourado) || Le(dourado) != obtido)) {
+        if (AtualizaEsperados() && (!fs::exists(dourado) || Le(dourado) != obtido)) {
             std::ofstream(dourado, std::ios::binary) << obtido;
             return;
         }
@@ -386,11 +394,8 @@ private:
     // same file first, so that line numbers hold).
     void ComparaBloco(const Diretiva& d, const std::vector<std::string>& obtido) {
         const std::vector<std::string> esperado = Repeticoes(d.bloco);
-        if (std::getenv("VARELO_ATUALIZA_ESPERADOS")) {
-            if (obtido != esperado) reescritas_.push_back({d.origem, d.linha, obtido});
-            return;
-        }
-        EXPECT_EQ(Junta(obtido), Junta(esperado));
+        if (!AtualizaEsperados()) EXPECT_EQ(Junta(obtido), Junta(esperado));
+        else if (obtido != esperado) reescritas_.push_back({d.origem, d.linha, obtido});
     }
 
     // An expected line "(N times) LINE" stands for N such lines.
@@ -413,95 +418,84 @@ private:
 
     // A text as a case reads it: the scratch folder written {pasta}, the
     // driver's and server's versions before a server's message {servidor}.
-    std::string Normaliza(std::string linha) const {
+    std::string Normaliza(const std::string& linha) const {
         static const std::regex versoes(R"(\[ma-[0-9.]+\]\[[^\]]*MariaDB[^\]]*\])");
-        for (std::size_t p; (p = linha.find(t_.pasta.caminho())) != std::string::npos;)
-            linha.replace(p, t_.pasta.caminho().size(), "{pasta}");
-        return std::regex_replace(linha, versoes, "{servidor}");
+        return std::regex_replace(Troca(linha, t_.pasta.caminho(), "{pasta}"), versoes, "{servidor}");
     }
 
     // The lines added since the last look, as a case reads them.
-    std::vector<std::string> Novos(std::vector<std::string> todas, std::size_t& vistas) {
-        if (vistas > todas.size()) vistas = 0;  // the list emptied itself
-        std::vector<std::string> novas(todas.begin() + static_cast<long>(vistas), todas.end());
-        vistas = todas.size();
+    std::vector<std::string> Novos(const std::vector<std::string>& todas, std::size_t& vistas) {
+        std::vector<std::string> novas = NovasLinhas(todas, vistas);
         for (std::string& linha : novas) linha = Normaliza(linha);
         return novas;
     }
 
-    void Espera(const Diretiva& d) {
+    // The expectations written as a block: what came out, as its lines.
+    std::vector<std::string> Bloco(const Diretiva& d) {
         const std::string tipo = Arg(d, 0);
-        const std::string pasta = t_.pastaComandas();
-        if (tipo == "events") {
-            ComparaBloco(d, Novos(t_.eventos.linhas(), eventosVistos_));
-        } else if (tipo == "printer") {
+        std::vector<std::string> linhas;
+        if (tipo == "events") return Novos(t_.eventos.linhas(), vistos_[tipo]);
+        if (tipo == "sql") return Novos(sqls_, vistos_[tipo]);
+        if (tipo == "printed") return Novos(t_.impressos.linhas(), vistos_[tipo]);
+        if (tipo == "commands") return Novos(t_.executor.linhas, vistos_[tipo]);
+        if (tipo == "files") return NomesDaPasta();
+        if (tipo == "rows") return Linhas(Depois(d, 1));
+        if (tipo == "waits") {
+            for (auto ms : t_.relogio.esperas()) linhas.push_back(std::to_string(ms.count()));
+            return Novos(linhas, vistos_[tipo]);
+        }
+        if (tipo == "messages") {
+            for (const auto& [titulo, texto] : t_.mensagens.caixas) linhas.push_back(titulo + ": " + texto);
+        } else if (tipo == "settings") {
+            for (const auto& [nome, campo] : Ajustes())
+                if (d.args.size() == 1 || std::find(d.args.begin() + 1, d.args.end(), nome) != d.args.end())
+                    linhas.push_back(nome + "=" + Normaliza(campo.le()));
+        } else if (tipo == "monitor") {
+            linhas = {monitor_.captionMonitor() + (monitor_.emPausa() ? ", paused" : "") + ", timer " +
+                      (t_.timer1.ligado() ? "on" : "off") + ", exports pending " +
+                      std::to_string(ctx_.exportacoesPendentes.size()) + ", scheduled"};
+            for (const auto& [ms, trabalho] : agendador_.pendentes) linhas[0] += " " + std::to_string(ms.count());
+        } else {
+            ADD_FAILURE() << "unknown expectation " << tipo;
+        }
+        return linhas;
+    }
+
+    void Espera(const Diretiva& d) {
+        const std::string tipo = Arg(d, 0) == "no" ? "no " + Arg(d, 1) : Arg(d, 0);
+        const std::string pasta = t_.pastaComandas() + "/";
+        const std::string etiqueta = t_.pasta.arquivo("etiqueta.prn");  // the port ImpEtiqueta writes, raw
+        if (tipo == "printer") {
             std::string texto;
             for (const fs::path& doc : NovosDocumentos(Arg(d, 1))) texto += Le(doc) + "\f\n";
             ComparaDourado(Arg(d, 1) + ".txt", texto);
-        } else if (tipo == "no" && Arg(d, 1) == "printer") {
+        } else if (tipo == "no printer") {
             EXPECT_TRUE(NovosDocumentos(Arg(d, 2)).empty()) << "documents on " << Arg(d, 2);
         } else if (tipo == "font") {
             fs::path ultima;
             for (const auto& e : fs::directory_iterator(t_.pasta.arquivo("impressoras/" + Arg(d, 1))))
                 if (e.path().extension() == ".font" && e.path() > ultima) ultima = e.path();
-            std::string fonte = Le(ultima);
-            for (char& c : fonte) if (c == '\n') c = '|';
-            EXPECT_EQ(fonte, d.resto.substr(d.resto.find(' ', 5) + 1) + "|");
+            EXPECT_EQ(Troca(Le(ultima), "\n", "|"), Depois(d, 2) + "|");
         } else if (tipo == "file") {
-            const std::string nome = Arg(d, 1);
-            ASSERT_TRUE(fs::exists(pasta + "/" + nome)) << nome << " is not in the monitored folder";
-            const std::string conteudo = Le(pasta + "/" + nome);
-            if (Arg(d, 2) == "@") return ComparaDourado(nome, conteudo);
-            const std::size_t inicio = d.resto.find(' ', 5);
-            EXPECT_EQ(DeCp1252(conteudo), Desescapa(inicio == std::string::npos ? "" : d.resto.substr(inicio + 1)));
-        } else if (tipo == "no" && Arg(d, 1) == "file") {
-            EXPECT_FALSE(fs::exists(pasta + "/" + Arg(d, 2))) << Arg(d, 2) << " is still there";
-        } else if (tipo == "files") {
-            ComparaBloco(d, NomesDaPasta());
-        } else if (tipo == "rows") {
-            ComparaBloco(d, Linhas(d.resto.substr(5)));
-        } else if (tipo == "sql") {
-            ComparaBloco(d, Novos(sqls_, sqlsVistos_));
+            ASSERT_TRUE(fs::exists(pasta + Arg(d, 1))) << Arg(d, 1) << " is not in the monitored folder";
+            if (Arg(d, 2) == "@") return ComparaDourado(Arg(d, 1), Le(pasta + Arg(d, 1)));
+            EXPECT_EQ(DeCp1252(Le(pasta + Arg(d, 1))), Desescapa(Depois(d, 2)));
+        } else if (tipo == "no file") {
+            EXPECT_FALSE(fs::exists(pasta + Arg(d, 2))) << Arg(d, 2) << " is still there";
         } else if (tipo == "label") {
-            // The last label written to the port (ImpEtiqueta etiqueta.prn), raw.
-            const std::string etiqueta = Le(t_.pasta.arquivo("etiqueta.prn"));
-            if (d.args.size() < 2) return ComparaDourado("etiqueta.prn", etiqueta);
-            EXPECT_EQ(etiqueta, Desescapa(d.resto.substr(d.resto.find(' ') + 1)));
-        } else if (tipo == "no" && Arg(d, 1) == "label") {
-            EXPECT_FALSE(fs::exists(t_.pasta.arquivo("etiqueta.prn"))) << "a label was written";
-        } else if (tipo == "printed") {
-            ComparaBloco(d, Novos(t_.impressos.linhas(), impressosVistos_));
+            if (d.args.size() < 2) return ComparaDourado("etiqueta.prn", Le(etiqueta));
+            EXPECT_EQ(Le(etiqueta), Desescapa(Depois(d, 1)));
+        } else if (tipo == "no label") {
+            EXPECT_FALSE(fs::exists(etiqueta)) << "a label was written";
         } else if (tipo == "result") {
-            EXPECT_EQ(resultado_, d.resto.size() > 7 ? d.resto.substr(7) : "");
+            EXPECT_EQ(resultado_, Depois(d, 1));
             excecao_ = false;
         } else if (tipo == "timer") {
             EXPECT_EQ(t_.timer1.ligado() ? "on" : "off", Arg(d, 1));
-        } else if (tipo == "monitor") {
-            std::string estado = monitor_.captionMonitor() + (monitor_.emPausa() ? ", paused" : "") +
-                                 ", timer " + (t_.timer1.ligado() ? "on" : "off") + ", exports pending " +
-                                 std::to_string(ctx_.exportacoesPendentes.size()) + ", scheduled";
-            for (const auto& [espera, trabalho] : agendador_.pendentes) estado += " " + std::to_string(espera.count());
-            ComparaBloco(d, {estado});
-        } else if (tipo == "messages") {
-            std::vector<std::string> caixas;
-            for (const auto& [titulo, texto] : t_.mensagens.caixas) caixas.push_back(titulo + ": " + texto);
-            ComparaBloco(d, caixas);
         } else if (tipo == "exit") {
             EXPECT_EQ(saida_ ? std::to_string(*saida_) : "none", Arg(d, 1));
-        } else if (tipo == "settings") {
-            std::vector<std::string> linhas;
-            for (const auto& [nome, campo] : Ajustes())
-                if (d.args.size() == 1 || std::find(d.args.begin() + 1, d.args.end(), nome) != d.args.end())
-                    linhas.push_back(nome + "=" + Normaliza(campo.le()));
-            ComparaBloco(d, linhas);
-        } else if (tipo == "commands") {
-            ComparaBloco(d, Novos(t_.executor.linhas, comandosVistos_));
-        } else if (tipo == "waits") {
-            std::vector<std::string> esperas;
-            for (auto ms : t_.relogio.esperas()) esperas.push_back(std::to_string(ms.count()));
-            ComparaBloco(d, Novos(esperas, esperasVistas_));
         } else {
-            FAIL() << "unknown expectation " << tipo;
+            ComparaBloco(d, Bloco(d));
         }
     }
 
@@ -548,14 +542,13 @@ private:
     Diretiva aoEsperar_;    // statements to run at the clock's next wait
     Diretiva antesDe_;      // on-statement: statements to run before the program's next such statement
     std::optional<int> saida_;  // the status the monitor ended the program with
-    std::map<std::string, std::size_t> documentosVistos_;
+    std::map<std::string, std::size_t> vistos_;  // by kind (and "printer NAME"): what was already looked at
     struct Reescrita {
         std::string origem;
         int linha;
         std::vector<std::string> bloco;
     };
     std::vector<Reescrita> reescritas_;
-    std::size_t eventosVistos_ = 0, sqlsVistos_ = 0, impressosVistos_ = 0, esperasVistas_ = 0, comandosVistos_ = 0;
     bool excecao_ = false;          // the last action threw: `expect result` must say so
     bool perdeConexao_ = false;     // lose-connection: the next commit
     bool registraEsperas_ = false;  // log-waits
@@ -564,15 +557,14 @@ private:
 
 // One test per case file, named after its folder and file.
 const bool kRegistrados = [] {
-    const fs::path raiz = Raiz();
+    const fs::path raiz = DoProjeto("tests/cases");
     if (!fs::is_directory(raiz)) return false;
     std::vector<fs::path> casos;
     for (const auto& e : fs::recursive_directory_iterator(raiz))
         if (e.path().extension() == ".case") casos.push_back(e.path());
     std::sort(casos.begin(), casos.end());
     for (const fs::path& caso : casos) {
-        std::string suite = fs::relative(caso.parent_path(), raiz).string();
-        for (char& c : suite) if (c == '/') c = '_';
+        const std::string suite = Troca(fs::relative(caso.parent_path(), raiz).string(), "/", "_");
         ::testing::RegisterTest(("Caso_" + suite).c_str(), caso.stem().string().c_str(), nullptr, nullptr,
                                 caso.string().c_str(), 1, [caso]() -> ::testing::Test* { return new Caso(caso); });
     }

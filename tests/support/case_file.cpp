@@ -1,5 +1,6 @@
 #include "tests/support/case_file.h"
 
+#include <algorithm>
 #include <cctype>
 #include <cstdlib>
 #include <filesystem>
@@ -8,6 +9,12 @@
 #include <stdexcept>
 
 namespace varelo::casos {
+namespace {
+
+// A line of a directive's block: indented by four spaces or a tab.
+bool EhBloco(const std::string& linha) { return linha.rfind("    ", 0) == 0 || linha.rfind('\t', 0) == 0; }
+
+}  // namespace
 
 std::string Desescapa(const std::string& texto) {
     std::string saida;
@@ -47,7 +54,7 @@ std::vector<Diretiva> LeCaso(const std::string& caminho) {
     std::string linha;
     for (int n = 1; std::getline(entrada, linha); ++n) {
         if (!linha.empty() && linha.back() == '\r') linha.pop_back();
-        if (linha.rfind("    ", 0) == 0 || (!linha.empty() && linha[0] == '\t')) {
+        if (EhBloco(linha)) {
             if (diretivas.empty()) throw std::runtime_error(caminho + ":" + std::to_string(n) + ": block without directive");
             diretivas.back().bloco.push_back(linha.substr(linha[0] == '\t' ? 1 : 4));
             continue;
@@ -72,19 +79,15 @@ std::vector<Diretiva> LeCaso(const std::string& caminho) {
 }
 
 void ReescreveBloco(const std::string& origem, int linha, const std::vector<std::string>& bloco) {
+    std::vector<std::string> linhas, novas;
     std::ifstream entrada(origem);
-    std::vector<std::string> linhas;
     for (std::string l; std::getline(entrada, l);) linhas.push_back(l);
     entrada.close();
-    auto fim = linhas.begin() + linha;
-    auto depois = fim;
-    while (depois != linhas.end() && (depois->rfind("    ", 0) == 0 || (!depois->empty() && (*depois)[0] == '\t')))
-        ++depois;
-    std::vector<std::string> novo(linhas.begin(), fim);
-    for (const std::string& b : bloco) novo.push_back("    " + b);
-    novo.insert(novo.end(), depois, linhas.end());
+    for (const std::string& b : bloco) novas.push_back("    " + b);
+    const auto velhas = linhas.begin() + linha;
+    linhas.insert(linhas.erase(velhas, std::find_if_not(velhas, linhas.end(), EhBloco)), novas.begin(), novas.end());
     std::ofstream saida(origem);
-    for (const std::string& l : novo) saida << l << "\n";
+    for (const std::string& l : linhas) saida << l << "\n";
 }
 
 }  // namespace varelo::casos
