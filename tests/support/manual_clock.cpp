@@ -32,10 +32,4 @@ void RelogioManual::espera(chr::milliseconds duracao) {
     if (aoEsperar_) aoEsperar_(esperas_.size());
 }
 
-chr::milliseconds RelogioManual::totalEsperado() const {
-    chr::milliseconds total{0};
-    for (auto e : esperas_) total += e;
-    return total;
-}
-
 }  // namespace varelo

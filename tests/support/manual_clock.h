@@ -25,7 +25,6 @@ public:
     void avanca(std::chrono::milliseconds duracao);
 
     const std::vector<std::chrono::milliseconds>& esperas() const { return esperas_; }
-    std::chrono::milliseconds totalEsperado() const;
 
     // Runs after every wait with the number of waits so far (1 after the
     // first), so a test can change the world while the code under test waits.

@@ -47,13 +47,12 @@ public:
     std::vector<std::pair<std::string, std::string>> caixas;
 };
 
-// The monitor timer as a switch that counts how often it was switched on.
+// The monitor timer as a switch.
 class TimerFalso final : public ControleTimer {
 public:
-    void liga() override { ligado_ = true; ++ligacoes; }
+    void liga() override { ligado_ = true; }
     void desliga() override { ligado_ = false; }
     bool ligado() const override { return ligado_; }
-    int ligacoes = 0;
 
 private:
     bool ligado_ = false;
@@ -66,23 +65,20 @@ public:
     std::vector<std::string> lista;
 };
 
-// Records each command line; `aoExecutar` lets a test act as the command,
-// and `real` hands it on to a real executor. Commands are found in
-// `pastaComandos`, and run as the test's own user.
+// Records each command line, and hands it on to `real` when there is one.
+// Without it commands are found in /usr/local/bin, and run as the test's
+// own user.
 class ExecutorGravado final : public Executor {
 public:
     bool executaEEspera(const std::string& linha) override {
         linhas.push_back(linha);
-        if (aoExecutar) aoExecutar(linha);
         return real ? real->executaEEspera(linha) : true;
     }
     unsigned usuario() const override { return real ? real->usuario() : static_cast<unsigned>(::geteuid()); }
     std::string localiza(const std::string& comando, const std::string& excluida) override {
-        return real ? real->localiza(comando, excluida) : pastaComandos + "/" + comando;
+        return real ? real->localiza(comando, excluida) : "/usr/local/bin/" + comando;
     }
-    std::string pastaComandos = "/usr/local/bin";
     std::vector<std::string> linhas;
-    std::function<void(const std::string&)> aoExecutar;
     Executor* real = nullptr;
 };
 

@@ -71,14 +71,14 @@ std::string ContextoTeste::pedido(const std::string& nome, const std::string& co
     return caminho;
 }
 
-std::vector<std::string> ContextoTeste::novosEventos() {
-    // The list empties itself past its bound: then everything in it is new.
-    if (lidos_ > eventos.linhas().size()) lidos_ = 0;
-    std::vector<std::string> novos(eventos.linhas().begin() + static_cast<long>(lidos_),
-                                   eventos.linhas().end());
-    lidos_ = eventos.linhas().size();
-    return novos;
+std::vector<std::string> NovasLinhas(const std::vector<std::string>& todas, std::size_t& vistas) {
+    if (vistas > todas.size()) vistas = 0;
+    std::vector<std::string> novas(todas.begin() + static_cast<long>(vistas), todas.end());
+    vistas = todas.size();
+    return novas;
 }
+
+std::vector<std::string> ContextoTeste::novosEventos() { return NovasLinhas(eventos.linhas(), lidos_); }
 
 std::vector<std::string> ContextoTeste::documentos(const std::string& impressora) const {
     std::vector<std::string> textos;

@@ -1,5 +1,4 @@
 #pragma once
-#include <algorithm>
 #include <chrono>
 #include <functional>
 #include <memory>
@@ -20,10 +19,9 @@
 
 namespace varelo {
 
-// True when `linha` is one of `linhas`.
-inline bool Contem(const std::vector<std::string>& linhas, const std::string& linha) {
-    return std::find(linhas.begin(), linhas.end(), linha) != linhas.end();
-}
+// The lines past the first `vistas`, which then counts them all. A list
+// that emptied itself past its bound is new again, whole.
+std::vector<std::string> NovasLinhas(const std::vector<std::string>& todas, std::size_t& vistas);
 
 // Everything a procedure needs, on a scratch folder of the test's own: the
 // program's folder, the monitored folder "comandas", the printers under
