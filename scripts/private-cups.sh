@@ -9,6 +9,13 @@
 #   private-cups.sh stop DIR         shut it down and remove its files
 #                                    (DIR/out is kept for the caller)
 #   private-cups.sh status DIR       exit 0 when the scheduler answers
+#   private-cups.sh lpstat DIR ARGS  lpstat ARGS against the scheduler
+#   private-cups.sh jobs DIR         the number of the queue's jobs, in every
+#                                    state
+#   private-cups.sh reject DIR       the queue stops taking jobs
+#   private-cups.sh accept DIR       the queue takes jobs again
+#   private-cups.sh wait-job DIR     wait (30 s at most) until DIR/out/job.prn
+#                                    holds a whole PDF; exit 1 when none came
 #
 # Programs reach it with CUPS_SERVER=127.0.0.1:PORT (libcups, and through it
 # Qt Print Support) or with `-h 127.0.0.1:PORT` (lpstat, lp, lpadmin).
@@ -32,6 +39,8 @@ usage() {
 usage: private-cups.sh start DIR PORT
        private-cups.sh stop DIR
        private-cups.sh status DIR
+       private-cups.sh lpstat DIR ARGS...
+       private-cups.sh jobs|reject|accept|wait-job DIR
 EOF
   exit 2
 }
@@ -280,6 +289,36 @@ cmd_status() {
   [ -n "$port" ] && answers "$port"
 }
 
+# The port of the scheduler running in DIR.
+running_port() {
+  [ -f "$PORTFILE" ] || die "no scheduler in $DIR"
+  tr -dc '0-9' <"$PORTFILE"
+}
+
+cmd_jobs() {
+  local port
+  port=$(running_port)
+  "$LPSTAT" -h "127.0.0.1:$port" -W all -o "$QUEUE" | grep -c "^$QUEUE-" || true
+}
+
+# cupsaccept or cupsreject (found in /usr/sbin too, as every tool here).
+cmd_queue() {
+  local tool port
+  tool=$(find_tool "$1")
+  port=$(running_port)
+  "$tool" -h "127.0.0.1:$port" "$QUEUE"
+}
+
+cmd_wait_job() {
+  local i
+  for ((i = 0; i < 300; i++)); do
+    # A PDF is whole once it ends with %%EOF.
+    tail -c 8 "$DIR/out/job.prn" 2>/dev/null | grep -q '%%EOF' && return 0
+    sleep 0.1
+  done
+  return 1
+}
+
 [ $# -ge 2 ] || usage
 command=$1; shift
 set_dir "$1"; shift
@@ -293,5 +332,10 @@ case "$command" in
     cmd_start "$1" ;;
   stop)   [ $# -eq 0 ] || usage; cmd_stop ;;
   status) [ $# -eq 0 ] || usage; cmd_status ;;
+  lpstat) "$LPSTAT" -h "127.0.0.1:$(running_port)" "$@" ;;
+  jobs) [ $# -eq 0 ] || usage; cmd_jobs ;;
+  reject) [ $# -eq 0 ] || usage; cmd_queue cupsreject ;;
+  accept) [ $# -eq 0 ] || usage; cmd_queue cupsaccept ;;
+  wait-job) [ $# -eq 0 ] || usage; cmd_wait_job ;;
   *) usage ;;
 esac

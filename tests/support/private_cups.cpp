@@ -6,11 +6,9 @@
 #include <unistd.h>
 
 #include <array>
-#include <chrono>
 #include <cstdio>
 #include <cstdlib>
 #include <filesystem>
-#include <thread>
 
 #include "tests/support/program_run.h"
 
@@ -62,54 +60,22 @@ std::string Script() {
 }  // namespace
 
 CupsPrivado::CupsPrivado(std::string pasta, int porta) : pasta_(std::move(pasta)), porta_(porta) {
-    iniciado_ = script("start", std::to_string(porta_), saidaInicio_) == 0;
+    iniciado_ = script("start", &saidaInicio_, std::to_string(porta_));
 }
 
 std::string CupsPrivado::registro() const { return Le(pasta_ + "/log/error_log"); }
 
-bool CupsPrivado::responde() const {
-    std::string saida;
-    return script("status", "", saida) == 0;
-}
-
-std::string CupsPrivado::lpstat(const std::string& argumentos) const {
-    std::string saida;
-    Executa("lpstat -h " + endereco() + " " + argumentos, saida);
-    return saida;
-}
-
-int CupsPrivado::trabalhos() const {
-    return static_cast<int>(Conta(lpstat("-W all -o " + std::string(kFila)), std::string(kFila) + "-"));
-}
-
-// cupsaccept and cupsreject live in /usr/sbin, which a test's PATH may lack.
-int CupsPrivado::ferramenta(const std::string& nome, const std::string& argumentos) const {
-    std::string saida;
-    return Executa("PATH=\"$PATH:/usr/sbin\" " + nome + " -h " + endereco() + " " + argumentos, saida);
-}
-
-bool CupsPrivado::recusa() const { return ferramenta("cupsreject", kFila) == 0; }
-bool CupsPrivado::aceita() const { return ferramenta("cupsaccept", kFila) == 0; }
-
-std::string CupsPrivado::aguardaTrabalho() const {
-    std::string job;
-    for (int i = 0; i < 300; ++i) {
-        job = Le(saidaDaFila());
-        if (job.size() > 5 && job.find("%%EOF", job.size() - 8) != std::string::npos) return job;
-        std::this_thread::sleep_for(std::chrono::milliseconds(100));
-    }
-    return {};
-}
+std::string CupsPrivado::aguardaTrabalho() const { return script("wait-job") ? Le(saidaDaFila()) : ""; }
 
 bool CupsPrivado::para() {
     if (!iniciado_) return true;
     iniciado_ = false;
-    std::string saida;
-    return script("stop", "", saida) == 0;
+    return script("stop");
 }
 
-int CupsPrivado::script(const std::string& acao, const std::string& mais, std::string& saida) const {
-    return Executa(Aspas(Script()) + " " + acao + " " + Aspas(pasta_) + " " + mais, saida);
+bool CupsPrivado::script(const std::string& acao, std::string* saida, const std::string& mais) const {
+    std::string descartada;
+    return Executa(Aspas(Script()) + " " + acao + " " + Aspas(pasta_) + " " + mais, saida ? *saida : descartada) == 0;
 }
 
 }  // namespace varelo

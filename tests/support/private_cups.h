@@ -1,4 +1,5 @@
 #pragma once
+#include <cstdlib>
 #include <string>
 
 namespace varelo {
@@ -36,22 +37,28 @@ public:
     // The file the queue writes each job to, unchanged.
     std::string saidaDaFila() const { return pasta_ + "/out/job.prn"; }
     std::string registro() const;
-    bool responde() const;
+    bool responde() const { return script("status"); }
     // lpstat against this scheduler, with its output.
-    std::string lpstat(const std::string& argumentos) const;
-    // The queue's jobs in every state, one "varelo-teste-N" line each.
-    int trabalhos() const;
+    std::string lpstat(const std::string& argumentos) const { return saida("lpstat", argumentos); }
+    // The queue's jobs in every state.
+    int trabalhos() const { return std::atoi(saida("jobs").c_str()); }
     // The queue stops taking jobs (cupsreject), or takes them again.
-    bool recusa() const;
-    bool aceita() const;
+    bool recusa() const { return script("reject"); }
+    bool aceita() const { return script("accept"); }
     // Waits until the queue's file holds a whole PDF and returns it (empty
     // when none arrived within 30 s).
     std::string aguardaTrabalho() const;
     bool para();
 
 private:
-    int script(const std::string& acao, const std::string& mais, std::string& saida) const;
-    int ferramenta(const std::string& nome, const std::string& argumentos) const;
+    // private-cups.sh ACTION pasta_ MORE: whether it succeeded, with its
+    // output in `saida`.
+    bool script(const std::string& acao, std::string* saida = nullptr, const std::string& mais = "") const;
+    std::string saida(const std::string& acao, const std::string& mais = "") const {
+        std::string texto;
+        script(acao, &texto, mais);
+        return texto;
+    }
 
     std::string pasta_;
     int porta_;
