@@ -70,13 +70,6 @@ Execucao::Execucao(const std::vector<std::string>& argumentos, const std::string
     }
 }
 
-Execucao::~Execucao() {
-    if (pid_ > 0) {
-        kill(pid_, SIGKILL);
-        waitpid(pid_, nullptr, 0);
-    }
-}
-
 bool Execucao::Rodando() {
     if (pid_ <= 0) return false;
     if (waitpid(pid_, &estado_, WNOHANG) != pid_) return true;
@@ -89,13 +82,8 @@ int Execucao::Termina(std::chrono::seconds limite) {
     return WIFEXITED(estado_) ? WEXITSTATUS(estado_) : 128 + WTERMSIG(estado_);
 }
 
-void Execucao::Para() {
-    if (pid_ > 0) kill(pid_, SIGTERM);
-    Termina();
-}
-
-void Execucao::Mata() {
-    if (pid_ > 0) kill(pid_, SIGKILL);
+void Execucao::Encerra(int sinal) {
+    if (pid_ > 0) kill(pid_, sinal);
     Termina();
 }
 

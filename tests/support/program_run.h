@@ -1,4 +1,5 @@
 #pragma once
+#include <signal.h>
 #include <sys/types.h>
 
 #include <chrono>
@@ -30,7 +31,7 @@ class Execucao {
 public:
     Execucao(const std::vector<std::string>& argumentos, const std::string& pasta,
              const std::string& nome);
-    ~Execucao();
+    ~Execucao() { Mata(); }
     Execucao(const Execucao&) = delete;
     Execucao& operator=(const Execucao&) = delete;
 
@@ -38,15 +39,17 @@ public:
     // runs after the limit.
     int Termina(std::chrono::seconds limite = std::chrono::seconds(60));
     // SIGTERM, then waits for the end.
-    void Para();
+    void Para() { Encerra(SIGTERM); }
     // SIGKILL, as a crash or a power cut would end it; waits for the end.
-    void Mata();
+    void Mata() { Encerra(SIGKILL); }
     // True while the process has not ended.
     bool Rodando();
     std::string Saida() const { return Le(saida_); }
     std::string Erros() const { return Le(erros_); }
 
 private:
+    void Encerra(int sinal);
+
     std::string saida_, erros_;
     pid_t pid_ = 0;
     int estado_ = 0;
