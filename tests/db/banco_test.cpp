@@ -5,10 +5,13 @@
 
 #include "base/errors.h"
 #include "db/banco.h"
+#include "tests/support/program_run.h"
 #include "tests/support/test_context.h"
 
 namespace varelo {
 namespace {
+
+using namespace std::chrono_literals;
 
 class BancoTeste : public ::testing::Test {
 protected:
@@ -87,10 +90,12 @@ TEST_F(BancoTeste, TextosGravadosComoDigitadosEmQualquerSqlMode) {
 // inside a unit it is a lost connection, the outage of the pause.
 TEST_F(BancoTeste, ConexaoFechadaPeloServidorReabreNaProximaUnidade) {
     ContextoTeste outro;
+    // KILL only marks the session: wait until the server has closed it.
     auto derruba = [&] {
         const std::string id = t.consulta("Select connection_id() as id", "id").at(0);
-        outro.banco.AbreBanco("Kill " + id);
-        outro.banco.FechaBanco();
+        outro.executa("Kill " + id);
+        const std::string sessao = "Select count(*) as n from information_schema.processlist where id = " + id;
+        ASSERT_TRUE(Aguarda([&] { return outro.consulta(sessao, "n") == std::vector<std::string>{"0"}; }, 10s));
     };
     derruba();
     t.novosEventos();
