@@ -5,6 +5,7 @@
 
 #include "base/errors.h"
 #include "db/banco.h"
+#include "tests/support/case_file.h"
 #include "tests/support/program_run.h"
 #include "tests/support/test_context.h"
 
@@ -172,7 +173,7 @@ TEST_F(BancoTeste, ServidorErradoOuParadoNaoEncerraOPrograma) {
     // The private server stopped while the connection is open, then started.
     t.ctx.cfg.IPServidor = ContextoTeste::IpServidorTeste();
     t.banco.AbreBanco("Select 1 as um");
-    const std::string script = std::string(std::getenv("VARELO_SOURCE_DIR")) + "/scripts/private-mariadb.sh";
+    const std::string script = casos::DoProjeto("scripts/private-mariadb.sh");
     const std::string pasta = std::getenv("VARELO_TEST_DB_DIR");
     const std::string porta = std::getenv("VARELO_TEST_DB_PORT");
     ASSERT_EQ(std::system((script + " stop '" + pasta + "'").c_str()), 0);

@@ -9,6 +9,7 @@
 #include "app/startup_settings.h"
 #include "base/errors.h"
 #include "base/ini.h"
+#include "tests/support/case_file.h"
 #include "tests/support/private_cups.h"
 #include "tests/support/program_run.h"
 #include "tests/support/test_context.h"
@@ -19,7 +20,7 @@ namespace fs = std::filesystem;
 // The bytes of the data file tests/gui/expected/`nome`; a missing or empty
 // file fails.
 inline std::string Esperado(const std::string& nome) {
-    const std::string texto = Le(std::string(std::getenv("VARELO_SOURCE_DIR")) + "/tests/gui/expected/" + nome);
+    const std::string texto = Le(casos::DoProjeto("tests/gui/expected/" + nome));
     EXPECT_FALSE(texto.empty()) << nome;
     return texto;
 }

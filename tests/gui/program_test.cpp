@@ -26,7 +26,7 @@ using std::chrono::steady_clock;
 
 // Runs scripts/`linha` quietly; its exit status, -1 when it did not exit.
 int Script(const std::string& linha) {
-    const std::string comando = std::string(std::getenv("VARELO_SOURCE_DIR")) + "/scripts/" + linha + " >/dev/null";
+    const std::string comando = casos::DoProjeto("scripts/" + linha) + " >/dev/null";
     const int r = std::system(comando.c_str());
     return WIFEXITED(r) ? WEXITSTATUS(r) : -1;
 }
