@@ -44,12 +44,6 @@ std::string Junta(const std::vector<std::string>& linhas) {
     return texto;
 }
 
-std::string Troca(std::string texto, const std::string& de, const std::string& para) {
-    for (std::size_t p = 0; (p = texto.find(de, p)) != std::string::npos; p += para.size())
-        texto.replace(p, de.size(), para);
-    return texto;
-}
-
 std::string Texto(bool b) { return b ? "true" : "false"; }
 
 // The directive's line after its first `n` words, as written.

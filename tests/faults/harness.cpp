@@ -27,6 +27,7 @@
 #include "db/banco.h"
 #include "printing/document.h"
 #include "tests/faults/faults.h"
+#include "tests/support/case_file.h"
 #include "tests/support/program_run.h"
 #include "tests/support/test_context.h"
 #include "transactions/scan.h"
@@ -36,6 +37,7 @@ namespace {
 
 using namespace std::chrono_literals;
 using Linhas = std::vector<std::string>;
+using casos::Troca;
 
 // A scenario: the statements that bring the database to its start (the
 // clean-up first), the request files, the actions, the queries that count
@@ -81,12 +83,6 @@ Linhas Separa(const std::string& texto, const std::string& fim) {
         linhas.push_back(texto.substr(de, ate - de));
     if (de < texto.size()) linhas.push_back(texto.substr(de));
     return linhas;
-}
-
-// Every `de` in `texto` replaced by `para`.
-std::string Troca(std::string texto, const std::string& de, const std::string& para) {
-    for (std::size_t p = 0; (p = texto.find(de, p)) != std::string::npos; p += para.size()) texto.replace(p, de.size(), para);
-    return texto;
 }
 
 // The scenarios of scenarios.txt (its head tells the format). What comes

@@ -42,6 +42,12 @@ std::string Desescapa(const std::string& texto) {
     return saida;
 }
 
+std::string Troca(std::string texto, const std::string& de, const std::string& para) {
+    for (std::size_t p = 0; (p = texto.find(de, p)) != std::string::npos; p += para.size())
+        texto.replace(p, de.size(), para);
+    return texto;
+}
+
 std::string DoProjeto(const std::string& relativo) {
     const char* fonte = std::getenv("VARELO_SOURCE_DIR");
     return std::string(fonte ? fonte : ".") + "/" + relativo;

@@ -99,6 +99,9 @@ std::vector<Diretiva> LeCaso(const std::string& caminho);
 // A TEXT argument with its escapes resolved.
 std::string Desescapa(const std::string& texto);
 
+// Every `de` in `texto` replaced by `para`.
+std::string Troca(std::string texto, const std::string& de, const std::string& para);
+
 // The path of `relativo` in the source tree (VARELO_SOURCE_DIR, else ".").
 std::string DoProjeto(const std::string& relativo);
 
