@@ -15,17 +15,13 @@
 #include "base/event_list.h"
 #include "base/posix_platform.h"
 #include "tests/support/manual_clock.h"
+#include "tests/support/program_run.h"
 #include "tests/support/scratch_dir.h"
 
 namespace varelo {
 namespace {
 
 namespace fs = std::filesystem;
-
-std::string Conteudo(const std::string& caminho) {
-    std::ifstream f(caminho);
-    return std::string(std::istreambuf_iterator<char>(f), {});
-}
 
 // True while a process of that id exists and has not ended.
 bool Vivo(pid_t pid) {
@@ -44,7 +40,7 @@ TEST(ExecutorPosix, EsperaOComandoTerminar) {
     ExecutorPosix executor(eventos, relogio);
     const std::string saida = pasta.arquivo("saida.txt");
     EXPECT_TRUE(executor.executaEEspera("sleep 0.2; printf 'feito %s' \"$((1+1))\" > '" + saida + "'"));
-    EXPECT_EQ(Conteudo(saida), "feito 2");
+    EXPECT_EQ(Le(saida), "feito 2");
     EXPECT_TRUE(eventos.linhas().empty());
 }
 
@@ -59,13 +55,13 @@ TEST(ExecutorPosix, ComandoTravadoEhEncerradoComOsFilhosApos30s) {
     const std::string pidFilho = pasta.arquivo("filho.pid");
     const std::string linha = "sleep 60 & echo $! > '" + pidFilho + "'; wait";
     relogio.aoEsperar([&](std::size_t n) {  // the child is started before time runs out
-        for (int i = 0; n == 1 && i < 500 && Conteudo(pidFilho).empty(); ++i) usleep(10000);
+        for (int i = 0; n == 1 && i < 500 && Le(pidFilho).empty(); ++i) usleep(10000);
     });
     EXPECT_TRUE(executor.executaEEspera(linha));
     const auto& esperas = relogio.esperas();
     EXPECT_EQ(std::accumulate(esperas.begin(), esperas.end(), std::chrono::milliseconds(0)), std::chrono::seconds(30));
     EXPECT_EQ(eventos.linhas(), std::vector<std::string>{"Comando encerrado após 30 s sem terminar: " + linha});
-    const pid_t filho = std::stoi(Conteudo(pidFilho));
+    const pid_t filho = std::stoi(Le(pidFilho));
     for (int i = 0; i < 100 && Vivo(filho); ++i) usleep(20000);
     EXPECT_FALSE(Vivo(filho)) << "the command's child still runs";
 }
@@ -88,7 +84,7 @@ TEST(ExecutorPosix, ComandoVeSoAsPastasAbsolutasDoPath) {
     setenv("PATH", (".::bin:" + antes + ":rel/x").c_str(), 1);
     executor.executaEEspera("printf %s \"$PATH\" > '" + pasta.arquivo("path") + "'");
     setenv("PATH", antes.c_str(), 1);
-    EXPECT_EQ(Conteudo(pasta.arquivo("path")), antes);
+    EXPECT_EQ(Le(pasta.arquivo("path")), antes);
 }
 
 }  // namespace
