@@ -52,7 +52,8 @@ inline double Segundos(std::chrono::steady_clock::time_point inicio) {
 
 struct Ambiente {
     explicit Ambiente(const std::string& servidor)
-        : raiz(fs::temp_directory_path() / ("varelo-bench-" + std::to_string(::getpid()))),
+        : servidor(servidor),
+          raiz(fs::temp_directory_path() / ("varelo-bench-" + std::to_string(::getpid()))),
           armazem((fs::create_directories(raiz / "config"), (raiz / "config").string())),
           banco(eventos, [] { return std::string("MariaDB Unicode"); }, [servidor] { return servidor; }),
           impressao((fs::create_directories(raiz / "impressoras" / "default"), (raiz / "impressoras").string())),
@@ -88,6 +89,7 @@ struct Ambiente {
         }
     }
 
+    std::string servidor;
     fs::path raiz;
     SemEspera relogio;
     ArquivosDisco disco;

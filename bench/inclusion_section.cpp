@@ -11,9 +11,8 @@
 #include "transactions/scan.h"
 
 namespace varelo::bench {
-namespace {
 
-void Prepara(Ambiente& a) {
+void PreparaInclusoes(Ambiente& a) {
     for (const char* t : {"ItemComanda", "Comanda", "Logs", "sequencias", "Produtos", "Grupos", "Cadqtde"})
         a.Executa(std::string("Delete from ") + t);
     a.Executa("Insert into Grupos (idgrupo, nome, Impressora) values (1,'Pratos','cozinha')");
@@ -23,6 +22,8 @@ void Prepara(Ambiente& a) {
     a.Executa("Insert into sequencias (seqcomanda) values (0)");
     a.comandosSql = 0;
 }
+
+namespace {
 
 // `total` requests over 100 comandas, handled by scans of 50 files each;
 // returns seconds.
@@ -55,7 +56,7 @@ void SecaoInclusao(Ambiente& a, int total, double idaEVolta) {
     std::printf("INCLUSAO, %d requests over 100 comandas:\n", total);
     a.ctx.procs.InclueItem = [&](const std::string& c) { InclueItem(a.ctx, c); };
 
-    Prepara(a);
+    PreparaInclusoes(a);
     double s = Roda(a, total);
     const long comandos = a.comandosSql;
     Imprime("as the program runs them", total, s, comandos);
@@ -63,7 +64,7 @@ void SecaoInclusao(Ambiente& a, int total, double idaEVolta) {
                 static_cast<double>(comandos) / total * idaEVolta);
 
     // As the program runs with the statement export after each inclusion.
-    Prepara(a);
+    PreparaInclusoes(a);
     a.ctx.procs.ExportaConsumos = [&](const std::string& p, const std::string& n) { ExportaConsumos(a.ctx, p, n); };
     s = Roda(a, total);
     Imprime("with the statement export after each", total, s, a.comandosSql);
