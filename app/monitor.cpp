@@ -166,6 +166,10 @@ void Monitor::Timer1_Timer() {
     avisa();
 }
 
+void Monitor::ArquivoChegou() {
+    if (ctx_.timer1.ligado()) Timer1_Timer();
+}
+
 void Monitor::cmdIniciar_Click() {
     if (ligadoPeloOperador_) {
         ligadoPeloOperador_ = false;

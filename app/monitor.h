@@ -35,6 +35,10 @@ public:
 
     void tmrInicio_Timer();   // once, 500 ms after loading
     void Timer1_Timer();      // each tick of Timer1
+    // A request file arrived in the monitored folder: it is scanned now, as
+    // at a tick, unless the timer is off (a scan at work, a pause, the
+    // operator's stop, a start not yet done).
+    void ArquivoChegou();
     void cmdIniciar_Click();
     void cmdAtualizar_Click();
     void cmdConsumos_Click();

@@ -10,6 +10,7 @@
 #include <cstring>
 #include <filesystem>
 
+#include "base/descriptor.h"
 #include "base/errors.h"
 
 namespace varelo {
@@ -17,28 +18,6 @@ namespace varelo {
 namespace {
 
 namespace fs = std::filesystem;
-
-// A file descriptor closed when it goes out of scope.
-class Descritor {
-public:
-    explicit Descritor(int fd) : fd_(fd) {}
-    ~Descritor() {
-        if (fd_ >= 0) ::close(fd_);
-    }
-    Descritor(const Descritor&) = delete;
-    Descritor& operator=(const Descritor&) = delete;
-    explicit operator bool() const { return fd_ >= 0; }
-    int get() const { return fd_; }
-    // Closes now; false when close reported an error (a write that failed late).
-    bool fecha() {
-        const int fd = fd_;
-        fd_ = -1;
-        return fd < 0 || ::close(fd) == 0;
-    }
-
-private:
-    int fd_;
-};
 
 // A readable description of a failed call on `caminho`.
 std::string Descreve(int erro, const std::string& caminho) {

@@ -2,6 +2,7 @@
 
 #include <signal.h>
 #include <spawn.h>
+#include <sys/inotify.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -147,6 +148,24 @@ std::string ExecutorPosix::localiza(const std::string& comando, const std::strin
         if (fs::is_regular_file(caminho, erro) && ::access(caminho.c_str(), X_OK) == 0) return caminho;
     }
     return "";
+}
+
+ObservadorPasta::ObservadorPasta(const std::string& pasta) : fd_(::inotify_init1(IN_NONBLOCK | IN_CLOEXEC)) {
+    if (fd_ && ::inotify_add_watch(fd_.get(), pasta.c_str(), IN_CLOSE_WRITE | IN_MOVED_TO) < 0) fd_.fecha();
+}
+
+std::vector<std::string> ObservadorPasta::novos() {
+    std::vector<std::string> nomes;
+    alignas(inotify_event) char bloco[4096];
+    for (ssize_t n; fd_ && (n = ::read(fd_.get(), bloco, sizeof bloco)) > 0;) {
+        for (ssize_t i = 0; i < n;) {
+            const auto* evento = reinterpret_cast<const inotify_event*>(bloco + i);
+            if (evento->mask & IN_Q_OVERFLOW) nomes.emplace_back();
+            else if (evento->len > 0) nomes.emplace_back(evento->name);
+            i += static_cast<ssize_t>(sizeof(inotify_event) + evento->len);
+        }
+    }
+    return nomes;
 }
 
 }  // namespace varelo

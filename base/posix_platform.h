@@ -3,6 +3,7 @@
 #include <string>
 #include <vector>
 
+#include "base/descriptor.h"
 #include "base/platform.h"
 
 namespace varelo {
@@ -41,6 +42,24 @@ private:
     ListaEventos& eventos_;
     Relogio& relogio_;
     std::chrono::milliseconds limite_;
+};
+
+// The files closed after writing in one folder, or moved into it
+// (inotify), so that a request is seen as soon as it is complete. Where the
+// folder cannot be watched (a share that sends no events, no inotify) it
+// gives nothing, and the monitor's tick still finds the files.
+class ObservadorPasta {
+public:
+    explicit ObservadorPasta(const std::string& pasta);
+    // The descriptor that becomes readable when events came; -1 when the
+    // folder is not watched.
+    int descritor() const { return fd_.get(); }
+    // The names of the files the events since the last call named, without
+    // waiting; an empty name when events were lost (too many at once).
+    std::vector<std::string> novos();
+
+private:
+    Descritor fd_;
 };
 
 }  // namespace varelo

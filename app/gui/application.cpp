@@ -4,8 +4,10 @@
 #include <QDir>
 #include <QFileInfo>
 #include <QFontDatabase>
+#include <QSocketNotifier>
 #include <QTimer>
 
+#include <algorithm>
 #include <iostream>
 #include <memory>
 #include <string>
@@ -17,14 +19,62 @@
 #include "app/program.h"
 #include "app/startup_settings.h"
 #include "base/errors.h"
+#include "base/posix_platform.h"
 #include "printing/qt/qt_printer.h"
 #include "printing/spool_printer.h"
+#include "transactions/scan.h"
 
 namespace varelo {
 namespace {
 
 constexpr int kAtrasoInicioMs = 500;
 constexpr int kIntervaloMonitorMs = 1000;
+
+// The tick's interval; VARELO_INTERVALO_MONITOR_MS sets another, so that a
+// test can tell a scan on arrival from one at the tick.
+int IntervaloMonitorMs() {
+    const int ms = qEnvironmentVariableIntValue("VARELO_INTERVALO_MONITOR_MS");
+    return ms > 0 ? ms : kIntervaloMonitorMs;
+}
+
+// Scans as soon as a request arrives in the monitored folder: each burst of
+// events becomes one scan, posted to the event loop. The tick stays, for
+// folders that send no events and for the database checks; at each tick the
+// watch follows the folder if the operator chose another one.
+class ScanNaChegada {
+public:
+    ScanNaChegada(const std::string& pasta, Monitor& monitor) : monitor_(monitor) { acompanha(pasta); }
+
+    void acompanha(const std::string& pasta) {
+        if (observador_ && pasta == pasta_) return;
+        aviso_.reset();
+        pasta_ = pasta;
+        observador_ = std::make_unique<ObservadorPasta>(pasta);
+        if (observador_->descritor() < 0) return;
+        aviso_ = std::make_unique<QSocketNotifier>(observador_->descritor(), QSocketNotifier::Read);
+        QObject::connect(aviso_.get(), &QSocketNotifier::activated, [this] { chegou(); });
+    }
+
+private:
+    void chegou() {
+        const std::vector<std::string> nomes = observador_->novos();
+        const bool pedido = std::any_of(nomes.begin(), nomes.end(), [](const std::string& nome) {
+            return nome.empty() || !TipoDoPedido(nome).empty();
+        });
+        if (!pedido || pendente_) return;
+        pendente_ = true;
+        QTimer::singleShot(0, aviso_.get(), [this] {
+            pendente_ = false;
+            monitor_.ArquivoChegou();
+        });
+    }
+
+    Monitor& monitor_;
+    std::string pasta_;
+    std::unique_ptr<ObservadorPasta> observador_;
+    std::unique_ptr<QSocketNotifier> aviso_;
+    bool pendente_ = false;
+};
 
 std::vector<std::string> FamiliasDaMaquina() {
     std::vector<std::string> nomes;
@@ -62,13 +112,19 @@ int Executa(const OpcoesLinha& o, int argc, char** argv, Extensao* extensao) {
     Mensagens& mensagens = o.headless ? static_cast<Mensagens&>(console) : caixas;
     AgendadorQt agendador;
     Monitor* monitor = nullptr;
-    TimerQt timer1(kIntervaloMonitorMs, [&monitor] { monitor->Timer1_Timer(); });
+    Contexto* contexto = nullptr;
+    std::unique_ptr<ScanNaChegada> chegadas;
+    TimerQt timer1(IntervaloMonitorMs(), [&] {
+        if (chegadas) chegadas->acompanha(contexto->cfg.txtPasta);
+        monitor->Timer1_Timer();
+    });
 
     SistemaImpressao& impressora = extensao ? extensao->impressao(*impressao) : *impressao;
     Programa programa(PastaDoPrograma(o), pastaArmazem, {mensagens, timer1, agendador, impressora});
     if (extensao) extensao->prepara(programa);
     monitor = &programa.monitor();
     Contexto& ctx = programa.ctx();
+    contexto = &ctx;
     ctx.nomeExecutavel = QFileInfo(QCoreApplication::applicationFilePath()).fileName().toStdString();
     monitor->encerra = [](int saida) { QCoreApplication::exit(saida); };
 
@@ -93,6 +149,7 @@ int Executa(const OpcoesLinha& o, int argc, char** argv, Extensao* extensao) {
         janela->show();
     }
     if (carga == Monitor::Carga::Pronto) iniciaMonitor();
+    chegadas = std::make_unique<ScanNaChegada>(ctx.cfg.txtPasta, *monitor);
     return app.exec();
 }
 

@@ -316,6 +316,7 @@ private:
             }},
             {"start", [&] { monitor_.tmrInicio_Timer(); return ""; }},
             {"tick", [&] { monitor_.Timer1_Timer(); return ""; }},
+            {"arrival", [&] { monitor_.ArquivoChegou(); return ""; }},
             {"resume", [&] { agendador_.executa(); return ""; }},
             {"iniciar", [&] { monitor_.cmdIniciar_Click(); return ""; }},
             {"atualizar", [&] { monitor_.cmdAtualizar_Click(); return ""; }},

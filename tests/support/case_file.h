@@ -44,7 +44,8 @@
 // Action: `do ACTION ARGS...`; `do load` is the window's loading (the result
 // is Pronto, Terminal, AguardandoBanco or ServidorIncompativel; when it is
 // done the event line "[carregado]"), `do resume` (the work the monitor
-// scheduled for later), `do iniciar` (the start/stop button).
+// scheduled for later), `do iniciar` (the start/stop button), `do arrival`
+// (a request arrived in the monitored folder).
 // Expectations, each against what happened since the same kind was last
 // checked: `expect events` (block: the new event lines), `expect printer
 // NAME` (its new documents equal the golden file CASE.NAME.txt; none: no
