@@ -1,6 +1,8 @@
 #include "export/catalog.h"
 
 #include <functional>
+#include <map>
+#include <vector>
 
 #include "base/errors.h"
 #include "base/event_list.h"
@@ -68,14 +70,28 @@ std::int16_t ModoBloqueio(Contexto& ctx) {
     return modo;
 }
 
-// A card is offered to the handhelds unless its open comanda has Status
-// above 0 (bill printed, or a tablet request pending).
-bool CartaoLivre(Contexto& ctx, const std::string& numero) {
-    Banco& b = ctx.banco;
-    b.AbreBanco2("Select comanda, status from comanda where comanda=" + numero);
-    const bool livre = b.rs2().eof() || ValorInicial(b.rs2().textoOuVazio("Status")) <= 0;
+// The cards offered to the handhelds are those whose comanda is not open
+// or has Status 0 or below (not bill printed, no tablet request pending):
+// the Status of each open comanda, read once.
+std::map<std::string, std::string> StatusDasComandas(Banco& b) {
+    std::map<std::string, std::string> status;
+    b.AbreBanco2("Select comanda, status from comanda");
+    for (; !b.rs2().eof(); b.rs2().proximo())
+        status.emplace(Campo(b.rs2(), "comanda"), b.rs2().textoOuVazio("Status"));
     b.FechaBanco2();
-    return livre;
+    return status;
+}
+
+// Every product's named quantities by code, read once, each code's in the
+// order of its index (description, then entry): the order in which the
+// server gives one code's rows on a catalog of any real size.
+std::map<std::string, std::vector<std::string>> QuantidadesPorCodigo(Banco& b) {
+    std::map<std::string, std::vector<std::string>> quantidades;
+    b.AbreBanco2("Select codigo, descricao from Cadqtde order by codigo, descricao, idqtde");
+    for (; !b.rs2().eof(); b.rs2().proximo())
+        quantidades[Campo(b.rs2(), "codigo")].push_back(Campo(b.rs2(), "descricao"));
+    b.FechaBanco2();
+    return quantidades;
 }
 
 }  // namespace
@@ -112,11 +128,14 @@ void ExportaComandas(Contexto& ctx, const std::string& PastaDest) {
     Exporta(ctx, PastaDest, "Comandas.txt",
             "Select * from cadcomanda where status=true order by Numero", [&ctx](ArquivoPalm& arq) {
                 const bool bloqueia = ModoBloqueio(ctx) == 1;
+                const auto status = bloqueia ? StatusDasComandas(ctx.banco) : std::map<std::string, std::string>{};
                 Registros& rs = ctx.banco.rs();
                 for (; !rs.eof(); rs.proximo()) {
                     const std::string numero = Campo(rs, "numero");
+                    const auto s = status.find(numero);
+                    const bool livre = s == status.end() || ValorInicial(s->second) <= 0;
                     // The number is the card: a card without one is nothing to offer.
-                    if (numero.empty() || (bloqueia && !CartaoLivre(ctx, numero))) continue;
+                    if (numero.empty() || (bloqueia && !livre)) continue;
                     arq.linha(numero);
                     ctx.eventos.AdicionaEvento("Exportando comandas -> " + rs.textoOuVazio("numero"));
                 }
@@ -126,17 +145,15 @@ void ExportaComandas(Contexto& ctx, const std::string& PastaDest) {
 void ExportaQtdes(Contexto& ctx, const std::string& PastaDest) {
     Exporta(ctx, PastaDest, "cadqtde.txt", "Select * from produtos order by idgrupo, descricao",
             [&ctx](ArquivoPalm& arq) {
-                Banco& b = ctx.banco;
+                const auto quantidades = QuantidadesPorCodigo(ctx.banco);
+                Registros& rs = ctx.banco.rs();
                 std::string ultima;
-                for (; !b.rs().eof(); b.rs().proximo()) {
-                    const std::string codigo = Campo(b.rs(), "codigo");
-                    if (!EhNumeroSql(codigo)) continue;  // no code, no quantities to look up
-                    b.AbreBanco2("Select * from Cadqtde where codigo = " + codigo);
-                    for (; !b.rs2().eof(); b.rs2().proximo()) {
-                        ultima = codigo + ";" + Campo(b.rs2(), "descricao");
-                        arq.linha(ultima);
+                for (; !rs.eof(); rs.proximo()) {
+                    const std::string codigo = Campo(rs, "codigo");
+                    if (!EhNumeroSql(codigo)) continue;  // no code, no quantities
+                    if (const auto q = quantidades.find(codigo); q != quantidades.end()) {
+                        for (const std::string& descricao : q->second) arq.linha(ultima = codigo + ";" + descricao);
                     }
-                    b.FechaBanco2();
                     ctx.eventos.AdicionaEvento("Exportando qtdes -> " + ultima);
                 }
             });
