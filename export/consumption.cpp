@@ -1,5 +1,7 @@
 #include "export/consumption.h"
 
+#include <map>
+#include <optional>
 #include <set>
 #include <vector>
 
@@ -37,23 +39,36 @@ std::string LinhaTotal(const std::string& rotulo, Dinheiro valor) {
     return rotulo + Pad(Formata(valor, "###,##0.00"), kLarguraValor);
 }
 
-// The description of the product of the current item row, looked up in rs3.
-std::string Descricao(Banco& b, const std::string& idProduto) {
-    b.AbreBanco3("Select * from Produtos where codigo = " + idProduto);
-    std::string descricao = kProdutoNaoEncontrado;
-    if (!b.rs3().eof()) descricao = b.rs3().textoOuVazio("descricao");
+// What the statements of one call read once for all their comandas: the
+// descriptions of their items' products (the first row of a code wins) and
+// the sums of their payments (null for a null sum), by number.
+struct Leituras {
+    std::map<std::string, std::string> descricoes;
+    std::map<std::string, std::optional<std::string>> pagos;
+};
+
+// `comandas` is the condition on ItemComanda's or pagamentos' comanda that
+// selects the call's comandas.
+Leituras LeUmaVez(Banco& b, const std::string& comandas) {
+    Leituras l;
+    b.AbreBanco3("Select codigo, descricao from Produtos where codigo in "
+                 "(Select idProduto from ItemComanda where Comanda " + comandas + ")");
+    for (; !b.rs3().eof(); b.rs3().proximo())
+        l.descricoes.emplace(b.rs3().texto("codigo"), b.rs3().textoOuVazio("descricao"));
+    b.AbreBanco3("Select comanda, sum(valor) as TotalPago from pagamentos where comanda " + comandas +
+                 " group by comanda");
+    for (; !b.rs3().eof(); b.rs3().proximo()) l.pagos.emplace(b.rs3().texto("comanda"), b.rs3().campo("TotalPago"));
     b.FechaBanco3();
-    return descricao;
+    return l;
 }
 
-// The item lines of the comanda whose items are in rs2; returns the
-// subtotal. Without grouping every row is a line; with grouping each run of
+// The item lines of `comanda`, whose rows are the next ones of rs2 (the
+// items of every comanda of the call, by comanda); returns the subtotal. Without grouping every row is a line; with grouping each run of
 // consecutive rows of one product (codes compared as text) is one line, the
 // quantities summed and priced at the run's last unit price. A row that
 // cannot be read is named in the event list and left out.
-Dinheiro LinhasItens(Contexto& ctx, ArquivoPalm& arq) {
-    Banco& b = ctx.banco;
-    Registros& itens = b.rs2();
+Dinheiro LinhasItens(Contexto& ctx, ArquivoPalm& arq, const std::string& comanda, const Leituras& lidas) {
+    Registros& itens = ctx.banco.rs2();
     const bool agrupa = ctx.cfg.ResumoContaPalm != 0;
     Dinheiro subtotal;
 
@@ -70,12 +85,13 @@ Dinheiro LinhasItens(Contexto& ctx, ArquivoPalm& arq) {
         grupo = Grupo();
     };
 
-    for (; !itens.eof(); itens.proximo()) {
+    for (; !itens.eof() && itens.texto("Comanda") == comanda; itens.proximo()) {
         Passo(ctx.eventos, [&] {
             // A null is an empty code (no product) or 0.
             const std::string idProduto = itens.textoOuVazio("idProduto");
+            const auto produto = lidas.descricoes.find(idProduto);
             const std::string descricao =
-                EhInteiroSql(idProduto) ? Descricao(b, idProduto) : std::string(kProdutoNaoEncontrado);
+                produto == lidas.descricoes.end() ? std::string(kProdutoNaoEncontrado) : produto->second;
             const Dinheiro valor = DinheiroDaColuna(itens, "Valor").value_or(Dinheiro());
             const Dinheiro qtde = DinheiroDaColuna(itens, "Qtde").value_or(Dinheiro());
             if (!agrupa) {
@@ -98,21 +114,22 @@ Dinheiro LinhasItens(Contexto& ctx, ArquivoPalm& arq) {
 
 // The statement of the comanda row in rs, replacing its file once whole.
 // Returns the file's name.
-std::string ExportaComanda(Contexto& ctx, const std::string& pasta) {
+std::string ExportaComanda(Contexto& ctx, const std::string& pasta, const Leituras& lidas) {
     Banco& b = ctx.banco;
     const std::string comanda = Apara(b.rs().texto("comanda"));
     const std::string nome = NomeArquivo(comanda);
     ArquivoPalm arq(ctx.arquivos, Junta(pasta, nome));
 
-    b.AbreBanco2("Select * from ItemComanda where Comanda = " + comanda + " order by idProduto");
+    // Items of comandas before this one were left by a row that failed.
+    while (!b.rs2().eof() && std::stoll(b.rs2().texto("Comanda")) < std::stoll(comanda)) b.rs2().proximo();
     Dinheiro subtotal;
-    Passo(ctx.eventos, [&] { subtotal = LinhasItens(ctx, arq); });
-    b.FechaBanco2();
+    Passo(ctx.eventos, [&] { subtotal = LinhasItens(ctx, arq, comanda, lidas); });
 
     Dinheiro pago;
-    b.AbreBanco2(SqlTotalPago(comanda));
-    Passo(ctx.eventos, [&] { pago = LeTotalPago(b.rs2()); });
-    b.FechaBanco2();
+    Passo(ctx.eventos, [&] {
+        const auto soma = lidas.pagos.find(comanda);
+        if (soma != lidas.pagos.end() && soma->second) pago = DinheiroDoBanco(*soma->second);
+    });
 
     const TaxasConfiguradas taxas = LeTaxasConfiguradas(ctx);
     Acrescimos acrescimos;
@@ -138,13 +155,27 @@ std::string ExportaComanda(Contexto& ctx, const std::string& pasta) {
     return nome;
 }
 
-// Writes the statements of the rows of `sql`; returns the names written.
-std::set<std::string> ExportaComandas(Contexto& ctx, const std::string& pasta, const std::string& sql) {
+// Writes the statements of the comandas of `sql` (by number), which
+// `condicao` selects from the other tables ("= 7", "in (Select ...)");
+// returns the names written. Each table is read once for all of them: their
+// items by comanda (ties of a product in the order they were launched),
+// products and payments.
+std::set<std::string> ExportaComandas(Contexto& ctx, const std::string& pasta, const std::string& sql,
+                                      const std::string& condicao) {
     Banco& b = ctx.banco;
     std::set<std::string> escritos;
     b.AbreBanco(sql);
+    if (b.rs().eof()) {
+        ctx.eventos.AdicionaEvento("Exportando consumos para " + pasta);
+        b.FechaBanco();
+        return escritos;
+    }
+    const Leituras lidas = LeUmaVez(b, condicao);
+    b.AbreBanco2("Select * from ItemComanda where Comanda " + condicao + " order by Comanda, idProduto, idlanc");
     ctx.eventos.AdicionaEvento("Exportando consumos para " + pasta);
-    for (; !b.rs().eof(); b.rs().proximo()) Passo(ctx.eventos, [&] { escritos.insert(ExportaComanda(ctx, pasta)); });
+    for (; !b.rs().eof(); b.rs().proximo())
+        Passo(ctx.eventos, [&] { escritos.insert(ExportaComanda(ctx, pasta, lidas)); });
+    b.FechaBanco2();
     b.FechaBanco();
     return escritos;
 }
@@ -160,8 +191,8 @@ void ExportaConsumos(Contexto& ctx, const std::string& PastaDest, const std::str
         }
         const std::string nome = NomeArquivo(comanda);
         Retomavel(ctx, Junta(PastaDest, nome), [&ctx, PastaDest, comanda, nome] {
-            const auto escritos =
-                ExportaComandas(ctx, PastaDest, "Select * from Comanda where comanda=" + comanda + " order by Comanda");
+            const auto escritos = ExportaComandas(
+                ctx, PastaDest, "Select * from Comanda where comanda=" + comanda + " order by Comanda", "= " + comanda);
             // A comanda that is no longer open loses its statement.
             if (!escritos.count(nome)) ApagaArquivo(ctx, Junta(PastaDest, nome));
         });
@@ -170,7 +201,8 @@ void ExportaConsumos(Contexto& ctx, const std::string& PastaDest, const std::str
     Retomavel(ctx, Junta(PastaDest, NomeArquivo("*")), [&ctx, PastaDest] {
         std::vector<std::string> antigos;
         Passo(ctx.eventos, [&] { antigos = ListaPorPadrao(ctx.arquivos, PastaDest, "ConsumoComanda*.*"); });
-        const auto escritos = ExportaComandas(ctx, PastaDest, "Select * from Comanda order by Comanda");
+        const auto escritos = ExportaComandas(ctx, PastaDest, "Select * from Comanda order by Comanda",
+                                              "in (Select Comanda from Comanda)");
         // The statements of comandas no longer open go; a file that cannot
         // go is named in the event list and the others still go.
         for (const std::string& nome : antigos)
