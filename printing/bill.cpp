@@ -1,6 +1,7 @@
 #include "printing/bill.h"
 
 #include <cstdio>
+#include <map>
 #include <optional>
 #include <string>
 #include <vector>
@@ -112,13 +113,30 @@ struct Itens {
     Dinheiro baseServico;  // line totals of the products that take service
 };
 
-// The item lines from the rows in rs, ordered by product. Consecutive rows
+// The description and service mark of the products of comanda `n`'s items,
+// read once into rs2 (the first row of a code wins).
+struct Produto {
+    std::string descricao;
+    std::optional<std::string> servico;
+};
+std::map<std::string, Produto> ProdutosDosItens(Banco& b, const std::string& n) {
+    std::map<std::string, Produto> produtos;
+    b.AbreBanco2("Select Codigo, Descricao, servico from Produtos where Codigo in "
+                 "(Select idProduto from ItemComanda where comanda = " + n + ")");
+    for (Registros& p = b.rs2(); !p.eof(); p.proximo())
+        produtos.emplace(p.texto("Codigo"), Produto{p.textoOuVazio("descricao"), p.campo("servico")});
+    b.FechaBanco2();
+    return produtos;
+}
+
+// The item lines of comanda `n` from the rows in rs, ordered by product. Consecutive rows
 // of one product at one unit price are one line with their quantities
 // summed; the same product at another price, or after another product, is a
 // line of its own.
-Itens LinhasItens(Contexto& ctx, Conta& conta) {
+Itens LinhasItens(Contexto& ctx, Conta& conta, const std::string& n) {
     Banco& b = ctx.banco;
     Registros& rs = b.rs();
+    const std::map<std::string, Produto> produtos = ProdutosDosItens(b, n);
     Itens itens;
     Dinheiro somaQtde;
     while (!rs.eof()) {
@@ -129,13 +147,9 @@ Itens LinhasItens(Contexto& ctx, Conta& conta) {
         // An item whose product is gone has no service mark and is left out
         // of the service base.
         bool entraServico = false;
-        if (!codigo.empty()) {
-            b.AbreBanco2("Select Descricao, servico from Produtos where Codigo = " + codigo);
-            if (!b.rs2().eof()) {
-                descricao = b.rs2().textoOuVazio("descricao");
-                entraServico = EntraNoServico(b.rs2().campo("servico"));
-            }
-            b.FechaBanco2();
+        if (const auto p = produtos.find(codigo); p != produtos.end()) {
+            descricao = p->second.descricao;
+            entraServico = EntraNoServico(p->second.servico);
         }
 
         const Dinheiro unitario = DinheiroDaColuna(rs, "Valor").value_or(Dinheiro());
@@ -200,7 +214,7 @@ bool ComponhaConta(Contexto& ctx, Conta& conta, const std::string& n, const std:
     b.FechaBanco();
 
     b.AbreBanco("Select * from ItemComanda where comanda = " + n + " Order by idProduto");
-    const Itens itens = LinhasItens(ctx, conta);
+    const Itens itens = LinhasItens(ctx, conta, n);
 
     TaxasConfiguradas taxas = LeTaxasConfiguradas(ctx);
     const Dinheiro servicoCalculado = CalculaServico(taxas.servicoPercentual, itens.baseServico);
