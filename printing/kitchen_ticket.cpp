@@ -47,7 +47,8 @@ std::string ConsultaItens(const std::string& mesa, std::int32_t ordem, bool nova
         "Select Comanda.Mesa, Comanda.Comanda, Comanda.idpedido, itemcomanda.idmeia, "
         "Itemcomanda.idproduto, Itemcomanda.Qtde, ItemComanda.Obs, ItemComanda.impresso, "
         "ItemComanda.idlanc, ItemComanda.lancado, Produtos.Descricao, Produtos.idGrupo, "
-        "Grupos.Nome, ItemComanda.Descricao2 from Comanda, itemComanda, Produtos, Grupos where "
+        "Grupos.Nome, Grupos.Impressora, Grupos.Impressora2, ItemComanda.Descricao2 "
+        "from Comanda, itemComanda, Produtos, Grupos where "
         "Comanda.Comanda=Itemcomanda.comanda and Itemcomanda.idproduto=Produtos.codigo and "
         "Produtos.idgrupo=Grupos.idgrupo";
     // The second attempt of the grouped order has always been sent with a
@@ -183,19 +184,14 @@ bool CupomMesa::imprime() {
 }
 
 void CupomMesa::item(Registros& rs) {
-    const std::string codigo = rs.texto("idproduto");
     idlanc_ = rs.texto("idlanc");
     comandaItem_ = ParaInteiro32(rs.texto("comanda"));
     pula_ = false;
 
-    banco_.AbreBanco3(
-        "Select Produtos.codigo, Grupos.idGrupo, Grupos.Nome, Grupos.Impressora, Grupos.Impressora2 "
-        "from Produtos, grupos where Produtos.idgrupo=grupos.idgrupo and Produtos.Codigo = " +
-        codigo);
-    // A group without a printer prints on the current printer.
-    impressora_ = banco_.rs3().textoOuVazio("Impressora");
-    impressora2_ = banco_.rs3().textoOuVazio("Impressora2");
-    banco_.FechaBanco3();
+    // The group's printers come with the item. A group without a printer
+    // prints on the current printer.
+    impressora_ = rs.textoOuVazio("Impressora");
+    impressora2_ = rs.textoOuVazio("Impressora2");
     if (impressora_ == kNaoImprimir) {
         pula_ = true;
         marca(idlanc_, impressora_, true);
@@ -236,20 +232,15 @@ void CupomMesa::item(Registros& rs) {
         if (!pula_) imprimeCupom(1);
         return;
     }
-    banco_.AbreBanco3(
-        "Select Produtos.codigo, Grupos.idGrupo, Grupos.Impressora, Grupos.impressora2 from Produtos, "
-        "grupos where Produtos.idgrupo=grupos.idgrupo and Produtos.Codigo = " +
-        rs.texto("idproduto"));
     if (!pula_) {
-        const std::string proxima = banco_.rs3().textoOuVazio("Impressora");
-        const std::string proxima2 = banco_.rs3().textoOuVazio("impressora2");
+        const std::string proxima = rs.textoOuVazio("Impressora");
+        const std::string proxima2 = rs.textoOuVazio("Impressora2");
         if (Destino(proxima, proxima2) != Destino(impressora_, impressora2_) || ctx_.cfg.ImpSeparado) {
             imprimeCupom(3);
             texto_.clear();
             pula_ = true;
         }
     }
-    banco_.FechaBanco3();
     comandaRegistro_ = ParaInteiro32(rs.texto("comanda"));
     if (comandaRegistro_ != comandaCabecalho_ && !pula_) {
         imprimeCupom(5);
