@@ -209,8 +209,9 @@ TEST_F(Programa, VersaoAjudaEOpcaoDesconhecida) {
 
 // The real server is shut down (keeping its data) while requests stream in,
 // and started again a few seconds later: the driver's reconnection after the
-// pause, end to end, as a restaurant sees it.
-TEST_F(Programa, ServidorCaiEVoltaDuranteUmaSequenciaDePedidos) {
+// pause, end to end, as a restaurant sees it. Then the monitored folder
+// disappears under the running monitor and comes back.
+TEST_F(Programa, ServidorCaiEVoltaDuranteUmaSequenciaDePedidosEAPastaSomeEVolta) {
     constexpr int kPrimeiro = 1001, kTotal = 40, kLote = 10;
     ASSERT_TRUE(Inicia("banco")) << Saidas();
     const auto inicio = steady_clock::now();
@@ -240,8 +241,16 @@ TEST_F(Programa, ServidorCaiEVoltaDuranteUmaSequenciaDePedidos) {
     // The outage was seen, and did not end the program.
     EXPECT_TRUE(Tem(programa->Saida(), "Erro no banco de dados, reiniciando programa em 10 segundos"));
     EXPECT_EQ(Pedidos("INCLUSAO"), 0u);
-    TodosUmaVez(kPrimeiro, kPrimeiro + kTotal - 1);
     AindaAtende(kPrimeiro + kTotal);
+
+    fs::remove_all(pasta);
+    ASSERT_TRUE(Aguarda([&] { return Tem(programa->Saida(), "Erro de acesso a arquivo / Pasta"); }, 10s))
+        << programa->Saida();
+    std::this_thread::sleep_for(2500ms);  // a few more scans on the missing folder
+    ASSERT_TRUE(programa->Rodando()) << programa->Erros();
+    fs::create_directories(pasta);
+    AindaAtende(kPrimeiro + kTotal + 1);
+    TodosUmaVez(kPrimeiro, kPrimeiro + kTotal + 1);
 }
 
 // The kitchen printer is a CUPS queue that refuses jobs when the table's
@@ -285,19 +294,6 @@ TEST_F(Programa, FilaDoCupsRecusaOCupomEDepoisAceita) {
     ASSERT_TRUE(Aguarda([&] { return pedidosDaMesa() == 2; })) << programa->Saida();
     EXPECT_EQ(std::tuple(cups.trabalhos(), Quantos("LogImp")), std::tuple(1, 1)) << lpstat();
     EXPECT_TRUE(programa->Rodando());
-}
-
-// The monitored folder disappears under the running monitor and comes back.
-TEST_F(Programa, PastaMonitoradaSomeEVolta) {
-    ASSERT_TRUE(Inicia("pasta")) << Saidas();
-    fs::remove_all(pasta);
-    ASSERT_TRUE(Aguarda([&] { return Tem(programa->Saida(), "Erro de acesso a arquivo / Pasta"); }, 10s))
-        << programa->Saida();
-    std::this_thread::sleep_for(2500ms);  // a few more scans on the missing folder
-    ASSERT_TRUE(programa->Rodando()) << programa->Erros();
-    fs::create_directories(pasta);
-    AindaAtende(7);
-    TodosUmaVez(7, 7);
 }
 
 // Ten thousand requests that need no database, and a few inclusions, land
