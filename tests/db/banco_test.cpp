@@ -6,9 +6,7 @@
 #include <cstdlib>
 
 #include "app/monitor.h"
-#include "app/startup_settings.h"
 #include "base/errors.h"
-#include "base/ini.h"
 #include "db/banco.h"
 #include "tests/support/case_file.h"
 #include "tests/support/program_run.h"
@@ -156,14 +154,12 @@ TEST_F(BancoTeste, TransacaoDesfeitaSemConfirmarEMantidaAoConfirmar) {
         tr.confirma();
     }
     EXPECT_EQ(t.consulta("Select log from logs", "log"), std::vector<std::string>{"mantido"});
-    try {
+    {
         Transacao tr(t.banco);
         t.executa("Insert into Logs (log) values ('antes da falha')");
-        t.executa("Insert into tabela_inexistente values (1)");
-        tr.confirma();
-    } catch (const ErroBanco&) {
-        t.banco.abandona();
+        EXPECT_THROW(t.executa("Insert into tabela_inexistente values (1)"), ErroBanco);
     }
+    t.banco.abandona();
     EXPECT_EQ(t.consulta("Select log from logs", "log"), std::vector<std::string>{"mantido"});
 }
 
@@ -194,11 +190,8 @@ TEST_F(BancoTeste, ServidorErradoOuParadoNaoEncerraOPrograma) {
 TEST_F(BancoTeste, SemBancoAJanelaFicaETentaDeNovoACadaDezSegundos) {
     AgendadorManual agendador;
     Monitor monitor{t.ctx, agendador};
-    const std::string ini = CaminhoConfigIni(t.ctx);
-    for (const auto& [chave, valor] : std::vector<std::pair<std::string, std::string>>{
-             {"IPServidor", t.ctx.cfg.IPServidor}, {"Driver", "MariaDB Unicode"}, {"Usuario", "root"},
-             {"Senha", ""}, {"Site", "www.restaurante.com.br"}})
-        GravaIni("Varelo", chave, valor, ini);
+    t.pasta.escreve("config.ini", "[Varelo]\nIPServidor=" + t.ctx.cfg.IPServidor +
+                                      "\nDriver=MariaDB Unicode\nUsuario=root\nSenha=\nSite=www.restaurante.com.br\n");
     bool carregou = false;
     EXPECT_EQ(monitor.Form_Load([&] { carregou = true; }), Monitor::Carga::AguardandoBanco);
     EXPECT_EQ(t.ctx.cfg.credenciais.usuario, std::optional<std::string>("root"));
