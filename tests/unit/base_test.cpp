@@ -45,13 +45,14 @@ std::string ErroDe(const std::function<void()>& f, long* numero = nullptr) {
     return "";
 }
 
-class ArquivosDiscoTeste : public ::testing::Test {
+// A scratch folder on the real disk.
+class Disco : public ::testing::Test {
 protected:
     PastaTemporaria pasta;
     ArquivosDisco disco;
 };
 
-TEST_F(ArquivosDiscoTeste, ListaSoArquivosComunsEmOrdem) {
+TEST_F(Disco, ListaSoArquivosComunsEmOrdem) {
     for (const char* nome : {"PRINTM7.txt", "INCLUSAO12.txt", "cadpro.txt", ".INCLUSAO13.txt.tmp"})
         pasta.escreve(nome, "x");
     fs::create_directory(pasta.arquivo("INCLUSAO99.txt"));
@@ -65,7 +66,7 @@ TEST_F(ArquivosDiscoTeste, ListaSoArquivosComunsEmOrdem) {
     }
 }
 
-TEST_F(ArquivosDiscoTeste, GravaLeAcrescentaApagaEGravaAtomico) {
+TEST_F(Disco, GravaLeAcrescentaApagaEGravaAtomico) {
     const std::string p = pasta.arquivo("a.txt");
     const std::string bytes("linha\r\n\xe3\0fim", 12);
     disco.grava(p, bytes);
@@ -91,7 +92,7 @@ TEST_F(ArquivosDiscoTeste, GravaLeAcrescentaApagaEGravaAtomico) {
 }
 
 // (Reading a missing file is seen by the layout tests.)
-TEST_F(ArquivosDiscoTeste, FalhasDescrevemOCaminho) {
+TEST_F(Disco, FalhasDescrevemOCaminho) {
     const std::string faltando = pasta.arquivo("sumiu.txt");
     EXPECT_EQ(ErroDe([&] { disco.apaga(faltando); }), "Arquivo não encontrado: " + faltando);
     const std::string semPasta = pasta.arquivo("nao/existe.txt");
@@ -100,17 +101,17 @@ TEST_F(ArquivosDiscoTeste, FalhasDescrevemOCaminho) {
     EXPECT_NE(ErroDe([&] { disco.le(pasta.caminho()); }).find(pasta.caminho()), std::string::npos);
 }
 
-TEST_F(ArquivosDiscoTeste, PermissaoNegada) {
+TEST_F(Disco, PermissaoNegada) {
     if (::geteuid() == 0) GTEST_SKIP() << "root reads every file";
     const std::string p = pasta.escreve("trancado.txt", "x");
     fs::permissions(p, fs::perms::none);
     EXPECT_EQ(ErroDe([&] { disco.le(p); }), "Permissão negada: " + p);
     EXPECT_FALSE(disco.podeLer(p));
 }
+
 // ---- INI files and the per-user store ----------------------------------------
 
-TEST(LeIni, ValorCortadoEm2047Caracteres) {
-    PastaTemporaria pasta;
+TEST_F(Disco, LeIniValorCortadoEm2047Caracteres) {
     const std::string longo(3000, 'a');
     const std::string ini = pasta.escreve("l.ini", "[S]\nK=" + longo + "\nA=" + std::string(2100, '\xe3') +
                                                        "\nE=" + std::string(2047, 'b') + "\n");
@@ -123,8 +124,7 @@ TEST(LeIni, ValorCortadoEm2047Caracteres) {
 
 // A file or folder that cannot be written gives false, and a replaced file
 // leaves no temporary file next to it. (What is written: functions.txt.)
-TEST(GravaIni, FalhasENenhumArquivoTemporario) {
-    PastaTemporaria pasta;
+TEST_F(Disco, GravaIniFalhasENenhumArquivoTemporario) {
     const std::string ini = pasta.escreve("config.ini", "[S]\r\nK=1\r\n");
     EXPECT_TRUE(GravaIni("S", "K", "2", ini));
     EXPECT_EQ(std::distance(fs::directory_iterator(pasta.caminho()), fs::directory_iterator()), 1);
@@ -134,9 +134,8 @@ TEST(GravaIni, FalhasENenhumArquivoTemporario) {
     EXPECT_EQ(LeIni("S", "K", "padrao", pasta.caminho()), "padrao");  // a folder
 }
 
-TEST(GravaIni, ArquivoIlegivelFicaIntacto) {
+TEST_F(Disco, GravaIniArquivoIlegivelFicaIntacto) {
     if (::geteuid() == 0) GTEST_SKIP() << "root reads every file";
-    PastaTemporaria pasta;
     const std::string ini = pasta.escreve("a.ini", "[S]\nK=antigo\n");
     fs::permissions(ini, fs::perms::none);
     EXPECT_THROW(LeChaveIni("S", "K", ini), Erro);
@@ -146,8 +145,7 @@ TEST(GravaIni, ArquivoIlegivelFicaIntacto) {
     EXPECT_EQ(LeIni("S", "K", "padrao", ini), "antigo");
 }
 
-TEST(ArmazemIni, UmArquivoPorAplicacaoEFalhasLancamErro) {
-    PastaTemporaria pasta;
+TEST_F(Disco, ArmazemIniUmArquivoPorAplicacaoEFalhasLancamErro) {
     ArmazemIni armazem(pasta.caminho());
     armazem.grava("Varelo", "Config", "ResumoContaPalm", "1");
     EXPECT_EQ(armazem.le("Varelo", "config", "resumocontapalm", "0"), "1");
@@ -186,9 +184,9 @@ TEST(ArmazemIni, PastaPadraoDoAmbiente) {
     }
 }
 
-// ---- The daily log (on the files' fixture), the event lists and the step runner
+// ---- The daily log, the event lists and the step runner --------------------------
 
-TEST_F(ArquivosDiscoTeste, RegistroDiarioUmArquivoPorDiaComDataEHoraEGuardaTrintaDias) {
+TEST_F(Disco, RegistroDiarioUmArquivoPorDiaComDataEHoraEGuardaTrintaDias) {
     fs::create_directories(pasta.arquivo("logs"));
     for (const char* velho : {"varelosync-2024-02-04.log", "varelosync-2024-02-05.log", "outro.txt"})
         pasta.escreve(std::string("logs/") + velho, "x");
@@ -209,7 +207,7 @@ TEST_F(ArquivosDiscoTeste, RegistroDiarioUmArquivoPorDiaComDataEHoraEGuardaTrint
                                         "varelosync-2024-03-06.log"}));
 }
 
-TEST_F(ArquivosDiscoTeste, RegistroDiarioPastaQueNaoPodeSerCriadaNaoDerrubaOPrograma) {
+TEST_F(Disco, RegistroDiarioPastaQueNaoPodeSerCriadaNaoDerrubaOPrograma) {
     pasta.escreve("logs", "sou um arquivo");
     RelogioManual relogio;
     RegistroDiario registro(disco, relogio, pasta.arquivo("logs"));
@@ -273,8 +271,7 @@ bool Vivo(pid_t pid) {
 // The line goes through /bin/sh, so commands are found on the PATH; they see
 // only its absolute folders: an empty or relative entry would be whatever
 // folder the program runs in.
-TEST(ExecutorPosix, EsperaOComandoTerminarQueVeSoAsPastasAbsolutasDoPath) {
-    PastaTemporaria pasta;
+TEST_F(Disco, ExecutorPosixEsperaOComandoTerminarQueVeSoAsPastasAbsolutasDoPath) {
     ListaEventos eventos;
     RelogioSistema relogio;
     ExecutorPosix executor(eventos, relogio);
@@ -292,8 +289,7 @@ TEST(ExecutorPosix, EsperaOComandoTerminarQueVeSoAsPastasAbsolutasDoPath) {
 // A command that hangs (a network share that does not answer) is killed with
 // its whole process group once 30 s of waiting have passed; on a manual
 // clock they cost nothing.
-TEST(ExecutorPosix, ComandoTravadoEhEncerradoComOsFilhosApos30s) {
-    PastaTemporaria pasta;
+TEST_F(Disco, ExecutorPosixComandoTravadoEhEncerradoComOsFilhosApos30s) {
     ListaEventos eventos;
     RelogioManual relogio;
     ExecutorPosix executor(eventos, relogio);
