@@ -5,8 +5,9 @@
 //
 // with the escapes of the case files in arguments and results (\s a space,
 // \xHH a byte; "let NAME = TEXT" makes the argument $NAME stand for TEXT);
-// spaces around " | " and after "=>" are separators, others are text. Money is written in ten-thousandths, numbers as the shortest
-// text that reads back the same, and "! MESSAGE" is an Erro thrown.
+// spaces around " | " and after "=>" are separators, others are text.
+// Money is written in ten-thousandths, numbers as the shortest text that
+// reads back the same, and "! MESSAGE" is an Erro thrown.
 #include <gtest/gtest.h>
 
 #include <charconv>
