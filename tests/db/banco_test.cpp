@@ -1,8 +1,11 @@
-// The shared connection against the real server.
+// The shared connection against the real server; and what the case files
+// cannot show of the window's loading: the retries against a server that
+// refuses the credentials of config.ini.
 #include <gtest/gtest.h>
 
 #include <cstdlib>
 
+#include "app/monitor.h"
 #include "base/errors.h"
 #include "db/banco.h"
 #include "tests/support/case_file.h"
@@ -151,14 +154,12 @@ TEST_F(BancoTeste, TransacaoDesfeitaSemConfirmarEMantidaAoConfirmar) {
         tr.confirma();
     }
     EXPECT_EQ(t.consulta("Select log from logs", "log"), std::vector<std::string>{"mantido"});
-    try {
+    {
         Transacao tr(t.banco);
         t.executa("Insert into Logs (log) values ('antes da falha')");
-        t.executa("Insert into tabela_inexistente values (1)");
-        tr.confirma();
-    } catch (const ErroBanco&) {
-        t.banco.abandona();
+        EXPECT_THROW(t.executa("Insert into tabela_inexistente values (1)"), ErroBanco);
     }
+    t.banco.abandona();
     EXPECT_EQ(t.consulta("Select log from logs", "log"), std::vector<std::string>{"mantido"});
 }
 
@@ -181,6 +182,31 @@ TEST_F(BancoTeste, ServidorErradoOuParadoNaoEncerraOPrograma) {
     t.banco.abandona();
     ASSERT_EQ(std::system((script + " start '" + pasta + "' " + porta).c_str()), 0);
     EXPECT_EQ(t.consulta("Select 3 as tres", "tres"), std::vector<std::string>{"3"});
+}
+
+// The server refuses the empty password of config.ini (present but empty:
+// not the fixed one). The window stays and loading is tried again every ten
+// seconds until the server takes it.
+TEST_F(BancoTeste, SemBancoAJanelaFicaETentaDeNovoACadaDezSegundos) {
+    AgendadorManual agendador;
+    Monitor monitor{t.ctx, agendador};
+    t.pasta.escreve("config.ini", "[Varelo]\nIPServidor=" + t.ctx.cfg.IPServidor +
+                                      "\nDriver=MariaDB Unicode\nUsuario=root\nSenha=\nSite=www.restaurante.com.br\n");
+    bool carregou = false;
+    EXPECT_EQ(monitor.Form_Load([&] { carregou = true; }), Monitor::Carga::AguardandoBanco);
+    EXPECT_EQ(t.ctx.cfg.credenciais.usuario, std::optional<std::string>("root"));
+    EXPECT_EQ(t.ctx.cfg.credenciais.senha, std::optional<std::string>(""));
+    EXPECT_EQ(t.ctx.cfg.Site, "www.restaurante.com.br");
+    const auto eventos = t.novosEventos();
+    ASSERT_EQ(eventos.size(), 2u);
+    EXPECT_NE(eventos[0].find("Select * from config where variavel='LinhasInicio' "), std::string::npos);
+    agendador.executa();
+    EXPECT_FALSE(carregou);
+    ASSERT_EQ(agendador.pendentes.size(), 1u);
+    EXPECT_EQ(agendador.pendentes[0].first, std::chrono::milliseconds(10000));
+    t.ctx.cfg.credenciais.senha.reset();
+    agendador.executa();
+    EXPECT_TRUE(carregou);
 }
 
 }  // namespace

@@ -4,11 +4,11 @@
 
 #include <cstdlib>
 #include <filesystem>
-#include <sstream>
 
 #include "app/startup_settings.h"
 #include "base/errors.h"
 #include "base/ini.h"
+#include "base/lines.h"
 #include "tests/support/case_file.h"
 #include "tests/support/private_cups.h"
 #include "tests/support/program_run.h"
@@ -17,19 +17,14 @@
 namespace varelo {
 namespace fs = std::filesystem;
 
-// The bytes of the data file tests/gui/expected/`nome`; a missing or empty
-// file fails.
+// The bytes of the data file tests/gui/expected/`nome`, and its lines; a
+// missing or empty file fails.
 inline std::string Esperado(const std::string& nome) {
     const std::string texto = Le(casos::DoProjeto("tests/gui/expected/" + nome));
     EXPECT_FALSE(texto.empty()) << nome;
     return texto;
 }
-inline std::vector<std::string> LinhasEsperadas(const std::string& nome) {
-    std::istringstream texto(Esperado(nome));
-    std::vector<std::string> linhas;
-    for (std::string linha; std::getline(texto, linha);) linhas.push_back(linha);
-    return linhas;
-}
+inline std::vector<std::string> LinhasEsperadas(const std::string& nome) { return LinhasDoTexto(Esperado(nome)); }
 
 // Whether `texto` holds `trecho`; either way the message shows both.
 inline ::testing::AssertionResult Tem(const std::string& texto, const std::string& trecho) {

@@ -165,68 +165,29 @@ TEST(ImpressoraQtSistema, SemNenhumaImpressoraImprimeLancaErro) {
     EXPECT_TRUE(impressora.terminaDocumento());
 }
 
-// A private scheduler with its one queue, varelo-teste, which Qt prints to.
-class ImpressoraQtCups : public ::testing::Test {
-protected:
-    void SetUp() override {
-        if (!TemCupsd()) GTEST_SKIP() << "cupsd não está instalado (pacote cups; scripts/install-deps.sh)";
-        // The scheduler's filters run as lp, which must reach the spool folder inside.
-        ASSERT_EQ(::chmod(t.pasta.caminho().c_str(), 0755), 0);
-        const int porta = PortaLivre();
-        ASSERT_NE(porta, 0);
-        ASSERT_TRUE(cups.emplace(t.pasta.arquivo("cups"), porta).iniciado()) << cups->saidaInicio();
-        ASSERT_TRUE(servidor.emplace(cups->endereco()).ativo()) << "o Qt não carregou o libcups: sem suporte a CUPS";
-    }
-    std::string Lpstat(const char* opcoes) const { return cups->lpstat(opcoes + std::string(" -o varelo-teste")); }
-
+// A bill of the database, printed through Qt to the one queue of a private
+// scheduler, varelo-teste: the text of the PDF that arrives holds the bill's
+// lines. Then the queue refuses jobs, takes them again, and goes with its
+// scheduler.
+TEST(ImpressoraQtCups, ContaChegaAFilaDeUmCupsdPrivadoComOTextoDaConta) {
+    if (!TemCupsd()) GTEST_SKIP() << "cupsd não está instalado (pacote cups; scripts/install-deps.sh)";
+    std::string texto;
+    ASSERT_EQ(Executa("command -v pdftotext", texto), 0) << "pdftotext (poppler-utils) is missing";
+    ContextoTeste::LimpaBanco();
     ContextoTeste t;
-    std::optional<CupsPrivado> cups;
-    std::optional<ServidorCups> servidor;
-};
+    // The scheduler's filters run as lp, which must reach the spool folder inside.
+    ASSERT_EQ(::chmod(t.pasta.caminho().c_str(), 0755), 0);
+    CupsPrivado cups(t.pasta.arquivo("cups"), PortaLivre());
+    ASSERT_TRUE(cups.iniciado()) << cups.saidaInicio();
+    ServidorCups servidor(cups.endereco());
+    ASSERT_TRUE(servidor.ativo()) << "o Qt não carregou o libcups: sem suporte a CUPS";
+    const auto lpstat = [&](const std::string& opcoes) { return cups.lpstat(opcoes + " -o varelo-teste"); };
 
-TEST_F(ImpressoraQtCups, ImprimeNumaFilaDeUmCupsdPrivado) {
     ImpressoraQt impressora;
     // Only the private scheduler's queue: the machine's own CUPS is out of the picture.
     ASSERT_EQ(impressora.impressoras(), std::vector<std::string>{"varelo-teste"});
     EXPECT_EQ(impressora.impressoraAtual(), "varelo-teste");
     EXPECT_THROW(impressora.selecionaImpressora("varelo-nao-instalada"), Erro);
-    impressora.selecionaImpressora("varelo-teste");
-    ASSERT_TRUE(Imprime(impressora, {"COZINHA - Mesa 4", "1 Pão de queijo\r\n2 Café com leite"}))
-        << impressora.ultimoErro();
-    EXPECT_EQ(impressora.ultimoErro(), "");
-    // The scheduler writes the whole job to the queue's file in its own time.
-    const std::string job = cups->aguardaTrabalho();
-    ASSERT_FALSE(job.empty()) << "nenhum trabalho chegou à fila\n" << cups->registro();
-    EXPECT_EQ(job.rfind("%PDF-", 0), 0u) << "o Qt entrega PDF ao CUPS";
-    EXPECT_EQ(Paginas(job), 1);
-    EXPECT_TRUE(Aguarda([&] { return Tem(Lpstat("-W completed"), "varelo-teste-1"); })) << Lpstat("-W completed");
-
-    // A queue that refuses jobs (cupsreject) refuses the document, with the
-    // scheduler's reason; taking jobs again, it prints the next one.
-    ASSERT_TRUE(cups->recusa());
-    EXPECT_FALSE(Imprime(impressora, {"Mesa 6 - recusada"}));
-    for (const char* motivo : {"varelo-teste", "accepting"}) EXPECT_TRUE(Tem(impressora.ultimoErro(), motivo));
-    EXPECT_EQ(cups->trabalhos(), 1) << Lpstat("-W all");
-    ASSERT_TRUE(cups->aceita());
-    ASSERT_TRUE(Imprime(impressora, {"Mesa 6"})) << impressora.ultimoErro();
-    EXPECT_EQ(impressora.ultimoErro(), "");
-    EXPECT_EQ(cups->trabalhos(), 2) << Lpstat("-W all");
-
-    // With the scheduler gone the queue is gone: the document is refused.
-    ASSERT_TRUE(cups->responde());
-    ASSERT_TRUE(cups->para());
-    EXPECT_FALSE(cups->responde());
-    EXPECT_FALSE(Imprime(impressora, {"Mesa 5"}));
-    EXPECT_TRUE(Tem(impressora.ultimoErro(), "varelo-teste"));
-}
-
-// A bill of the database, printed through Qt to the private scheduler's
-// queue: the text of the PDF that arrives holds the bill's lines.
-TEST_F(ImpressoraQtCups, ContaChegaAFilaComOTextoDaConta) {
-    std::string texto;
-    ASSERT_EQ(Executa("command -v pdftotext", texto), 0) << "pdftotext (poppler-utils) is missing";
-    ContextoTeste::LimpaBanco();
-    ImpressoraQt impressora;
     Contexto ctx{t.relogio, t.arquivos, t.armazem, t.eventos, t.impressos, t.banco,
                  t.mensagens, t.timer1, t.processos, t.executor, impressora};
     ctx.pastaPrograma = t.ctx.pastaPrograma;
@@ -235,9 +196,15 @@ TEST_F(ImpressoraQtCups, ContaChegaAFilaComOTextoDaConta) {
     ctx.cfg.empresa = {"Restaurante Sabor", "Rua das Palmeiras, 10", "Recife", "PE"};
     t.armazem.grava("Varelo", "Config", "ImpCupom", "varelo-teste");
     for (const std::string& sql : LinhasEsperadas("conta42.sql")) t.executa(sql);  // the comanda, one per line
-    FechaConta(ctx, 42, "");
-    ASSERT_EQ(cups->aguardaTrabalho().rfind("%PDF-", 0), 0u) << "no job reached the queue\n" << cups->registro();
-    ASSERT_EQ(Executa("pdftotext -layout " + Aspas(cups->saidaDaFila()) + " -", texto), 0);
+    EXPECT_EQ(FechaConta(ctx, 42, ""), ResultadoConta::Impressa) << impressora.ultimoErro();
+    EXPECT_EQ(impressora.ultimoErro(), "");
+    // The scheduler writes the whole job to the queue's file in its own time;
+    // Qt hands CUPS a PDF.
+    const std::string job = cups.aguardaTrabalho();
+    ASSERT_EQ(job.rfind("%PDF-", 0), 0u) << "no PDF job reached the queue\n" << cups.registro();
+    EXPECT_EQ(Paginas(job), 1);
+    EXPECT_TRUE(Aguarda([&] { return Tem(lpstat("-W completed"), "varelo-teste-1"); })) << lpstat("-W completed");
+    ASSERT_EQ(Executa("pdftotext -layout " + Aspas(cups.saidaDaFila()) + " -", texto), 0);
     // pdftotext guesses the spaces between words from their positions, so
     // runs of spaces are compared as one.
     auto juntaEspacos = [](std::string s) {
@@ -246,6 +213,24 @@ TEST_F(ImpressoraQtCups, ContaChegaAFilaComOTextoDaConta) {
     };
     for (const std::string& linha : LinhasEsperadas("conta42.txt"))
         EXPECT_TRUE(Tem(juntaEspacos(texto), juntaEspacos(linha)));
+
+    // A queue that refuses jobs (cupsreject) refuses the document, with the
+    // scheduler's reason; taking jobs again, it prints the next one.
+    ASSERT_TRUE(cups.recusa());
+    EXPECT_FALSE(Imprime(impressora, {"Mesa 6 - recusada"}));
+    for (const char* motivo : {"varelo-teste", "accepting"}) EXPECT_TRUE(Tem(impressora.ultimoErro(), motivo));
+    EXPECT_EQ(cups.trabalhos(), 1) << lpstat("-W all");
+    ASSERT_TRUE(cups.aceita());
+    ASSERT_TRUE(Imprime(impressora, {"Mesa 6"})) << impressora.ultimoErro();
+    EXPECT_EQ(impressora.ultimoErro(), "");
+    EXPECT_EQ(cups.trabalhos(), 2) << lpstat("-W all");
+
+    // With the scheduler gone the queue is gone: the document is refused.
+    ASSERT_TRUE(cups.responde());
+    ASSERT_TRUE(cups.para());
+    EXPECT_FALSE(cups.responde());
+    EXPECT_FALSE(Imprime(impressora, {"Mesa 5"}));
+    EXPECT_TRUE(Tem(impressora.ultimoErro(), "varelo-teste"));
 }
 
 }  // namespace

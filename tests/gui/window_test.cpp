@@ -2,6 +2,8 @@
 // the tests' main, which needs the application object of Qt.
 #include <QtWidgets>
 
+#include <sstream>
+
 #include "app/gui/main_window.h"
 #include "app/monitor.h"
 #include "tests/gui/gui.h"

@@ -5,8 +5,9 @@
 //
 // with the escapes of the case files in arguments and results (\s a space,
 // \xHH a byte; "let NAME = TEXT" makes the argument $NAME stand for TEXT);
-// spaces around " | " and after "=>" are separators, others are text. Money is written in ten-thousandths, numbers as the shortest
-// text that reads back the same, and "! MESSAGE" is an Erro thrown.
+// spaces around " | " and after "=>" are separators, others are text.
+// Money is written in ten-thousandths, numbers as the shortest text that
+// reads back the same, and "! MESSAGE" is an Erro thrown.
 #include <gtest/gtest.h>
 
 #include <charconv>
@@ -213,19 +214,6 @@ TEST(Funcoes, Tabela) {
         ++casosLidos;
     }
     EXPECT_GT(casosLidos, 200);
-}
-
-// Every defined byte of the upper half survives the trip to UTF-8 and back,
-// each as a different character; the five undefined bytes read as U+FFFD,
-// which has no byte of its own.
-TEST(Funcoes, Cp1252IdaEVoltaDeCadaByte) {
-    for (int b = 0x80; b <= 0xFF; ++b) {
-        const std::string byte(1, static_cast<char>(b)), utf8 = DeCp1252(byte);
-        const bool indefinido = b == 0x81 || b == 0x8D || b == 0x8F || b == 0x90 || b == 0x9D;
-        EXPECT_EQ(utf8 == "\uFFFD", indefinido) << b;
-        EXPECT_TRUE(EhUtf8Valido(utf8)) << b;
-        EXPECT_EQ(ParaCp1252(utf8), indefinido ? "?" : byte) << b;
-    }
 }
 
 }  // namespace

@@ -1,16 +1,34 @@
-// Printer selection and fonts, through the spool-folder printers of the
-// test context (default, cozinha, bar).
+// Over the test context: the wiring of the procedures, and printer selection
+// and fonts through its spool-folder printers (default, cozinha, bar).
 #include <gtest/gtest.h>
 
 #include <string>
 #include <vector>
 
+#include "app/wiring.h"
 #include "base/regional.h"
+#include "checks/delivery_check.h"
 #include "printing/layout.h"
 #include "tests/support/test_context.h"
 
 namespace varelo {
 namespace {
+
+// The procedure folders call each other only through Procedimentos: the
+// wiring must fill every entry, and the list of entries must be whole.
+TEST(Ligacao, PreencheCadaProcedimento) {
+    ContextoTeste t;
+    AvisosDelivery avisos;
+    LigaProcedimentos(t.ctx, avisos);
+    std::size_t entradas = 0;
+    t.ctx.procs.paraCada([&](const char* nome, const auto& procedimento) {
+        ++entradas;
+        EXPECT_TRUE(procedimento) << nome;
+    });
+    // Every member is a std::function of the same size: a member that the
+    // list leaves out shows here.
+    EXPECT_EQ(entradas * sizeof(std::function<void()>), sizeof(Procedimentos));
+}
 
 // The current font as "name size [negrito]".
 std::string Fonte(const ContextoTeste& t) {
@@ -48,6 +66,5 @@ TEST(DefineImpressora, SoONomeExatoSelecionaEFontesSoQuandoInstaladas) {
     FonteConta(t.ctx);
     EXPECT_EQ(Fonte(t), "Larabiefont 8 negrito");
 }
-
 }  // namespace
 }  // namespace varelo
