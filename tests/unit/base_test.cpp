@@ -307,6 +307,30 @@ TEST_F(Disco, ExecutorPosixComandoTravadoEhEncerradoComOsFilhosApos30s) {
     EXPECT_FALSE(Vivo(filho)) << "the command's child still runs";
 }
 
+// A file written in place, one renamed into the folder (as a handheld drops
+// a request) and one renamed within it are named once each, when the
+// writer is done; what only reads or deletes is not. A folder that does not
+// exist is not watched.
+TEST_F(Disco, ObservadorPastaNomeiaArquivosFechadosOuMovidosParaAPasta) {
+    const std::string comandas = pasta.arquivo("comandas"), lido = comandas + "/lido.txt";
+    disco.criaPasta(comandas);
+    disco.grava(lido, "x");
+    ObservadorPasta observador(comandas);
+    ASSERT_GE(observador.descritor(), 0);
+    EXPECT_TRUE(observador.novos().empty());
+    disco.le(lido);
+    disco.apaga(lido);
+    disco.grava(comandas + "/INCLUSAO7.txt", "15;1;7;;7;Ana;;0\r\n");
+    disco.grava(pasta.arquivo("PRINTM3.txt"), "\r\n");
+    disco.renomeia(pasta.arquivo("PRINTM3.txt"), comandas + "/PRINTM3.txt");
+    disco.grava(comandas + "/.FECHACONTA5.txt", "5\r\n");
+    disco.renomeia(comandas + "/.FECHACONTA5.txt", comandas + "/FECHACONTA5.txt");
+    EXPECT_EQ(observador.novos(),
+              (std::vector<std::string>{"INCLUSAO7.txt", "PRINTM3.txt", ".FECHACONTA5.txt", "FECHACONTA5.txt"}));
+    EXPECT_TRUE(observador.novos().empty());
+    EXPECT_EQ(ObservadorPasta(pasta.arquivo("sumiu")).descritor(), -1);
+}
+
 TEST(ProcessosProc, ListaEsteProgramaPeloNomeDoExecutavel) {
     const std::string proprio = fs::read_symlink("/proc/self/exe").filename().string();
     const auto nomes = ProcessosProc().nomes();
