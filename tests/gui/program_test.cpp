@@ -164,6 +164,17 @@ TEST_F(Programa, AtendeOPalmImprimeERecusaUmaSegundaCopia) {
     EXPECT_EQ(Script(palm + "8 '999;Dose;8;;8;Ana;;0'"), 1);
 }
 
+// With the tick ten minutes away, requests are still served as they
+// arrive: the monitored folder is watched.
+TEST_F(Programa, AtendePedidosAssimQueChegam) {
+    ::setenv("VARELO_INTERVALO_MONITOR_MS", "600000", 1);
+    const bool pronto = Inicia("chegada");
+    ::unsetenv("VARELO_INTERVALO_MONITOR_MS");
+    ASSERT_TRUE(pronto) << Saidas();
+    for (int n : {2001, 2002}) AindaAtende(n);
+    TodosUmaVez(2001, 2002);
+}
+
 TEST_F(Programa, TerminalRecusaComStatusDiferenteDeZero) {
     t.armazem.grava("Varelo", "Config", "Terminal", "1");
     Execucao programa(argumentos, t.pasta.caminho(), "terminal");
