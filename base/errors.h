@@ -37,12 +37,15 @@ public:
     long numero() const { return numero_; }
     const std::string& estado() const { return estado_; }
     // True when the connection is gone or could not be made: SQLSTATE class
-    // 08, a time-out, or MySQL's "server has gone away", "lost connection",
-    // "connection killed" and "server shutdown" codes.
+    // 08, a time-out, MySQL's "server has gone away", "lost connection",
+    // "connection killed" and "server shutdown" codes, or the MariaDB
+    // client's read and write errors on its socket (a killed session's next
+    // statement sometimes ends with one of those instead).
     bool perdaDeConexao() const {
         if (estado_.rfind("08", 0) == 0 || estado_ == "HYT00" || estado_ == "HYT01") return true;
         switch (numero_) {
             case 1053: case 1927: case 2002: case 2003: case 2006: case 2013: case 2055: case 4031:
+            case 5013: case 5014:
                 return true;
             default:
                 return estado_.empty();

@@ -168,6 +168,7 @@ const std::map<std::string, std::function<std::string(const A&)>> kFuncoes = {
     {"EscapaSql", [](const A& a) { return EscapaSql(a[0], a[1] == "NO_BACKSLASH_ESCAPES"); }},
     {"EhNumeroSql", [](const A& a) { return T(EhNumeroSql(a[0])); }},
     {"EhInteiroSql", [](const A& a) { return T(EhInteiroSql(a[0])); }},
+    {"PerdaDeConexao", [](const A& a) { return T(ErroBanco(std::stol(a[0]), "", a[1]).perdaDeConexao()); }},
 };
 
 // Splits at every `sep`.
