@@ -3,10 +3,10 @@
 #include <stdlib.h>
 
 #include <filesystem>
-#include <fstream>
-#include <iterator>
 #include <stdexcept>
 #include <system_error>
+
+#include "base/files.h"
 
 namespace varelo {
 
@@ -36,18 +36,11 @@ PastaTemporaria::~PastaTemporaria() {
 std::string PastaTemporaria::arquivo(const std::string& nome) const { return (fs::path(caminho_) / nome).string(); }
 
 std::string PastaTemporaria::escreve(const std::string& nome, const std::string& bytes) const {
-    std::string p = arquivo(nome);
-    std::ofstream f(p, std::ios::binary | std::ios::trunc);
-    f << bytes;
-    if (!f) throw std::runtime_error("não foi possível gravar " + p);
+    const std::string p = arquivo(nome);
+    ArquivosDisco().grava(p, bytes);
     return p;
 }
 
-std::string PastaTemporaria::le(const std::string& nome) const {
-    std::string p = arquivo(nome);
-    std::ifstream f(p, std::ios::binary);
-    if (!f) throw std::runtime_error("não foi possível ler " + p);
-    return std::string(std::istreambuf_iterator<char>(f), std::istreambuf_iterator<char>());
-}
+std::string PastaTemporaria::le(const std::string& nome) const { return ArquivosDisco().le(arquivo(nome)); }
 
 }  // namespace varelo

@@ -15,9 +15,10 @@ public:
     const std::string& caminho() const { return caminho_; }
     // The path of `nome` inside the folder.
     std::string arquivo(const std::string& nome) const;
-    // Writes raw bytes into `nome` (created or truncated) and returns its path.
+    // Writes raw bytes into `nome` (created or truncated) and returns its
+    // path; the program's own disk, which throws Erro on a failure.
     std::string escreve(const std::string& nome, const std::string& bytes) const;
-    // The raw bytes of `nome`; throws std::runtime_error when it cannot be read.
+    // The raw bytes of `nome`; throws Erro when it cannot be read.
     std::string le(const std::string& nome) const;
 
 private:
