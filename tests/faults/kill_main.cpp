@@ -22,8 +22,9 @@ public:
     ExtensaoFalhas() {
         if (const char* falha = std::getenv("VARELO_FALHA"); falha && *falha) {
             const std::string f = falha, tipo = f.substr(0, f.find(':'));
-            injetor_.alvo = Alvo{tipo == "trabalho" ? Ponto::Trabalho : Ponto::Comando, std::atoi(f.c_str() + tipo.size() + 1),
-                           tipo == "comando-depois" ? Modo::MataDepois : Modo::Mata};
+            const Ponto ponto = tipo == "trabalho" ? Ponto::Trabalho : Ponto::Comando;
+            injetor_.alvo = Alvo{ponto, std::atoi(f.c_str() + tipo.size() + 1),
+                                 tipo == "comando-depois" ? Modo::MataDepois : Modo::Mata};
         }
         if (const char* pontos = std::getenv("VARELO_PONTOS"); pontos && *pontos)
             injetor_.aoChegar = [arquivo = std::string(pontos)](Ponto ponto, const std::string& oQue) {
