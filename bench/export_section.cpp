@@ -1,6 +1,8 @@
 // Export speed: the products and named quantities of a catalog with 3
 // quantities per product, and the statements of open comandas of 10 items
 // each, against a real server, in seconds and statements.
+#include <algorithm>
+#include <cstdint>
 #include <cstdio>
 
 #include "app/monitor.h"
@@ -29,6 +31,20 @@ void Mede(Ambiente& a, const char* nome, F exporta) {
     const auto inicio = std::chrono::steady_clock::now();
     exporta();
     std::printf("  %-44s %6.3f s, %ld statements\n", nome, Segundos(inicio), a.comandosSql);
+}
+
+// A digest of every file of the folder, names and bytes (FNV-1a), so that
+// two reports show whether their exports wrote the same files.
+std::string Digesto(Ambiente& a) {
+    std::vector<std::string> nomes = a.disco.lista(a.ctx.cfg.txtPasta);
+    std::sort(nomes.begin(), nomes.end());
+    std::uint64_t h = 14695981039346656037ull;
+    for (const std::string& nome : nomes)
+        for (const std::string& parte : {nome, a.disco.le(Junta(a.ctx.cfg.txtPasta, nome))})
+            for (const char c : parte + '\0') h = (h ^ static_cast<unsigned char>(c)) * 1099511628211ull;
+    char texto[64];
+    std::snprintf(texto, sizeof texto, "%zu files, digest %016llx", nomes.size(), static_cast<unsigned long long>(h));
+    return texto;
 }
 
 // Work for later that never comes: the start-up's pauses are not measured.
@@ -60,13 +76,16 @@ void CarregaRestaurante(Ambiente& a, int produtos, int comandas) {
 
 void SecaoExportacao(Ambiente& a, int produtos, int comandas) {
     CarregaRestaurante(a, produtos, comandas);
+    a.EsvaziaPasta();
     std::printf("Exports, %d products x 3 quantities, %d open comandas x 10 items:\n", produtos, comandas);
     const std::string pasta = a.ctx.cfg.txtPasta;
     Mede(a, "ExportaProdutos", [&] { ExportaProdutos(a.ctx, pasta); });
     Mede(a, "ExportaQtdes", [&] { ExportaQtdes(a.ctx, pasta); });
     Mede(a, "ExportaConsumos", [&] { ExportaConsumos(a.ctx, pasta, "0"); });
+    std::printf("  %-44s %s\n", "files written", Digesto(a).c_str());
     a.ctx.cfg.ResumoContaPalm = 1;
     Mede(a, "ExportaConsumos, products grouped", [&] { ExportaConsumos(a.ctx, pasta, "0"); });
+    std::printf("  %-44s %s\n", "files written, products grouped", Digesto(a).c_str());
     a.ctx.cfg.ResumoContaPalm = 0;
 }
 

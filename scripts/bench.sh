@@ -4,9 +4,10 @@
 #
 #   scripts/bench.sh [BUILD_DIR] [--quick]   (default: build/ in the repository)
 #
-# Installs the packages, builds bench_report in BUILD_DIR (an existing build
-# folder is reused), starts a private server on port 33092 (stopped again on
-# exit) and runs the report on it. --quick runs every section on small sizes.
+# Installs the packages, builds bench_report and the program (which its
+# latency section runs) in BUILD_DIR (an existing build folder is reused),
+# starts a private server on port 33092 (stopped again on exit) and runs the
+# report on it. --quick runs every section on small sizes.
 set -euo pipefail
 
 REPO=$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)
