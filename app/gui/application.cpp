@@ -16,6 +16,7 @@
 #include "app/command_line.h"
 #include "app/gui/main_window.h"
 #include "app/gui/qt_platform.h"
+#include "app/gui/worker.h"
 #include "app/program.h"
 #include "app/startup_settings.h"
 #include "base/errors.h"
@@ -110,38 +111,60 @@ int Executa(const OpcoesLinha& o, int argc, char** argv, Extensao* extensao) {
     MensagensCaixa caixas;
     MensagensConsole console;
     Mensagens& mensagens = o.headless ? static_cast<Mensagens&>(console) : caixas;
-    AgendadorQt agendador;
+    // The monitor and every procedure run on the worker; the event loop of
+    // this thread only draws the window and takes its clicks.
+    Trabalhador trabalho;
+    AgendadorQt agendador(trabalho.contexto());
     Monitor* monitor = nullptr;
     Contexto* contexto = nullptr;
     std::unique_ptr<ScanNaChegada> chegadas;
-    TimerQt timer1(IntervaloMonitorMs(), [&] {
-        if (chegadas) chegadas->acompanha(contexto->cfg.txtPasta);
-        monitor->Timer1_Timer();
-    });
+    TimerQt timer1(
+        IntervaloMonitorMs(),
+        [&] {
+            if (chegadas) chegadas->acompanha(contexto->cfg.txtPasta);
+            monitor->Timer1_Timer();
+        },
+        trabalho.contexto()->thread());
 
     SistemaImpressao& impressora = extensao ? extensao->impressao(*impressao) : *impressao;
     Programa programa(PastaDoPrograma(o), pastaArmazem, {mensagens, timer1, agendador, impressora});
+    // Whatever way this function ends, the work in hand ends first, and what
+    // lives on the worker goes there, before the program it uses.
+    const auto fim = [&trabalho, &chegadas, &timer1](void*) {
+        trabalho.executa([&] {
+            chegadas.reset();
+            timer1.desliga();
+        });
+        trabalho.para();
+    };
+    const std::unique_ptr<void, decltype(fim)> paraOTrabalho(&trabalho, fim);
     if (extensao) extensao->prepara(programa);
     monitor = &programa.monitor();
     Contexto& ctx = programa.ctx();
     contexto = &ctx;
     ctx.nomeExecutavel = QFileInfo(QCoreApplication::applicationFilePath()).fileName().toStdString();
-    monitor->encerra = [](int saida) { QCoreApplication::exit(saida); };
+    monitor->encerra = [](int saida) {
+        QMetaObject::invokeMethod(QCoreApplication::instance(), [saida] { QCoreApplication::exit(saida); });
+    };
 
     std::unique_ptr<JanelaVareloSync> janela;
     if (o.headless) {
         programa.eventos().observar({[](const std::string& linha) { std::cout << linha << std::endl; }, {}});
     } else {
-        janela = std::make_unique<JanelaVareloSync>(ctx, *monitor);
+        janela = std::make_unique<JanelaVareloSync>(
+            ctx, *monitor, [&trabalho](std::function<void()> f) { trabalho.posta(std::move(f)); });
         caixas.defineJanela(janela.get());
         QObject::connect(janela.get(), &JanelaVareloSync::sairPedido, [] { QCoreApplication::exit(kSaidaNormal); });
     }
 
     // tmrInicio: once, half a second after loading has finished.
-    auto iniciaMonitor = [monitor] {
-        QTimer::singleShot(kAtrasoInicioMs, QCoreApplication::instance(), [monitor] { monitor->tmrInicio_Timer(); });
+    auto iniciaMonitor = [monitor, &trabalho] {
+        QTimer::singleShot(kAtrasoInicioMs, trabalho.contexto(), [monitor] { monitor->tmrInicio_Timer(); });
     };
+    // Loading runs here, before the worker has anything to do (a message box
+    // it shows needs this thread); what the monitor does after it, there.
     const Monitor::Carga carga = monitor->Form_Load(iniciaMonitor);
+    trabalho.executa([&] { chegadas = std::make_unique<ScanNaChegada>(ctx.cfg.txtPasta, *monitor); });
     if (carga == Monitor::Carga::Terminal) return kSaidaTerminal;
     if (carga == Monitor::Carga::ServidorIncompativel) return kSaidaServidorIncompativel;
     if (janela) {
@@ -149,7 +172,6 @@ int Executa(const OpcoesLinha& o, int argc, char** argv, Extensao* extensao) {
         janela->show();
     }
     if (carga == Monitor::Carga::Pronto) iniciaMonitor();
-    chegadas = std::make_unique<ScanNaChegada>(ctx.cfg.txtPasta, *monitor);
     return app.exec();
 }
 

@@ -37,11 +37,14 @@ QListWidget* Lista(const char* nome, ListaTexto& modelo, QWidget* pai) {
     lista->setFont(FonteFixa());
     lista->setUniformItemSizes(true);
     for (const std::string& linha : modelo.linhas()) lista->addItem(Texto(linha));
+    // Lines come from the monitor's thread: shown on the window's.
     modelo.observar({[lista](const std::string& linha) {
-                         lista->addItem(Texto(linha));
-                         lista->setCurrentRow(lista->count() - 1);
+                         QMetaObject::invokeMethod(lista, [lista, texto = Texto(linha)] {
+                             lista->addItem(texto);
+                             lista->setCurrentRow(lista->count() - 1);
+                         });
                      },
-                     [lista] { lista->clear(); }});
+                     [lista] { QMetaObject::invokeMethod(lista, [lista] { lista->clear(); }); }});
     return lista;
 }
 
@@ -53,8 +56,11 @@ QPushButton* Botao(const char* nome, const char* legenda, QWidget* pai) {
 
 }  // namespace
 
-JanelaVareloSync::JanelaVareloSync(Contexto& ctx, Monitor& monitor, QWidget* pai)
-    : QWidget(pai), ctx_(ctx), monitor_(monitor) {
+JanelaVareloSync::JanelaVareloSync(Contexto& ctx, Monitor& monitor, Posta posta, QWidget* pai)
+    : QWidget(pai),
+      ctx_(ctx),
+      monitor_(monitor),
+      posta_(posta ? std::move(posta) : [](std::function<void()> trabalho) { trabalho(); }) {
     setObjectName("frmVareloSync");
     setWindowTitle(Texto(TituloJanela()));
 
@@ -114,13 +120,15 @@ JanelaVareloSync::JanelaVareloSync(Contexto& ctx, Monitor& monitor, QWidget* pai
     resize(820, 600);
 
     monitor_.estadoMudou = [this] { mostraEstado(); };
-    connect(cmdIniciar_, &QPushButton::clicked, this, [this] { monitor_.cmdIniciar_Click(); });
-    connect(cmdAtualizar_, &QPushButton::clicked, this, [this] { monitor_.cmdAtualizar_Click(); });
-    connect(cmdConsumos_, &QPushButton::clicked, this, [this] { monitor_.cmdConsumos_Click(); });
+    connect(cmdIniciar_, &QPushButton::clicked, this, [this] { posta_([this] { monitor_.cmdIniciar_Click(); }); });
+    connect(cmdAtualizar_, &QPushButton::clicked, this, [this] { posta_([this] { monitor_.cmdAtualizar_Click(); }); });
+    connect(cmdConsumos_, &QPushButton::clicked, this, [this] { posta_([this] { monitor_.cmdConsumos_Click(); }); });
     connect(cmdSair_, &QPushButton::clicked, this, &JanelaVareloSync::sairPedido);
     connect(chkResumoContaPalm_, &QCheckBox::toggled, this, [this](bool marcado) {
-        ctx_.cfg.ResumoContaPalm = marcado ? 1 : 0;
-        GravaResumoContaPalm(ctx_);
+        posta_([this, marcado] {
+            ctx_.cfg.ResumoContaPalm = marcado ? 1 : 0;
+            GravaResumoContaPalm(ctx_);
+        });
     });
 }
 
@@ -133,22 +141,33 @@ void JanelaVareloSync::mostraAjustes() {
 }
 
 void JanelaVareloSync::mostraEstado() {
-    cmdIniciar_->setText(Texto(monitor_.captionIniciar()));
-    lblMonitor_->setText(Texto(monitor_.captionMonitor()));
     const Cor c = monitor_.corMonitor();
+    QMetaObject::invokeMethod(this, [this, iniciar = Texto(monitor_.captionIniciar()),
+                                     estado = Texto(monitor_.captionMonitor()), cor = QColor(c.r, c.g, c.b)] {
+        mostra(iniciar, estado, cor);
+    });
+}
+
+void JanelaVareloSync::mostra(const QString& iniciar, const QString& monitor, const QColor& cor) {
+    cmdIniciar_->setText(iniciar);
+    lblMonitor_->setText(monitor);
     QPalette paleta = lblMonitor_->palette();
-    paleta.setColor(QPalette::WindowText, QColor(c.r, c.g, c.b));
+    paleta.setColor(QPalette::WindowText, cor);
     lblMonitor_->setPalette(paleta);
 }
 
 bool JanelaVareloSync::eventFilter(QObject* objeto, QEvent* evento) {
     if (evento->type() == QEvent::FocusOut) {
         if (objeto == txtPasta_) {
-            ctx_.cfg.txtPasta = txtPasta_->text().toStdString();
-            GravaPastaComanda(ctx_);
+            posta_([this, pasta = txtPasta_->text().toStdString()] {
+                ctx_.cfg.txtPasta = pasta;
+                GravaPastaComanda(ctx_);
+            });
         } else if (objeto == txtImpressora_) {
-            ctx_.cfg.txtImpressora = txtImpressora_->text().toStdString();
-            GravaImpressora(ctx_);
+            posta_([this, impressora = txtImpressora_->text().toStdString()] {
+                ctx_.cfg.txtImpressora = impressora;
+                GravaImpressora(ctx_);
+            });
         }
     }
     return QWidget::eventFilter(objeto, evento);

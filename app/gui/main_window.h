@@ -1,6 +1,8 @@
 #pragma once
 #include <QWidget>
 
+#include <functional>
+
 class QCheckBox;
 class QLabel;
 class QLineEdit;
@@ -17,15 +19,18 @@ class Monitor;
 // the two lists. It only shows the monitor's state and forwards clicks; the
 // behaviour lives in Monitor. Each control's object name is its name in the
 // program (txtPasta, cmdIniciar, lstEventos, ...).
+// The monitor may run on another thread: the clicks and edits are handed to
+// `posta`, which runs them there (without it, at once), and what the monitor
+// and the lists report from there is shown on the window's own thread.
 class JanelaVareloSync final : public QWidget {
     Q_OBJECT
 public:
-    JanelaVareloSync(Contexto& ctx, Monitor& monitor, QWidget* pai = nullptr);
+    using Posta = std::function<void(std::function<void()>)>;
+    JanelaVareloSync(Contexto& ctx, Monitor& monitor, Posta posta = {}, QWidget* pai = nullptr);
 
-    // Puts the loaded settings into the controls (after Form_Load).
+    // Puts the loaded settings into the controls (after Form_Load, while the
+    // monitor's thread is idle).
     void mostraAjustes();
-    // Shows the monitor's captions and colour.
-    void mostraEstado();
 
 signals:
     void sairPedido();
@@ -34,8 +39,13 @@ protected:
     bool eventFilter(QObject* objeto, QEvent* evento) override;
 
 private:
+    // The monitor's captions and colour, read where the monitor runs.
+    void mostraEstado();
+    void mostra(const QString& iniciar, const QString& monitor, const QColor& cor);
+
     Contexto& ctx_;
     Monitor& monitor_;
+    Posta posta_;
     QLineEdit* txtPasta_;
     QLineEdit* txtImpressora_;
     QCheckBox* chkResumoContaPalm_;

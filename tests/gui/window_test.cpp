@@ -5,11 +5,14 @@
 #include <sstream>
 
 #include "app/gui/main_window.h"
+#include "app/gui/worker.h"
 #include "app/monitor.h"
 #include "tests/gui/gui.h"
 
 namespace varelo {
 namespace {
+
+using namespace std::chrono_literals;
 
 class Janela : public ::testing::Test {
 protected:
@@ -90,6 +93,35 @@ TEST_F(Janela, ControlesGravamAoMudarOuPerderOFocoEListasSeguemEventosEImpressos
     EXPECT_EQ(eventos->count(), 0);
     t.impressos.adiciona("05/03/2024 12:00:00 | Pudim | cozinha | 4 | 1");
     EXPECT_EQ(Controle<QListWidget>("lstImp")->count(), 1);
+}
+
+// The monitor works on a thread of its own: while the button's export
+// waits (as a scan waits after each print), the window's event loop goes on,
+// shows the event line the export added and runs its timers; the export
+// waits until it has seen the window do so twenty times.
+TEST_F(Janela, OMonitorTrabalhaEmOutraThreadEAJanelaNuncaEspera) {
+    Trabalhador trabalho;
+    JanelaVareloSync outra(t.ctx, monitor, [&](std::function<void()> f) { trabalho.posta(std::move(f)); });
+    std::atomic<int> voltas{0};
+    std::atomic<bool> fora{false}, terminou{false};
+    t.ctx.procs.ExportaProdutos = [&](const std::string&) {
+        fora = QThread::currentThread() != janela.thread();
+        t.eventos.AdicionaEvento("exportando");
+        EXPECT_TRUE(Aguarda([&] { return voltas >= 20; }, 10s)) << "the window's event loop waited for the export";
+        terminou = true;
+    };
+    QTimer relogio;
+    QObject::connect(&relogio, &QTimer::timeout, [&] { ++voltas; });
+    relogio.start(5);
+    outra.findChild<QPushButton*>("cmdAtualizar")->click();
+    auto* eventos = outra.findChild<QListWidget*>("lstEventos");
+    QDeadlineTimer limite(20s);
+    while (!terminou && !limite.hasExpired()) QCoreApplication::processEvents(QEventLoop::AllEvents, 10);
+    EXPECT_TRUE(terminou && fora);
+    QCoreApplication::processEvents();
+    ASSERT_GT(eventos->count(), 0);
+    EXPECT_EQ(eventos->item(eventos->count() - 1)->text().toStdString(), "exportando");
+    trabalho.para();
 }
 
 }  // namespace
