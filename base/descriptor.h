@@ -12,6 +12,11 @@ public:
     }
     Descritor(const Descritor&) = delete;
     Descritor& operator=(const Descritor&) = delete;
+    // Takes `fd`, closing the one held.
+    void troca(int fd) {
+        fecha();
+        fd_ = fd;
+    }
     explicit operator bool() const { return fd_ >= 0; }
     int get() const { return fd_; }
     // Closes now; false when close reported an error (a write that failed late).

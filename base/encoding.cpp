@@ -1,6 +1,12 @@
 #include "base/encoding.h"
 
+#include <iconv.h>
+
 #include <cstdint>
+#include <memory>
+#include <type_traits>
+
+#include "base/errors.h"
 
 namespace varelo {
 
@@ -94,6 +100,30 @@ std::string ParaCp1252(const std::string& utf8) {
         }
         saida += CaractereCp1252(c);
         i += n;
+    }
+    return saida;
+}
+
+std::string ParaPaginaDeCodigo(const std::string& utf8, int pagina) {
+    if (pagina == 1252) return ParaCp1252(utf8);
+    if (pagina != 860 && pagina != 850 && pagina != 858)
+        throw Erro("Página de código não suportada: " + std::to_string(pagina));
+    const iconv_t aberto = ::iconv_open(("CP" + std::to_string(pagina)).c_str(), "UTF-8");
+    if (aberto == reinterpret_cast<iconv_t>(-1)) throw Erro("Página de código indisponível: " + std::to_string(pagina));
+    const std::unique_ptr<std::remove_pointer_t<iconv_t>, int (*)(iconv_t)> conversor(aberto, ::iconv_close);
+    std::string saida;
+    for (std::size_t i = 0; i < utf8.size();) {
+        char32_t c;
+        const std::size_t n = DecodificaUtf8(utf8, i, c);
+        // One character at a time, so that one the page lacks is one "?".
+        std::string caractere = utf8.substr(i, n ? n : 1);
+        char convertido[8];
+        char* de = caractere.data();
+        char* para = convertido;
+        std::size_t restam = caractere.size(), livres = sizeof convertido;
+        const bool feito = n > 0 && ::iconv(conversor.get(), &de, &restam, &para, &livres) != static_cast<std::size_t>(-1);
+        saida += feito ? std::string(convertido, para) : "?";
+        i += n ? n : 1;
     }
     return saida;
 }

@@ -19,6 +19,11 @@ bool EhUtf8Valido(const std::string& bytes);
 // installation: valid UTF-8 stays as is, anything else is read as Windows-1252.
 std::string Utf8OuCp1252(const std::string& bytes);
 
+// UTF-8 text to the bytes of a printer's code page: 860 (Portuguese), 850,
+// 858 (850 with the euro) or 1252; a character the page lacks becomes "?".
+// Throws Erro for another page.
+std::string ParaPaginaDeCodigo(const std::string& utf8, int pagina);
+
 // UTF-8 to UTF-16. A byte that does not start a well-formed character
 // becomes one U+FFFD, so the result is always valid UTF-16 (a lone
 // surrogate makes the server refuse a whole statement).

@@ -1,5 +1,6 @@
 #include "base/ini.h"
 
+#include <algorithm>
 #include <filesystem>
 #include <system_error>
 
@@ -125,6 +126,18 @@ std::optional<std::string> DocumentoIni::le(const std::string& secao, const std:
     return std::nullopt;
 }
 
+std::vector<std::pair<std::string, std::string>> DocumentoIni::chaves(const std::string& secao) const {
+    std::vector<std::pair<std::string, std::string>> chaves;
+    const auto r = regiao(secao);
+    for (std::size_t i = r ? r->inicio : 0; r && i < r->fim; ++i) {
+        const Linha l = Analisa(linhas_[i]);
+        if (l.tipo != Tipo::Chave) continue;
+        if (std::none_of(chaves.begin(), chaves.end(), [&](const auto& c) { return IguaisSemCaixa(c.first, l.nome); }))
+            chaves.emplace_back(l.nome, CortaCaracteres(l.valor, kMaxValorIni));
+    }
+    return chaves;
+}
+
 void DocumentoIni::grava(const std::string& secao, const std::string& chave, const std::string& valor) {
     const std::string k = Apara(chave);
     std::string v = valor;
@@ -164,6 +177,11 @@ std::optional<std::string> LeChaveIni(const std::string& secao, const std::strin
     if (!ArquivoExiste(arquivo)) return std::nullopt;
     ArquivosDisco disco;
     return DocumentoIni(Utf8OuCp1252(disco.le(arquivo))).le(secao, chave);
+}
+
+std::vector<std::pair<std::string, std::string>> LeSecaoIni(const std::string& secao, const std::string& arquivo) {
+    if (!ArquivoExiste(arquivo)) return {};
+    return DocumentoIni(Utf8OuCp1252(ArquivosDisco().le(arquivo))).chaves(secao);
 }
 
 void GravaChaveIni(const std::string& secao, const std::string& chave, const std::string& valor,

@@ -2,6 +2,7 @@
 #include <cstddef>
 #include <optional>
 #include <string>
+#include <utility>
 #include <vector>
 
 namespace varelo {
@@ -35,6 +36,9 @@ public:
     // at the end and the key at the end of its section when they are missing. Line breaks in the value become
     // spaces, since a value is one line.
     void grava(const std::string& secao, const std::string& chave, const std::string& valor);
+    // The keys of a section and their values, in the file's order (a key
+    // given twice, once: its first value).
+    std::vector<std::pair<std::string, std::string>> chaves(const std::string& secao) const;
     // The text to write back.
     std::string texto() const;
 
@@ -49,6 +53,9 @@ private:
     std::vector<std::string> linhas_;
     std::string fimLinha_ = "\n";
 };
+
+// The keys of one section of a file: none when the file or section is missing.
+std::vector<std::pair<std::string, std::string>> LeSecaoIni(const std::string& secao, const std::string& arquivo);
 
 // One key of a file: nothing when the file, section or key is missing.
 // Throws Erro when the file exists but cannot be read.

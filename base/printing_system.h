@@ -40,6 +40,9 @@ public:
     // document that failed half-way never opens the next one.
     virtual void descartaDocumento() = 0;
     virtual std::string ultimoErro() const = 0;
+    // The backup printer that took the last document because its own
+    // printer refused it; empty when its own printer took it.
+    virtual std::string reservaUsada() const { return ""; }
 };
 
 }  // namespace varelo

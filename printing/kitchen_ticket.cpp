@@ -355,7 +355,9 @@ void CupomMesa::imprimeCupom(std::int16_t codigo) {
                                  " - itens continuam pendentes: " + lista);
         return;
     }
-    for (const auto& item : itens) marca(item.first, impressora_, false);
+    // A ticket its printer refused and its backup took is marked with the backup.
+    const std::string reserva = ctx_.impressao.reservaUsada();
+    for (const auto& item : itens) marca(item.first, reserva.empty() ? impressora_ : reserva, false);
     LogImp(ctx_, impressora_, descricao_, comandaTexto_, codigo);
 
     if (!Copia(impressora2_).empty()) {

@@ -10,6 +10,7 @@
 #include <algorithm>
 #include <iostream>
 #include <memory>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -21,6 +22,9 @@
 #include "app/startup_settings.h"
 #include "base/errors.h"
 #include "base/posix_platform.h"
+#include "base/files.h"
+#include "base/ini.h"
+#include "printing/direct_printing.h"
 #include "printing/qt/qt_printer.h"
 #include "printing/spool_printer.h"
 #include "transactions/scan.h"
@@ -126,8 +130,17 @@ int Executa(const OpcoesLinha& o, int argc, char** argv, Extensao* extensao) {
         },
         trabalho.contexto()->thread());
 
-    SistemaImpressao& impressora = extensao ? extensao->impressao(*impressao) : *impressao;
+    SistemaImpressao& sistema = extensao ? extensao->impressao(*impressao) : *impressao;
+    // The thermal printers of config.ini's [Impressoras], spoken to directly.
+    std::vector<std::string> errosDiretas;
+    std::vector<ImpressoraDireta> diretas =
+        LeImpressorasDiretas(LeSecaoIni("Impressoras", Junta(PastaDoPrograma(o), "config.ini")), errosDiretas);
+    std::optional<ImpressaoComDiretas> comDiretas;
+    if (!diretas.empty()) comDiretas.emplace(sistema, std::move(diretas));
+    SistemaImpressao& impressora = comDiretas ? static_cast<SistemaImpressao&>(*comDiretas) : sistema;
     Programa programa(PastaDoPrograma(o), pastaArmazem, {mensagens, timer1, agendador, impressora});
+    if (comDiretas)
+        comDiretas->avisa = [&programa](const std::string& linha) { programa.eventos().AdicionaEvento(linha); };
     // Whatever way this function ends, the work in hand ends first, and what
     // lives on the worker goes there, before the program it uses.
     const auto fim = [&trabalho, &chegadas, &timer1](void*) {
@@ -156,6 +169,7 @@ int Executa(const OpcoesLinha& o, int argc, char** argv, Extensao* extensao) {
         caixas.defineJanela(janela.get());
         QObject::connect(janela.get(), &JanelaVareloSync::sairPedido, [] { QCoreApplication::exit(kSaidaNormal); });
     }
+    for (const std::string& erro : errosDiretas) programa.eventos().AdicionaEvento(erro);
 
     // tmrInicio: once, half a second after loading has finished.
     auto iniciaMonitor = [monitor, &trabalho] {

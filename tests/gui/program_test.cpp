@@ -17,6 +17,7 @@
 
 #include "base/encoding.h"
 #include "tests/gui/gui.h"
+#include "tests/support/test_printer.h"
 
 namespace varelo {
 namespace {
@@ -173,6 +174,37 @@ TEST_F(Programa, AtendePedidosAssimQueChegam) {
     ASSERT_TRUE(pronto) << Saidas();
     for (int n : {2001, 2002}) AindaAtende(n);
     TodosUmaVez(2001, 2002);
+}
+
+// The kitchen and the bar print on thermal printers on the network. The
+// kitchen's is out of paper: the table's ticket goes to its backup, the
+// bar's, under the marked line, and the item is marked printed there; the
+// bill prints on the bar's printer in its code page.
+TEST_F(Programa, ImpressorasTermicasDiretasComReserva) {
+    ImpressoraDeTeste cozinha, bar;
+    cozinha.responde(ImpressoraDeTeste::kPronta, ImpressoraDeTeste::kSemPapel);
+    const std::string ini = CaminhoConfigIni(t.ctx);
+    for (const auto& [chave, valor] : {std::pair{"cozinha", cozinha.endereco()}, {"cozinha.Reserva", "bar"},
+                                       {"bar", bar.endereco()}, {"bar.CodePage", "850"}})
+        GravaIni("Impressoras", chave, valor, ini);
+    t.armazem.grava("Varelo", "Config", "ImpCupom", "bar");
+    ASSERT_TRUE(Inicia("termicas")) << Saidas();
+    AindaAtende(5007);  // table 5007 % 50 + 1 = 8
+    Pede("PRINTM8.txt", "\r\n");
+    ASSERT_TRUE(Aguarda([&] { return bar.documentos().size() == 1 && !fs::exists(pasta / "PRINTM8.txt"); }))
+        << programa->Saida();
+    const std::string ticket = bar.documentos()[0];
+    EXPECT_EQ(ticket.rfind("\x1b@\x1bt\x02", 0), 0u) << ticket;  // code page 850
+    for (const char* trecho : {"\x1b" "E\x01*** IMPRESSO NA RESERVA DE cozinha ***\n", "PEDIDO DE MESA\n",
+                               "1 x Feijoada\n", "\n\x1dV\x01"})
+        EXPECT_TRUE(Tem(ticket, trecho)) << trecho << " in:\n" << ticket;
+    EXPECT_TRUE(cozinha.documentos().empty());
+    EXPECT_EQ(t.consulta("Select impressora from ItemComanda where Comanda = 5007", "impressora"),
+              std::vector<std::string>{"bar"});
+    EXPECT_TRUE(Tem(programa->Saida(), "Impressora cozinha: sem papel\n"));
+    Pede("FECHACONTA5007.txt", "Ana\r\n");
+    ASSERT_TRUE(Aguarda([&] { return bar.documentos().size() == 2; })) << programa->Saida();
+    EXPECT_TRUE(Tem(bar.documentos()[1], "TOTAL A PAGAR")) << bar.documentos()[1];
 }
 
 TEST_F(Programa, TerminalRecusaComStatusDiferenteDeZero) {

@@ -27,6 +27,7 @@ public:
     bool terminaDocumento() override { return real_.terminaDocumento(); }
     void descartaDocumento() override { real_.descartaDocumento(); }
     std::string ultimoErro() const override { return real_.ultimoErro(); }
+    std::string reservaUsada() const override { return real_.reservaUsada(); }
 
 protected:
     SistemaImpressao& real_;

@@ -126,6 +126,7 @@ const std::map<std::string, std::function<std::string(const A&)>> kFuncoes = {
     {"ArredondaPar", [](const A& a) { return T(ArredondaPar(N(a[0]))); }},
     {"DeCp1252", [](const A& a) { return DeCp1252(a[0]); }},
     {"ParaCp1252", [](const A& a) { return ParaCp1252(a[0]); }},
+    {"ParaPaginaDeCodigo", [](const A& a) { return ParaPaginaDeCodigo(a[0], std::stoi(a[1])); }},
     {"EhUtf8Valido", [](const A& a) { return T(EhUtf8Valido(a[0])); }},
     {"Utf8OuCp1252", [](const A& a) { return Utf8OuCp1252(a[0]); }},
     {"ParaUtf16", [](const A& a) { return Hex16(ParaUtf16(a[0])); }},

@@ -1,0 +1,53 @@
+#pragma once
+#include <chrono>
+#include <functional>
+#include <map>
+#include <string>
+#include <vector>
+
+#include "printing/escpos.h"
+#include "printing/printer_state.h"
+
+namespace varelo {
+
+// The printing system with the direct printers of [Impressoras] beside it:
+// a name listed there is printed on directly in ESC/POS, every other name by
+// the system's printing (CUPS, or the spool folders). Before each document a
+// direct printer is asked its state; one off line, out of paper or that
+// cannot be reached refuses the document, which then goes at once to its
+// backup (NAME.Reserva), under the line "*** IMPRESSO NA RESERVA DE NAME ***".
+// Each change of a direct printer's state is one event-list line.
+class ImpressaoComDiretas final : public ImpressoraComEstado {
+public:
+    ImpressaoComDiretas(SistemaImpressao& sistema, std::vector<ImpressoraDireta> diretas,
+                        std::chrono::milliseconds limite = std::chrono::seconds(3),
+                        std::chrono::milliseconds esperaEstado = std::chrono::seconds(1));
+
+    // Where the state lines go (the event list, once the program is built).
+    std::function<void(const std::string&)> avisa;
+
+    std::vector<std::string> impressoras() override;
+    void selecionaImpressora(const std::string& nome) override;
+    int quantidadeFontes() override { return sistema_.quantidadeFontes(); }
+    std::string fonte(int indice) override { return sistema_.fonte(indice); }
+    std::string reservaUsada() const override { return reservaUsada_; }
+
+    // The last state seen of each direct printer that was used.
+    const std::map<std::string, EstadoDireta>& estados() const { return estados_; }
+
+private:
+    bool entrega(const std::vector<std::string>& linhas, std::string& erro) override;
+    void procuraImpressora() override { atual_ = sistema_.impressoraAtual(); }
+    bool entregaEm(const std::string& nome, const std::vector<std::string>& linhas, std::string& erro);
+    bool entregaDireta(const ImpressoraDireta& impressora, const std::vector<std::string>& linhas, std::string& erro);
+    void registra(const std::string& nome, EstadoDireta estado);
+    const ImpressoraDireta* direta(const std::string& nome) const;
+
+    SistemaImpressao& sistema_;
+    std::vector<ImpressoraDireta> diretas_;
+    std::chrono::milliseconds limite_, esperaEstado_;
+    std::map<std::string, EstadoDireta> estados_;
+    std::string reservaUsada_;
+};
+
+}  // namespace varelo

@@ -1,0 +1,73 @@
+#pragma once
+#include <chrono>
+#include <optional>
+#include <string>
+#include <utility>
+#include <vector>
+
+#include "base/descriptor.h"
+
+namespace varelo {
+
+// A thermal receipt printer spoken to directly in ESC/POS, as a key of the
+// section [Impressoras] of config.ini names it:
+//   Cozinha=tcp://192.168.0.50:9100   (raw TCP) or Bar=/dev/usb/lp0 (a path)
+//   Cozinha.Reserva=Bar  Bar.Colunas=42  Bar.CodePage=850
+struct ImpressoraDireta {
+    std::string nome;      // as configured
+    std::string endereco;  // tcp://HOST:PORT, or a device or file path
+    std::string reserva;   // the backup printer's name, or none
+    int colunas = 48;
+    int paginaDeCodigo = 860;
+};
+
+// The direct printers of the section; a value that cannot be used is left
+// out and named in `erros`, in a sentence for the event list.
+std::vector<ImpressoraDireta> LeImpressorasDiretas(const std::vector<std::pair<std::string, std::string>>& secao,
+                                                   std::vector<std::string>& erros);
+
+// The bytes of one document: ESC @ (initialise), ESC t (the code table of
+// the printer's code page), bold (ESC E) when the document's font is, double
+// width and height (GS !) from 14 points, the lines in the code page each
+// ended by LF, four blank lines of feed and a partial cut (GS V 1).
+std::string DocumentoEscPos(const std::vector<std::string>& linhas, const ImpressoraDireta& impressora, bool negrito,
+                            float tamanho);
+
+// What a printer says of itself before a document.
+enum class EstadoDireta { Pronta, SemPapel, ForaDeLinha, Inalcancavel };
+
+// The state from the real-time status answers (DLE EOT 1, the printer;
+// DLE EOT 4, the roll paper); an answer that did not come says nothing, so
+// a printer that does not answer counts as ready.
+EstadoDireta EstadoDasRespostas(std::optional<unsigned char> impressora, std::optional<unsigned char> papel);
+
+// The event-list line of a state: "Impressora NAME: pronta", "... sem
+// papel", "... fora de linha" (an unreachable printer is off line).
+std::string LinhaDeEstado(const std::string& nome, EstadoDireta estado);
+
+// One connection to a direct printer, closed when it goes; every step has
+// a time limit, so that a dead printer never holds the scan.
+class PortaDireta {
+public:
+    // Throws Erro when the printer cannot be reached within `limite`.
+    PortaDireta(const std::string& endereco, std::chrono::milliseconds limite);
+    PortaDireta(const PortaDireta&) = delete;
+    PortaDireta& operator=(const PortaDireta&) = delete;
+
+    // DLE EOT n and the one byte of its answer, if it comes within `espera`
+    // (a file or a device that is not a socket answers nothing).
+    std::optional<unsigned char> pergunta(unsigned char n, std::chrono::milliseconds espera);
+    // Throws Erro when the bytes are not all written within the limit.
+    void escreve(const std::string& bytes);
+
+private:
+    // Waits until the descriptor can be written (POLLOUT) or read (POLLIN);
+    // false after `espera`.
+    bool aguarda(short evento, std::chrono::milliseconds espera) const;
+
+    Descritor fd_;
+    bool socket_ = false;
+    std::chrono::milliseconds limite_;
+};
+
+}  // namespace varelo

@@ -1,0 +1,42 @@
+#pragma once
+#include <atomic>
+#include <mutex>
+#include <optional>
+#include <string>
+#include <thread>
+#include <vector>
+
+namespace varelo {
+
+// A thermal printer on a loopback TCP port: it records the bytes of each
+// connection and answers the real-time status requests (DLE EOT 1, the
+// printer; DLE EOT 4, the roll paper) with the bytes the test sets, or not
+// at all, as some models do.
+class ImpressoraDeTeste {
+public:
+    ImpressoraDeTeste();
+    ~ImpressoraDeTeste();
+    ImpressoraDeTeste(const ImpressoraDeTeste&) = delete;
+    ImpressoraDeTeste& operator=(const ImpressoraDeTeste&) = delete;
+
+    std::string endereco() const { return "tcp://127.0.0.1:" + std::to_string(porta_); }
+    // The answers to DLE EOT 1 and DLE EOT 4 (nothing: no answer).
+    void responde(std::optional<unsigned char> impressora, std::optional<unsigned char> papel);
+    // The bytes of each connection that ended with a document, status
+    // requests left out.
+    std::vector<std::string> documentos();
+
+    static constexpr unsigned char kPronta = 0x12, kForaDeLinha = 0x1A, kSemPapel = 0x72;
+
+private:
+    void atende();
+
+    int escuta_ = -1, porta_ = 0;
+    std::atomic<bool> fim_{false};
+    std::mutex mutex_;
+    std::optional<unsigned char> impressora_ = kPronta, papel_ = kPronta;
+    std::vector<std::string> documentos_;
+    std::thread thread_;
+};
+
+}  // namespace varelo

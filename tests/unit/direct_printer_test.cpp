@@ -1,0 +1,124 @@
+// Thermal printers spoken to directly: the bytes of a document, the state
+// asked before it, the backup, and the system's printers beside them.
+#include <gtest/gtest.h>
+
+#include <filesystem>
+
+#include "base/files.h"
+#include "printing/direct_printing.h"
+#include "printing/spool_printer.h"
+#include "tests/support/private_cups.h"
+#include "tests/support/program_run.h"
+#include "tests/support/scratch_dir.h"
+#include "tests/support/test_printer.h"
+
+namespace varelo {
+namespace {
+
+namespace fs = std::filesystem;
+using namespace std::chrono_literals;
+using Linhas = std::vector<std::string>;
+
+class Diretas : public ::testing::Test {
+protected:
+    // The router over spool folders, with the direct printers of `secao`.
+    ImpressaoComDiretas& Roteador(const std::vector<std::pair<std::string, std::string>>& secao) {
+        ArquivosDisco().criaPasta(pasta.arquivo("default"));
+        Linhas erros;
+        impressao.emplace(spool, LeImpressorasDiretas(secao, erros), 2s, 100ms);
+        EXPECT_EQ(erros, Linhas{});
+        impressao->avisa = [this](const std::string& linha) { eventos.push_back(linha); };
+        return *impressao;
+    }
+    bool Imprime(const std::string& impressora, const Linhas& linhas) {
+        impressao->selecionaImpressora(impressora);
+        for (const std::string& l : linhas) impressao->imprime(l);
+        return impressao->terminaDocumento();
+    }
+    // The documents the printer received, once `n` have.
+    Linhas Recebidos(ImpressoraDeTeste& impressora, std::size_t n) {
+        Aguarda([&] { return impressora.documentos().size() >= n; }, 5s);
+        return impressora.documentos();
+    }
+
+    PastaTemporaria pasta;
+    ImpressoraSpool spool{pasta.caminho()};
+    std::optional<ImpressaoComDiretas> impressao;
+    ImpressoraDeTeste cozinha, bar;
+    Linhas eventos;
+};
+
+TEST_F(Diretas, CupomEmPagina860ComNegritoLetraDuplaECorte) {
+    Roteador({{"Cozinha", cozinha.endereco()}, {"Bar", bar.endereco()}, {"Bar.CodePage", "850"}});
+    impressao->defineNegrito(true);
+    impressao->defineTamanhoFonte(14);
+    ASSERT_TRUE(Imprime("Cozinha", {"PEDIDO DE MESA", "1 x Limão", "Açúcar\x1b@"})) << impressao->ultimoErro();
+    EXPECT_EQ(Recebidos(cozinha, 1), Linhas{"\x1b@\x1bt\x03\x1b" "E\x01\x1d!\x11PEDIDO DE MESA\n"
+                                             "1 x Lim\x84o\nA\x87\xa3" "car?@\n\n\n\n\n\x1dV\x01"});
+    impressao->defineNegrito(false);
+    impressao->defineTamanhoFonte(10);
+    ASSERT_TRUE(Imprime("Bar", {"Limão"})) << impressao->ultimoErro();
+    EXPECT_EQ(Recebidos(bar, 1), Linhas{std::string("\x1b@\x1bt\x02Lim\xc6o\n\n\n\n\n\x1dV\x01")});
+    EXPECT_EQ(eventos, Linhas{});  // ready from the start: nothing to say
+}
+
+// Out of paper, the ticket goes at once to the backup under the marked
+// line; without a backup it waits, and prints once, when the printer is back.
+TEST_F(Diretas, SemPapelVaiParaAReservaEForaDeLinhaEsperaAVolta) {
+    Roteador({{"Cozinha", cozinha.endereco()}, {"Cozinha.Reserva", "Bar"}, {"Bar", bar.endereco()}});
+    cozinha.responde(ImpressoraDeTeste::kPronta, ImpressoraDeTeste::kSemPapel);
+    ASSERT_TRUE(Imprime("Cozinha", {"1 x Pudim"})) << impressao->ultimoErro();
+    EXPECT_EQ(impressao->reservaUsada(), "Bar");
+    EXPECT_EQ(Recebidos(bar, 1), Linhas{std::string("\x1b@\x1bt\x03*** IMPRESSO NA RESERVA DE Cozinha ***\n1 x Pudim\n"
+                                                     "\n\n\n\n\x1dV\x01")});
+    bar.responde(ImpressoraDeTeste::kForaDeLinha, ImpressoraDeTeste::kPronta);
+    EXPECT_FALSE(Imprime("Cozinha", {"2 x Pudim"}));
+    EXPECT_EQ(impressao->ultimoErro(), "Impressora Cozinha: sem papel; reserva Bar: Impressora Bar: fora de linha");
+    cozinha.responde(ImpressoraDeTeste::kPronta, ImpressoraDeTeste::kPronta);
+    ASSERT_TRUE(Imprime("Cozinha", {"2 x Pudim"})) << impressao->ultimoErro();
+    EXPECT_EQ(impressao->reservaUsada(), "");
+    EXPECT_EQ(Recebidos(cozinha, 1).size(), 1u);
+    EXPECT_EQ(bar.documentos().size(), 1u);
+    EXPECT_EQ(eventos, (Linhas{"Impressora Cozinha: sem papel", "Impressora Bar: fora de linha",
+                               "Impressora Cozinha: pronta"}));
+}
+
+// A printer that does not answer the status request is sent the document
+// anyway; one that cannot be reached refuses it and is off line; the
+// system's printers print beside the direct ones.
+TEST_F(Diretas, SemRespostaImprimeInalcancavelRecusaESistemaContinua) {
+    const std::string arquivo = pasta.escreve("usb-lp0", "");
+    Roteador({{"Cozinha", cozinha.endereco()}, {"Morta", "tcp://127.0.0.1:" + std::to_string(PortaLivre())},
+              {"Usb", arquivo}, {"Sumida", pasta.arquivo("lp9")}});
+    cozinha.responde(std::nullopt, std::nullopt);
+    EXPECT_TRUE(Imprime("Cozinha", {"x"})) << impressao->ultimoErro();
+    EXPECT_EQ(Recebidos(cozinha, 1).size(), 1u);
+    EXPECT_FALSE(Imprime("Morta", {"x"}));
+    EXPECT_NE(impressao->ultimoErro().find("Impressora inacessível"), std::string::npos) << impressao->ultimoErro();
+    EXPECT_TRUE(Imprime("Usb", {"a"}) && Imprime("Usb", {"b"})) << impressao->ultimoErro();
+    EXPECT_EQ(Le(arquivo), std::string("\x1b@\x1bt\x03" "a\n\n\n\n\n\x1dV\x01\x1b@\x1bt\x03" "b\n\n\n\n\n\x1dV\x01"));
+    EXPECT_FALSE(Imprime("Sumida", {"x"}));
+    EXPECT_FALSE(fs::exists(pasta.arquivo("lp9")));  // a device path is never created
+    EXPECT_TRUE(Imprime("default", {"Conta"})) << impressao->ultimoErro();
+    EXPECT_EQ(Le(pasta.arquivo("default/000001.txt")), "Conta\n");
+    EXPECT_EQ(impressao->impressoras(), (Linhas{"default", "Cozinha", "Morta", "Usb", "Sumida"}));
+    EXPECT_EQ(eventos, (Linhas{"Impressora Morta: fora de linha", "Impressora Sumida: fora de linha"}));
+}
+
+TEST_F(Diretas, OpcoesInvalidasSaoNomeadas) {
+    Linhas erros;
+    const auto lidas = LeImpressorasDiretas({{"Cozinha", "tcp://h:9100"}, {"Cozinha.Colunas", "42"},
+                                             {"Bar", "lpt1"}, {"Cozinha.CodePage", "437"}, {"Caixa.Reserva", "X"},
+                                             {"Copa", "tcp://h:99999"}, {"Cozinha.Cor", "azul"}},
+                                            erros);
+    ASSERT_EQ(lidas.size(), 1u);
+    EXPECT_EQ(std::tuple(lidas[0].nome, lidas[0].colunas, lidas[0].paginaDeCodigo), std::tuple("Cozinha", 42, 860));
+    EXPECT_EQ(erros, (Linhas{"Endereço inválido da impressora Bar: lpt1",
+                             "Endereço inválido da impressora Copa: tcp://h:99999",
+                             "Opção de impressora inválida: Cozinha.CodePage=437",
+                             "Opção de impressora que não está em [Impressoras]: Caixa.Reserva",
+                             "Opção de impressora inválida: Cozinha.Cor=azul"}));
+}
+
+}  // namespace
+}  // namespace varelo
