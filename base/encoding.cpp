@@ -121,7 +121,8 @@ std::string ParaPaginaDeCodigo(const std::string& utf8, int pagina) {
         char* de = caractere.data();
         char* para = convertido;
         std::size_t restam = caractere.size(), livres = sizeof convertido;
-        const bool feito = n > 0 && ::iconv(conversor.get(), &de, &restam, &para, &livres) != static_cast<std::size_t>(-1);
+        const bool feito =
+            n > 0 && ::iconv(conversor.get(), &de, &restam, &para, &livres) != static_cast<std::size_t>(-1);
         saida += feito ? std::string(convertido, para) : "?";
         i += n ? n : 1;
     }
