@@ -6,11 +6,12 @@
 
 namespace varelo {
 
-ImpressaoComDiretas::ImpressaoComDiretas(SistemaImpressao& sistema, std::vector<ImpressoraDireta> diretas,
+ImpressaoComDiretas::ImpressaoComDiretas(SistemaImpressao& sistema, ImpressorasConfiguradas impressoras,
                                          std::chrono::milliseconds limite, std::chrono::milliseconds esperaEstado)
     : ImpressoraComEstado(sistema.nomeFonte()),
       sistema_(sistema),
-      diretas_(std::move(diretas)),
+      diretas_(std::move(impressoras.diretas)),
+      reservas_(std::move(impressoras.reservas)),
       limite_(limite),
       esperaEstado_(esperaEstado) {
     atual_ = sistema_.impressoraAtual();
@@ -36,16 +37,16 @@ void ImpressaoComDiretas::selecionaImpressora(const std::string& nome) {
 bool ImpressaoComDiretas::entrega(const std::vector<std::string>& linhas, std::string& erro) {
     reservaUsada_.clear();
     if (entregaEm(atual_, linhas, erro)) return true;
-    const ImpressoraDireta* propria = direta(atual_);
-    if (!propria || propria->reserva.empty()) return false;
+    const auto reserva = reservas_.find(atual_);
+    if (reserva == reservas_.end()) return false;
     std::vector<std::string> naReserva{"*** IMPRESSO NA RESERVA DE " + atual_ + " ***"};
     naReserva.insert(naReserva.end(), linhas.begin(), linhas.end());
     std::string erroReserva;
-    if (!entregaEm(propria->reserva, naReserva, erroReserva)) {
-        erro += "; reserva " + propria->reserva + ": " + erroReserva;
+    if (!entregaEm(reserva->second, naReserva, erroReserva)) {
+        erro += "; reserva " + reserva->second + ": " + erroReserva;
         return false;
     }
-    reservaUsada_ = propria->reserva;
+    reservaUsada_ = reserva->second;
     return true;
 }
 

@@ -14,12 +14,13 @@ namespace varelo {
 // a name listed there is printed on directly in ESC/POS, every other name by
 // the system's printing (CUPS, or the spool folders). Before each document a
 // direct printer is asked its state; one off line, out of paper or that
-// cannot be reached refuses the document, which then goes at once to its
+// cannot be reached refuses the document. A document its printer refused
+// (direct, or a queue of the printing system) goes at once to the printer's
 // backup (NAME.Reserva), under the line "*** IMPRESSO NA RESERVA DE NAME ***".
 // Each change of a direct printer's state is one event-list line.
 class ImpressaoComDiretas final : public ImpressoraComEstado {
 public:
-    ImpressaoComDiretas(SistemaImpressao& sistema, std::vector<ImpressoraDireta> diretas,
+    ImpressaoComDiretas(SistemaImpressao& sistema, ImpressorasConfiguradas impressoras,
                         std::chrono::milliseconds limite = std::chrono::seconds(3),
                         std::chrono::milliseconds esperaEstado = std::chrono::seconds(1));
 
@@ -45,6 +46,7 @@ private:
 
     SistemaImpressao& sistema_;
     std::vector<ImpressoraDireta> diretas_;
+    std::map<std::string, std::string> reservas_;
     std::chrono::milliseconds limite_, esperaEstado_;
     std::map<std::string, EstadoDireta> estados_;
     std::string reservaUsada_;

@@ -50,28 +50,28 @@ bool EhResposta(std::optional<unsigned char> b) { return b && (*b & 0x93) == 0x1
 
 }  // namespace
 
-std::vector<ImpressoraDireta> LeImpressorasDiretas(const std::vector<std::pair<std::string, std::string>>& secao,
-                                                   std::vector<std::string>& erros) {
-    std::vector<ImpressoraDireta> impressoras;
+ImpressorasConfiguradas LeImpressoras(const std::vector<std::pair<std::string, std::string>>& secao,
+                                      std::vector<std::string>& erros) {
+    ImpressorasConfiguradas lidas;
     for (const auto& [chave, valor] : secao) {
         if (chave.find('.') != std::string::npos) continue;
         if (!HostEPorta(valor) && valor.rfind('/', 0) != 0) {
             erros.push_back("Endereço inválido da impressora " + chave + ": " + valor);
             continue;
         }
-        impressoras.push_back({chave, valor, "", 48, 860});
+        lidas.diretas.push_back({chave, valor, 48, 860});
     }
     for (const auto& [chave, valor] : secao) {
         const auto ponto = chave.find('.');
         if (ponto == std::string::npos) continue;
         const std::string nome = chave.substr(0, ponto), opcao = Maiusculas(chave.substr(ponto + 1));
         ImpressoraDireta* i = nullptr;
-        for (ImpressoraDireta& candidata : impressoras)
+        for (ImpressoraDireta& candidata : lidas.diretas)
             if (candidata.nome == nome) i = &candidata;
-        if (!i) {
+        if (opcao == "RESERVA" && !valor.empty() && valor != nome) {
+            lidas.reservas[nome] = valor;  // a printer of the printing system may have one too
+        } else if (!i && (opcao == "COLUNAS" || opcao == "CODEPAGE")) {
             erros.push_back("Opção de impressora que não está em [Impressoras]: " + chave);
-        } else if (opcao == "RESERVA" && !valor.empty() && valor != nome) {
-            i->reserva = valor;
         } else if (opcao == "COLUNAS" && Inteiro(valor, 16, 200)) {
             i->colunas = *Inteiro(valor, 16, 200);
         } else if (opcao == "CODEPAGE" && Inteiro(valor, 0, 9999) && kTabelas.count(*Inteiro(valor, 0, 9999))) {
@@ -80,7 +80,7 @@ std::vector<ImpressoraDireta> LeImpressorasDiretas(const std::vector<std::pair<s
             erros.push_back("Opção de impressora inválida: " + chave + "=" + valor);
         }
     }
-    return impressoras;
+    return lidas;
 }
 
 std::string DocumentoEscPos(const std::vector<std::string>& linhas, const ImpressoraDireta& impressora, bool negrito,

@@ -1,5 +1,6 @@
 #pragma once
 #include <chrono>
+#include <map>
 #include <optional>
 #include <string>
 #include <utility>
@@ -16,15 +17,22 @@ namespace varelo {
 struct ImpressoraDireta {
     std::string nome;      // as configured
     std::string endereco;  // tcp://HOST:PORT, or a device or file path
-    std::string reserva;   // the backup printer's name, or none
     int colunas = 48;
     int paginaDeCodigo = 860;
 };
 
-// The direct printers of the section; a value that cannot be used is left
-// out and named in `erros`, in a sentence for the event list.
-std::vector<ImpressoraDireta> LeImpressorasDiretas(const std::vector<std::pair<std::string, std::string>>& secao,
-                                                   std::vector<std::string>& erros);
+// What [Impressoras] says: the direct printers, and the backup of any
+// printer (direct, or of the printing system) by name.
+struct ImpressorasConfiguradas {
+    std::vector<ImpressoraDireta> diretas;
+    std::map<std::string, std::string> reservas;
+    bool vazia() const { return diretas.empty() && reservas.empty(); }
+};
+
+// The section's printers; a value that cannot be used is left out and named
+// in `erros`, in a sentence for the event list.
+ImpressorasConfiguradas LeImpressoras(const std::vector<std::pair<std::string, std::string>>& secao,
+                                      std::vector<std::string>& erros);
 
 // The bytes of one document: ESC @ (initialise), ESC t (the code table of
 // the printer's code page), bold (ESC E) when the document's font is, double

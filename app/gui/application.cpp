@@ -133,10 +133,10 @@ int Executa(const OpcoesLinha& o, int argc, char** argv, Extensao* extensao) {
     SistemaImpressao& sistema = extensao ? extensao->impressao(*impressao) : *impressao;
     // The thermal printers of config.ini's [Impressoras], spoken to directly.
     std::vector<std::string> errosDiretas;
-    std::vector<ImpressoraDireta> diretas =
-        LeImpressorasDiretas(LeSecaoIni("Impressoras", Junta(PastaDoPrograma(o), "config.ini")), errosDiretas);
+    ImpressorasConfiguradas configuradas =
+        LeImpressoras(LeSecaoIni("Impressoras", Junta(PastaDoPrograma(o), "config.ini")), errosDiretas);
     std::optional<ImpressaoComDiretas> comDiretas;
-    if (!diretas.empty()) comDiretas.emplace(sistema, std::move(diretas));
+    if (!configuradas.vazia()) comDiretas.emplace(sistema, std::move(configuradas));
     SistemaImpressao& impressora = comDiretas ? static_cast<SistemaImpressao&>(*comDiretas) : sistema;
     Programa programa(PastaDoPrograma(o), pastaArmazem, {mensagens, timer1, agendador, impressora});
     if (comDiretas)

@@ -25,7 +25,7 @@ protected:
     ImpressaoComDiretas& Roteador(const std::vector<std::pair<std::string, std::string>>& secao) {
         ArquivosDisco().criaPasta(pasta.arquivo("default"));
         Linhas erros;
-        impressao.emplace(spool, LeImpressorasDiretas(secao, erros), 2s, 100ms);
+        impressao.emplace(spool, LeImpressoras(secao, erros), 2s, 100ms);
         EXPECT_EQ(erros, Linhas{});
         impressao->avisa = [this](const std::string& linha) { eventos.push_back(linha); };
         return *impressao;
@@ -105,18 +105,33 @@ TEST_F(Diretas, SemRespostaImprimeInalcancavelRecusaESistemaContinua) {
     EXPECT_EQ(eventos, (Linhas{"Impressora Morta: fora de linha", "Impressora Sumida: fora de linha"}));
 }
 
+// A queue of the printing system that refuses the document sends it to its
+// backup too.
+TEST_F(Diretas, FilaDoSistemaQueRecusaUsaAReserva) {
+    Roteador({{"default.Reserva", "Cozinha"}, {"Cozinha", cozinha.endereco()}});
+    impressao->selecionaImpressora("default");
+    fs::remove_all(pasta.arquivo("default"));  // the queue's document cannot be written
+    impressao->imprime("Conta 7");
+    ASSERT_TRUE(impressao->terminaDocumento()) << impressao->ultimoErro();
+    EXPECT_EQ(impressao->reservaUsada(), "Cozinha");
+    EXPECT_EQ(Recebidos(cozinha, 1), Linhas{std::string("\x1b@\x1bt\x03*** IMPRESSO NA RESERVA DE default ***\n"
+                                                         "Conta 7\n\n\n\n\n\x1dV\x01")});
+}
+
 TEST_F(Diretas, OpcoesInvalidasSaoNomeadas) {
     Linhas erros;
-    const auto lidas = LeImpressorasDiretas({{"Cozinha", "tcp://h:9100"}, {"Cozinha.Colunas", "42"},
-                                             {"Bar", "lpt1"}, {"Cozinha.CodePage", "437"}, {"Caixa.Reserva", "X"},
-                                             {"Copa", "tcp://h:99999"}, {"Cozinha.Cor", "azul"}},
-                                            erros);
-    ASSERT_EQ(lidas.size(), 1u);
-    EXPECT_EQ(std::tuple(lidas[0].nome, lidas[0].colunas, lidas[0].paginaDeCodigo), std::tuple("Cozinha", 42, 860));
+    const auto lidas = LeImpressoras({{"Cozinha", "tcp://h:9100"}, {"Cozinha.Colunas", "42"}, {"Bar", "lpt1"},
+                                      {"Cozinha.CodePage", "437"}, {"Caixa.Reserva", "X"}, {"Copa.Colunas", "40"},
+                                      {"Copa", "tcp://h:99999"}, {"Cozinha.Cor", "azul"}},
+                                     erros);
+    ASSERT_EQ(lidas.diretas.size(), 1u);
+    const ImpressoraDireta& cozinha = lidas.diretas[0];
+    EXPECT_EQ(std::tuple(cozinha.nome, cozinha.colunas, cozinha.paginaDeCodigo), std::tuple("Cozinha", 42, 860));
+    EXPECT_EQ(lidas.reservas, (std::map<std::string, std::string>{{"Caixa", "X"}}));
     EXPECT_EQ(erros, (Linhas{"Endereço inválido da impressora Bar: lpt1",
                              "Endereço inválido da impressora Copa: tcp://h:99999",
                              "Opção de impressora inválida: Cozinha.CodePage=437",
-                             "Opção de impressora que não está em [Impressoras]: Caixa.Reserva",
+                             "Opção de impressora que não está em [Impressoras]: Copa.Colunas",
                              "Opção de impressora inválida: Cozinha.Cor=azul"}));
 }
 
