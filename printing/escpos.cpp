@@ -100,6 +100,13 @@ EstadoDireta EstadoDasRespostas(std::optional<unsigned char> impressora, std::op
     return EstadoDireta::Pronta;
 }
 
+EstadoDireta EstadoDaFila(const std::string& estado, const std::string& aceita, const std::string& motivos) {
+    if (motivos.find("media-empty") != std::string::npos) return EstadoDireta::SemPapel;
+    if (estado == "5" || aceita == "false" || motivos.find("offline") != std::string::npos)
+        return EstadoDireta::ForaDeLinha;
+    return EstadoDireta::Pronta;
+}
+
 std::string LinhaDeEstado(const std::string& nome, EstadoDireta estado) {
     const char* texto = estado == EstadoDireta::Pronta ? "pronta" : estado == EstadoDireta::SemPapel ? "sem papel"
                                                                                                     : "fora de linha";

@@ -49,6 +49,12 @@ enum class EstadoDireta { Pronta, SemPapel, ForaDeLinha, Inalcancavel };
 // a printer that does not answer counts as ready.
 EstadoDireta EstadoDasRespostas(std::optional<unsigned char> impressora, std::optional<unsigned char> papel);
 
+// The state of a queue of the printing system from what its scheduler says
+// (CUPS: printer-state, printer-is-accepting-jobs, printer-state-reasons):
+// out of paper on "media-empty"; off line when stopped (5), not taking jobs
+// or "offline"; else ready.
+EstadoDireta EstadoDaFila(const std::string& estado, const std::string& aceita, const std::string& motivos);
+
 // The event-list line of a state: "Impressora NAME: pronta", "... sem
 // papel", "... fora de linha" (an unreachable printer is off line).
 std::string LinhaDeEstado(const std::string& nome, EstadoDireta estado);

@@ -18,6 +18,7 @@
 #include <algorithm>
 
 #include "base/errors.h"
+#include "printing/escpos.h"
 
 namespace varelo {
 namespace {
@@ -90,6 +91,21 @@ bool Pinta(QPrinter& impressora, const Fonte& fonte, const std::vector<std::stri
 // or a scheduler that does not answer is a failure, with its reason.
 bool ImprimeNaFila(const std::string& fila, const Fonte& fonte,
                    const std::vector<std::string>& linhas, std::string& erro) {
+    // A queue out of paper would hold the job until someone noticed: the
+    // scheduler's state refuses it before anything is painted.
+    if (cups_dest_t* destino = cupsGetNamedDest(CUPS_HTTP_DEFAULT, fila.c_str(), nullptr)) {
+        const auto opcao = [destino](const char* nome) {
+            const char* valor = cupsGetOption(nome, destino->num_options, destino->options);
+            return std::string(valor ? valor : "");
+        };
+        const EstadoDireta estado = EstadoDaFila(opcao("printer-state"), opcao("printer-is-accepting-jobs"),
+                                                 opcao("printer-state-reasons"));
+        cupsFreeDests(1, destino);
+        if (estado != EstadoDireta::Pronta) {
+            erro = LinhaDeEstado(fila, estado);
+            return false;
+        }
+    }
     QPrinter nativa(QPrinter::HighResolution);
     nativa.setPrinterName(Q(fila));
     // QPrinter falls back to writing a PDF file, or keeps another printer,

@@ -27,6 +27,7 @@
 #include "core/account_totals.h"
 #include "db/banco.h"
 #include "db/sql.h"
+#include "printing/escpos.h"
 #include "printing/labels.h"
 #include "printing/layout.h"
 #include "tests/support/case_file.h"
@@ -126,6 +127,7 @@ const std::map<std::string, std::function<std::string(const A&)>> kFuncoes = {
     {"ArredondaPar", [](const A& a) { return T(ArredondaPar(N(a[0]))); }},
     {"DeCp1252", [](const A& a) { return DeCp1252(a[0]); }},
     {"ParaCp1252", [](const A& a) { return ParaCp1252(a[0]); }},
+    {"EstadoDaFila", [](const A& a) { return LinhaDeEstado("F", EstadoDaFila(a[0], a[1], a[2])); }},
     {"ParaPaginaDeCodigo", [](const A& a) { return ParaPaginaDeCodigo(a[0], std::stoi(a[1])); }},
     {"EhUtf8Valido", [](const A& a) { return T(EhUtf8Valido(a[0])); }},
     {"Utf8OuCp1252", [](const A& a) { return Utf8OuCp1252(a[0]); }},
