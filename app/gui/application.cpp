@@ -4,10 +4,8 @@
 #include <QDir>
 #include <QFileInfo>
 #include <QFontDatabase>
-#include <QSocketNotifier>
 #include <QTimer>
 
-#include <algorithm>
 #include <iostream>
 #include <memory>
 #include <optional>
@@ -15,19 +13,18 @@
 #include <vector>
 
 #include "app/command_line.h"
+#include "app/gui/arrival_scan.h"
 #include "app/gui/main_window.h"
 #include "app/gui/qt_platform.h"
 #include "app/gui/worker.h"
 #include "app/program.h"
 #include "app/startup_settings.h"
 #include "base/errors.h"
-#include "base/posix_platform.h"
 #include "base/files.h"
 #include "base/ini.h"
 #include "printing/direct_printing.h"
 #include "printing/qt/qt_printer.h"
 #include "printing/spool_printer.h"
-#include "transactions/scan.h"
 
 namespace varelo {
 namespace {
@@ -41,45 +38,6 @@ int IntervaloMonitorMs() {
     const int ms = qEnvironmentVariableIntValue("VARELO_INTERVALO_MONITOR_MS");
     return ms > 0 ? ms : kIntervaloMonitorMs;
 }
-
-// Scans as soon as a request arrives in the monitored folder: each burst of
-// events becomes one scan, posted to the event loop. The tick stays, for
-// folders that send no events and for the database checks; at each tick the
-// watch follows the folder if the operator chose another one.
-class ScanNaChegada {
-public:
-    ScanNaChegada(const std::string& pasta, Monitor& monitor) : monitor_(monitor) { acompanha(pasta); }
-
-    void acompanha(const std::string& pasta) {
-        if (observador_ && pasta == pasta_) return;
-        aviso_.reset();
-        pasta_ = pasta;
-        observador_ = std::make_unique<ObservadorPasta>(pasta);
-        if (observador_->descritor() < 0) return;
-        aviso_ = std::make_unique<QSocketNotifier>(observador_->descritor(), QSocketNotifier::Read);
-        QObject::connect(aviso_.get(), &QSocketNotifier::activated, [this] { chegou(); });
-    }
-
-private:
-    void chegou() {
-        const std::vector<std::string> nomes = observador_->novos();
-        const bool pedido = std::any_of(nomes.begin(), nomes.end(), [](const std::string& nome) {
-            return nome.empty() || !TipoDoPedido(nome).empty();
-        });
-        if (!pedido || pendente_) return;
-        pendente_ = true;
-        QTimer::singleShot(0, aviso_.get(), [this] {
-            pendente_ = false;
-            monitor_.ArquivoChegou();
-        });
-    }
-
-    Monitor& monitor_;
-    std::string pasta_;
-    std::unique_ptr<ObservadorPasta> observador_;
-    std::unique_ptr<QSocketNotifier> aviso_;
-    bool pendente_ = false;
-};
 
 std::vector<std::string> FamiliasDaMaquina() {
     std::vector<std::string> nomes;
