@@ -179,7 +179,8 @@ TEST_F(Programa, AtendePedidosAssimQueChegam) {
 // The kitchen and the bar print on thermal printers on the network. The
 // kitchen's is out of paper: the table's ticket goes to its backup, the
 // bar's, under the marked line, and the item is marked printed there; the
-// bill prints on the bar's printer in its code page.
+// bill prints on the bar's printer in its code page; with paper again, a
+// delivery ticket prints on the kitchen's.
 TEST_F(Programa, ImpressorasTermicasDiretasComReserva) {
     ImpressoraDeTeste cozinha, bar;
     cozinha.responde(ImpressoraDeTeste::kPronta, ImpressoraDeTeste::kSemPapel);
@@ -205,6 +206,16 @@ TEST_F(Programa, ImpressorasTermicasDiretasComReserva) {
     Pede("FECHACONTA5007.txt", "Ana\r\n");
     ASSERT_TRUE(Aguarda([&] { return bar.documentos().size() == 2; })) << programa->Saida();
     EXPECT_TRUE(Tem(bar.documentos()[1], "TOTAL A PAGAR")) << bar.documentos()[1];
+
+    // Paper again: a delivery order prints on the kitchen's own printer.
+    cozinha.responde(ImpressoraDeTeste::kPronta, ImpressoraDeTeste::kPronta);
+    t.executa("Insert into Delivery (idpedido, idcliente, endereco, Comando) values (77, 1, 'Rua A', 0)");
+    t.executa("Insert into iDelivery (idpedido, idproduto, Qtde, Obs, lancado, valor) "
+              "values (77, 1, 1, '', 'Ana', 59.9)");
+    Pede("PRINTD77.txt", "\r\n");
+    ASSERT_TRUE(Aguarda([&] { return cozinha.documentos().size() == 1; })) << programa->Saida();
+    EXPECT_TRUE(Tem(cozinha.documentos()[0], "DELIVERY (")) << cozinha.documentos()[0];
+    EXPECT_TRUE(Tem(programa->Saida(), "Impressora cozinha: pronta\n"));
 }
 
 TEST_F(Programa, TerminalRecusaComStatusDiferenteDeZero) {
