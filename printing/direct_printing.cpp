@@ -90,13 +90,7 @@ bool ImpressaoComDiretas::entregaDireta(const ImpressoraDireta& impressora, cons
 }
 
 void ImpressaoComDiretas::registra(const std::string& nome, EstadoDireta estado) {
-    const auto antes = estados_.find(nome);
-    const bool mudou = antes == estados_.end() ? estado != EstadoDireta::Pronta : antes->second != estado;
-    // Unreachable and off line read the same to the kitchen.
-    const bool mesmaLinha =
-        antes != estados_.end() && LinhaDeEstado(nome, antes->second) == LinhaDeEstado(nome, estado);
-    estados_[nome] = estado;
-    if (mudou && !mesmaLinha && avisa) avisa(LinhaDeEstado(nome, estado));
+    if (const auto linha = estados_.registra(nome, estado); linha && avisa) avisa(*linha);
 }
 
 }  // namespace varelo

@@ -34,7 +34,7 @@ public:
     std::string reservaUsada() const override { return reservaUsada_; }
 
     // The last state seen of each direct printer that was used.
-    const std::map<std::string, EstadoDireta>& estados() const { return estados_; }
+    const std::map<std::string, EstadoDireta>& estados() const { return estados_.estados(); }
 
 private:
     bool entrega(const std::vector<std::string>& linhas, std::string& erro) override;
@@ -48,7 +48,7 @@ private:
     std::vector<ImpressoraDireta> diretas_;
     std::map<std::string, std::string> reservas_;
     std::chrono::milliseconds limite_, esperaEstado_;
-    std::map<std::string, EstadoDireta> estados_;
+    EstadosVistos estados_;
     std::string reservaUsada_;
 };
 

@@ -113,6 +113,15 @@ std::string LinhaDeEstado(const std::string& nome, EstadoDireta estado) {
     return "Impressora " + nome + ": " + texto;
 }
 
+std::optional<std::string> EstadosVistos::registra(const std::string& nome, EstadoDireta estado) {
+    const auto antes = estados_.find(nome);
+    const std::string linha = LinhaDeEstado(nome, estado);
+    const bool muda =
+        antes == estados_.end() ? estado != EstadoDireta::Pronta : LinhaDeEstado(nome, antes->second) != linha;
+    estados_[nome] = estado;
+    return muda ? std::optional(linha) : std::nullopt;
+}
+
 PortaDireta::PortaDireta(const std::string& endereco, std::chrono::milliseconds limite) : limite_(limite) {
     const auto tcp = HostEPorta(endereco);
     if (!tcp) {

@@ -59,6 +59,18 @@ EstadoDireta EstadoDaFila(const std::string& estado, const std::string& aceita, 
 // papel", "... fora de linha" (an unreachable printer is off line).
 std::string LinhaDeEstado(const std::string& nome, EstadoDireta estado);
 
+// The last state seen of each printer, and the event-list line a new state
+// is worth: one per change that the kitchen reads as one (unreachable and
+// off line read the same), none for a printer first seen ready.
+class EstadosVistos {
+public:
+    std::optional<std::string> registra(const std::string& nome, EstadoDireta estado);
+    const std::map<std::string, EstadoDireta>& estados() const { return estados_; }
+
+private:
+    std::map<std::string, EstadoDireta> estados_;
+};
+
 // One connection to a direct printer, closed when it goes; every step has
 // a time limit, so that a dead printer never holds the scan.
 class PortaDireta {

@@ -97,8 +97,10 @@ int Executa(const OpcoesLinha& o, int argc, char** argv, Extensao* extensao) {
     if (!configuradas.vazia()) comDiretas.emplace(sistema, std::move(configuradas));
     SistemaImpressao& impressora = comDiretas ? static_cast<SistemaImpressao&>(*comDiretas) : sistema;
     Programa programa(PastaDoPrograma(o), pastaArmazem, {mensagens, timer1, agendador, impressora});
-    if (comDiretas)
-        comDiretas->avisa = [&programa](const std::string& linha) { programa.eventos().AdicionaEvento(linha); };
+    // The printers' state lines go to the event list.
+    const auto avisa = [&programa](const std::string& linha) { programa.eventos().AdicionaEvento(linha); };
+    if (comDiretas) comDiretas->avisa = avisa;
+    if (auto* cups = dynamic_cast<ImpressoraQt*>(impressao.get())) cups->avisa = avisa;
     // Whatever way this function ends, the work in hand ends first, and what
     // lives on the worker goes there, before the program it uses.
     const auto fim = [&trabalho, &chegadas, &timer1](void*) {

@@ -89,23 +89,22 @@ bool Pinta(QPrinter& impressora, const Fonte& fonte, const std::vector<std::stri
 // it to the queue through libcups, as Qt's own CUPS engine would, but
 // keeping the scheduler's answer: a queue that refuses jobs, a queue gone
 // or a scheduler that does not answer is a failure, with its reason.
+// The queue's state as its scheduler tells it; ready when it does not.
+EstadoDireta EstadoDaFilaCups(const std::string& fila) {
+    cups_dest_t* destino = cupsGetNamedDest(CUPS_HTTP_DEFAULT, fila.c_str(), nullptr);
+    if (!destino) return EstadoDireta::Pronta;  // printing says what is wrong
+    const auto opcao = [destino](const char* nome) {
+        const char* valor = cupsGetOption(nome, destino->num_options, destino->options);
+        return std::string(valor ? valor : "");
+    };
+    const EstadoDireta estado =
+        EstadoDaFila(opcao("printer-state"), opcao("printer-is-accepting-jobs"), opcao("printer-state-reasons"));
+    cupsFreeDests(1, destino);
+    return estado;
+}
+
 bool ImprimeNaFila(const std::string& fila, const Fonte& fonte,
                    const std::vector<std::string>& linhas, std::string& erro) {
-    // A queue out of paper would hold the job until someone noticed: the
-    // scheduler's state refuses it before anything is painted.
-    if (cups_dest_t* destino = cupsGetNamedDest(CUPS_HTTP_DEFAULT, fila.c_str(), nullptr)) {
-        const auto opcao = [destino](const char* nome) {
-            const char* valor = cupsGetOption(nome, destino->num_options, destino->options);
-            return std::string(valor ? valor : "");
-        };
-        const EstadoDireta estado = EstadoDaFila(opcao("printer-state"), opcao("printer-is-accepting-jobs"),
-                                                 opcao("printer-state-reasons"));
-        cupsFreeDests(1, destino);
-        if (estado != EstadoDireta::Pronta) {
-            erro = LinhaDeEstado(fila, estado);
-            return false;
-        }
-    }
     QPrinter nativa(QPrinter::HighResolution);
     nativa.setPrinterName(Q(fila));
     // QPrinter falls back to writing a PDF file, or keeps another printer,
@@ -190,6 +189,14 @@ bool ImpressoraQt::entrega(const std::vector<std::string>& linhas, std::string& 
     }
     if (!QPrinterInfo::availablePrinterNames().contains(Q(atual_))) {
         erro = "A impressora " + atual_ + " não existe mais";
+        return false;
+    }
+    // A queue out of paper would hold the job until someone noticed: the
+    // scheduler's state refuses it before anything is painted.
+    const EstadoDireta estado = EstadoDaFilaCups(atual_);
+    if (const auto linha = estados_.registra(atual_, estado); linha && avisa) avisa(*linha);
+    if (estado != EstadoDireta::Pronta) {
+        erro = LinhaDeEstado(atual_, estado);
         return false;
     }
     return ImprimeNaFila(atual_, fonte, linhas, erro);

@@ -1,7 +1,9 @@
 #pragma once
+#include <functional>
 #include <string>
 #include <vector>
 
+#include "printing/escpos.h"
 #include "printing/printer_state.h"
 
 namespace varelo {
@@ -39,12 +41,16 @@ public:
     int quantidadeFontes() override;
     std::string fonte(int indice) override;
 
+    // Where a change of a CUPS queue's state goes, as one event-list line.
+    std::function<void(const std::string&)> avisa;
+
 private:
     bool entrega(const std::vector<std::string>& linhas, std::string& erro) override;
     void procuraImpressora() override { atual_ = escolhePadrao(); }
     std::string escolhePadrao();
 
     std::string arquivoPdf_;  // empty for the desktop's printers
+    EstadosVistos estados_;
 };
 
 }  // namespace varelo

@@ -184,6 +184,8 @@ TEST(ImpressoraQtCups, ContaChegaAFilaDeUmCupsdPrivadoComOTextoDaConta) {
     const auto lpstat = [&](const std::string& opcoes) { return cups.lpstat(opcoes + " -o varelo-teste"); };
 
     ImpressoraQt impressora;
+    std::vector<std::string> estados;
+    impressora.avisa = [&](const std::string& linha) { estados.push_back(linha); };
     // Only the private scheduler's queue: the machine's own CUPS is out of the picture.
     ASSERT_EQ(impressora.impressoras(), std::vector<std::string>{"varelo-teste"});
     EXPECT_EQ(impressora.impressoraAtual(), "varelo-teste");
@@ -224,6 +226,8 @@ TEST(ImpressoraQtCups, ContaChegaAFilaDeUmCupsdPrivadoComOTextoDaConta) {
     ASSERT_TRUE(Imprime(impressora, {"Mesa 6"})) << impressora.ultimoErro();
     EXPECT_EQ(impressora.ultimoErro(), "");
     EXPECT_EQ(cups.trabalhos(), 2) << lpstat("-W all");
+    EXPECT_EQ(estados, (std::vector<std::string>{"Impressora varelo-teste: fora de linha",
+                                                 "Impressora varelo-teste: pronta"}));
 
     // With the scheduler gone the queue is gone: the document is refused.
     ASSERT_TRUE(cups.responde());
