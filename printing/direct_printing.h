@@ -33,9 +33,6 @@ public:
     std::string fonte(int indice) override { return sistema_.fonte(indice); }
     std::string reservaUsada() const override { return reservaUsada_; }
 
-    // The last state seen of each direct printer that was used.
-    const std::map<std::string, EstadoDireta>& estados() const { return estados_.estados(); }
-
 private:
     bool entrega(const std::vector<std::string>& linhas, std::string& erro) override;
     void procuraImpressora() override { atual_ = sistema_.impressoraAtual(); }

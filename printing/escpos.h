@@ -65,7 +65,6 @@ std::string LinhaDeEstado(const std::string& nome, EstadoDireta estado);
 class EstadosVistos {
 public:
     std::optional<std::string> registra(const std::string& nome, EstadoDireta estado);
-    const std::map<std::string, EstadoDireta>& estados() const { return estados_; }
 
 private:
     std::map<std::string, EstadoDireta> estados_;

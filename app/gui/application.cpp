@@ -102,7 +102,9 @@ int Executa(const OpcoesLinha& o, int argc, char** argv, Extensao* extensao) {
     if (comDiretas) comDiretas->avisa = avisa;
     if (auto* cups = dynamic_cast<ImpressoraQt*>(impressao.get())) cups->avisa = avisa;
     // Whatever way this function ends, the work in hand ends first, and what
-    // lives on the worker goes there, before the program it uses.
+    // lives on the worker goes there, before the program and the window it
+    // uses (declared before, so gone after).
+    std::unique_ptr<JanelaVareloSync> janela;
     const auto fim = [&trabalho, &chegadas, &timer1](void*) {
         trabalho.executa([&] {
             chegadas.reset();
@@ -120,7 +122,6 @@ int Executa(const OpcoesLinha& o, int argc, char** argv, Extensao* extensao) {
         QMetaObject::invokeMethod(QCoreApplication::instance(), [saida] { QCoreApplication::exit(saida); });
     };
 
-    std::unique_ptr<JanelaVareloSync> janela;
     if (o.headless) {
         programa.eventos().observar({[](const std::string& linha) { std::cout << linha << std::endl; }, {}});
     } else {
