@@ -63,7 +63,8 @@ Leituras LeUmaVez(Banco& b, const std::string& comandas) {
 }
 
 // The item lines of `comanda`, whose rows are the next ones of rs2 (the
-// items of every comanda of the call, by comanda); returns the subtotal. Without grouping every row is a line; with grouping each run of
+// items of every comanda of the call, by comanda); returns the subtotal.
+// Without grouping every row is a line; with grouping each run of
 // consecutive rows of one product (codes compared as text) is one line, the
 // quantities summed and priced at the run's last unit price. A row that
 // cannot be read is named in the event list and left out.
