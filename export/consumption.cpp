@@ -166,17 +166,14 @@ std::set<std::string> ExportaComandas(Contexto& ctx, const std::string& pasta, c
     Banco& b = ctx.banco;
     std::set<std::string> escritos;
     b.AbreBanco(sql);
-    if (b.rs().eof()) {
-        ctx.eventos.AdicionaEvento("Exportando consumos para " + pasta);
-        b.FechaBanco();
-        return escritos;
-    }
-    const Leituras lidas = LeUmaVez(b, condicao);
-    b.AbreBanco2("Select * from ItemComanda where Comanda " + condicao + " order by Comanda, idProduto, idlanc");
     ctx.eventos.AdicionaEvento("Exportando consumos para " + pasta);
-    for (; !b.rs().eof(); b.rs().proximo())
-        Passo(ctx.eventos, [&] { escritos.insert(ExportaComanda(ctx, pasta, lidas)); });
-    b.FechaBanco2();
+    if (!b.rs().eof()) {  // no comanda: nothing else to read
+        const Leituras lidas = LeUmaVez(b, condicao);
+        b.AbreBanco2("Select * from ItemComanda where Comanda " + condicao + " order by Comanda, idProduto, idlanc");
+        for (; !b.rs().eof(); b.rs().proximo())
+            Passo(ctx.eventos, [&] { escritos.insert(ExportaComanda(ctx, pasta, lidas)); });
+        b.FechaBanco2();
+    }
     b.FechaBanco();
     return escritos;
 }

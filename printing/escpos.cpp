@@ -72,10 +72,11 @@ ImpressorasConfiguradas LeImpressoras(const std::vector<std::pair<std::string, s
             lidas.reservas[nome] = valor;  // a printer of the printing system may have one too
         } else if (!i && (opcao == "COLUNAS" || opcao == "CODEPAGE")) {
             erros.push_back("Opção de impressora que não está em [Impressoras]: " + chave);
-        } else if (opcao == "COLUNAS" && Inteiro(valor, 16, 200)) {
-            i->colunas = *Inteiro(valor, 16, 200);
-        } else if (opcao == "CODEPAGE" && Inteiro(valor, 0, 9999) && kTabelas.count(*Inteiro(valor, 0, 9999))) {
-            i->paginaDeCodigo = *Inteiro(valor, 0, 9999);
+        } else if (const auto colunas = Inteiro(valor, 16, 200); opcao == "COLUNAS" && colunas) {
+            i->colunas = *colunas;
+        } else if (const auto pagina = Inteiro(valor, 0, 9999);
+                   opcao == "CODEPAGE" && pagina && kTabelas.count(*pagina)) {
+            i->paginaDeCodigo = *pagina;
         } else {
             erros.push_back("Opção de impressora inválida: " + chave + "=" + valor);
         }
