@@ -1,8 +1,16 @@
 #pragma once
+#include <optional>
 #include <string>
 #include <vector>
 
 namespace varelo {
+
+// The printer setting that means that nothing is to be printed.
+inline constexpr const char* kNaoImprimir = "Não Imprimir";
+
+// What a printer says of itself: unreachable reads as off line to the
+// people who read it; a name no printing system knows is not installed.
+enum class EstadoImpressora { Pronta, SemPapel, ForaDeLinha, Inalcancavel, NaoInstalada };
 
 // The desktop's printing system as the documents use it: one current
 // printer, chosen by device name, with its font; text printed line by line
@@ -43,6 +51,10 @@ public:
     // The backup printer that took the last document because its own
     // printer refused it; empty when its own printer took it.
     virtual std::string reservaUsada() const { return ""; }
+    // The state of the printer of that name, asked without printing and
+    // safe to ask from another thread than the one that prints. Nothing
+    // when it cannot be told now (the printer is busy with a document).
+    virtual std::optional<EstadoImpressora> estado(const std::string&) { return std::nullopt; }
 };
 
 }  // namespace varelo

@@ -32,7 +32,6 @@ namespace {
 constexpr std::size_t kLargura = 46;
 constexpr std::size_t kLarguraDescricao = 23;
 const std::string kTracos(kLargura, '-');
-const std::string kNaoImprimir = "Não Imprimir";
 
 std::string Moeda(Dinheiro valor) { return Formata(valor, "###,##0.00"); }
 

@@ -69,28 +69,44 @@ bool ImpressaoComDiretas::entregaEm(const std::string& nome, const std::vector<s
     return false;
 }
 
-bool ImpressaoComDiretas::entregaDireta(const ImpressoraDireta& impressora, const std::vector<std::string>& linhas,
-                                        std::string& erro) {
-    try {
-        PortaDireta porta(impressora.endereco, limite_);
-        const auto situacao = porta.pergunta(1, esperaEstado_);
-        const EstadoDireta estado = EstadoDasRespostas(situacao, porta.pergunta(4, esperaEstado_));
-        registra(impressora.nome, estado);
-        if (estado != EstadoDireta::Pronta) {
-            erro = LinhaDeEstado(impressora.nome, estado);
-            return false;
-        }
-        porta.escreve(DocumentoEscPos(linhas, impressora, negrito_, tamanho_));
-        return true;
-    } catch (const Erro& e) {
-        registra(impressora.nome, EstadoDireta::Inalcancavel);
-        erro = e.what();
-        return false;
-    }
+EstadoImpressora ImpressaoComDiretas::pergunta(PortaDireta& porta) {
+    const auto situacao = porta.pergunta(1, esperaEstado_);
+    return EstadoDasRespostas(situacao, porta.pergunta(4, esperaEstado_));
 }
 
-void ImpressaoComDiretas::registra(const std::string& nome, EstadoDireta estado) {
-    if (const auto linha = estados_.registra(nome, estado); linha && avisa) avisa(*linha);
+bool ImpressaoComDiretas::entregaDireta(const ImpressoraDireta& impressora, const std::vector<std::string>& linhas,
+                                        std::string& erro) {
+    const std::lock_guard<std::mutex> vez(falando_);
+    EstadoImpressora estado = EstadoImpressora::Inalcancavel;
+    bool impresso = false;
+    try {
+        PortaDireta porta(impressora.endereco, limite_);
+        estado = pergunta(porta);
+        if (estado == EstadoImpressora::Pronta) {
+            porta.escreve(DocumentoEscPos(linhas, impressora, negrito_, tamanho_));
+            impresso = true;
+        } else {
+            erro = LinhaDeEstado(impressora.nome, estado);
+        }
+    } catch (const Erro& e) {
+        estado = EstadoImpressora::Inalcancavel;
+        erro = e.what();
+    }
+    if (estados) estados->registra(impressora.nome, estado);
+    return impresso;
+}
+
+std::optional<EstadoImpressora> ImpressaoComDiretas::estado(const std::string& nome) {
+    const ImpressoraDireta* d = direta(nome);
+    if (!d) return sistema_.estado(nome);
+    const std::unique_lock<std::mutex> vez(falando_, std::try_to_lock);
+    if (!vez) return std::nullopt;
+    try {
+        PortaDireta porta(d->endereco, limite_);
+        return pergunta(porta);
+    } catch (const Erro&) {
+        return EstadoImpressora::Inalcancavel;
+    }
 }
 
 }  // namespace varelo

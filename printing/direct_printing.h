@@ -2,6 +2,7 @@
 #include <chrono>
 #include <functional>
 #include <map>
+#include <mutex>
 #include <string>
 #include <vector>
 
@@ -17,35 +18,43 @@ namespace varelo {
 // cannot be reached refuses the document. A document its printer refused
 // (direct, or a queue of the printing system) goes at once to the printer's
 // backup (NAME.Reserva), under the line "*** IMPRESSO NA RESERVA DE NAME ***".
-// Each change of a direct printer's state is one event-list line.
+// The states seen are recorded in `estados`, which says each change as one
+// event-list line.
 class ImpressaoComDiretas final : public ImpressoraComEstado {
 public:
     ImpressaoComDiretas(SistemaImpressao& sistema, ImpressorasConfiguradas impressoras,
                         std::chrono::milliseconds limite = std::chrono::seconds(3),
                         std::chrono::milliseconds esperaEstado = std::chrono::seconds(1));
 
-    // Where the state lines go (the event list, once the program is built).
-    std::function<void(const std::string&)> avisa;
+    // Where the states seen before each document go; none: not recorded.
+    EstadosVistos* estados = nullptr;
 
     std::vector<std::string> impressoras() override;
     void selecionaImpressora(const std::string& nome) override;
     int quantidadeFontes() override { return sistema_.quantidadeFontes(); }
     std::string fonte(int indice) override { return sistema_.fonte(indice); }
     std::string reservaUsada() const override { return reservaUsada_; }
+    // A direct printer is asked over a connection of its own, unless it is
+    // printing a document (which tells its state); the others, by the
+    // printing system.
+    std::optional<EstadoImpressora> estado(const std::string& nome) override;
 
 private:
     bool entrega(const std::vector<std::string>& linhas, std::string& erro) override;
     void procuraImpressora() override { atual_ = sistema_.impressoraAtual(); }
     bool entregaEm(const std::string& nome, const std::vector<std::string>& linhas, std::string& erro);
     bool entregaDireta(const ImpressoraDireta& impressora, const std::vector<std::string>& linhas, std::string& erro);
-    void registra(const std::string& nome, EstadoDireta estado);
+    // The printer's state over the open connection.
+    EstadoImpressora pergunta(PortaDireta& porta);
     const ImpressoraDireta* direta(const std::string& nome) const;
 
     SistemaImpressao& sistema_;
     std::vector<ImpressoraDireta> diretas_;
     std::map<std::string, std::string> reservas_;
     std::chrono::milliseconds limite_, esperaEstado_;
-    EstadosVistos estados_;
+    // Held while a direct printer is spoken to: a printer serves one
+    // connection at a time.
+    std::mutex falando_;
     std::string reservaUsada_;
 };
 

@@ -95,32 +95,44 @@ std::string DocumentoEscPos(const std::vector<std::string>& linhas, const Impres
     return bytes + "\n\n\n\n\x1dV\x01";
 }
 
-EstadoDireta EstadoDasRespostas(std::optional<unsigned char> impressora, std::optional<unsigned char> papel) {
-    if (EhResposta(impressora) && (*impressora & 0x08)) return EstadoDireta::ForaDeLinha;
-    if (EhResposta(papel) && (*papel & 0x60) == 0x60) return EstadoDireta::SemPapel;
-    return EstadoDireta::Pronta;
+EstadoImpressora EstadoDasRespostas(std::optional<unsigned char> impressora, std::optional<unsigned char> papel) {
+    if (EhResposta(impressora) && (*impressora & 0x08)) return EstadoImpressora::ForaDeLinha;
+    if (EhResposta(papel) && (*papel & 0x60) == 0x60) return EstadoImpressora::SemPapel;
+    return EstadoImpressora::Pronta;
 }
 
-EstadoDireta EstadoDaFila(const std::string& estado, const std::string& aceita, const std::string& motivos) {
-    if (motivos.find("media-empty") != std::string::npos) return EstadoDireta::SemPapel;
+EstadoImpressora EstadoDaFila(const std::string& estado, const std::string& aceita, const std::string& motivos) {
+    if (motivos.find("media-empty") != std::string::npos) return EstadoImpressora::SemPapel;
     if (estado == "5" || aceita == "false" || motivos.find("offline") != std::string::npos)
-        return EstadoDireta::ForaDeLinha;
-    return EstadoDireta::Pronta;
+        return EstadoImpressora::ForaDeLinha;
+    return EstadoImpressora::Pronta;
 }
 
-std::string LinhaDeEstado(const std::string& nome, EstadoDireta estado) {
-    const char* texto = estado == EstadoDireta::Pronta ? "pronta" : estado == EstadoDireta::SemPapel ? "sem papel"
-                                                                                                    : "fora de linha";
-    return "Impressora " + nome + ": " + texto;
+std::string NomeDoEstado(EstadoImpressora estado) {
+    switch (estado) {
+        case EstadoImpressora::Pronta: return "pronta";
+        case EstadoImpressora::SemPapel: return "sem papel";
+        case EstadoImpressora::NaoInstalada: return "não instalada";
+        default: return "fora de linha";
+    }
 }
 
-std::optional<std::string> EstadosVistos::registra(const std::string& nome, EstadoDireta estado) {
-    const auto antes = estados_.find(nome);
+std::string LinhaDeEstado(const std::string& nome, EstadoImpressora estado) {
+    return "Impressora " + nome + ": " + NomeDoEstado(estado);
+}
+
+void EstadosVistos::registra(const std::string& nome, EstadoImpressora estado) {
+    if (estado == EstadoImpressora::NaoInstalada) return;
+    const auto antes = ultimo(nome);
     const std::string linha = LinhaDeEstado(nome, estado);
-    const bool muda =
-        antes == estados_.end() ? estado != EstadoDireta::Pronta : LinhaDeEstado(nome, antes->second) != linha;
     estados_[nome] = estado;
-    return muda ? std::optional(linha) : std::nullopt;
+    const bool muda = antes ? LinhaDeEstado(nome, *antes) != linha : estado != EstadoImpressora::Pronta;
+    if (muda && avisa) avisa(linha);
+}
+
+std::optional<EstadoImpressora> EstadosVistos::ultimo(const std::string& nome) const {
+    const auto i = estados_.find(nome);
+    return i == estados_.end() ? std::nullopt : std::optional(i->second);
 }
 
 PortaDireta::PortaDireta(const std::string& endereco, std::chrono::milliseconds limite) : limite_(limite) {

@@ -1,5 +1,6 @@
 #pragma once
 #include <chrono>
+#include <functional>
 #include <map>
 #include <optional>
 #include <string>
@@ -7,6 +8,7 @@
 #include <vector>
 
 #include "base/descriptor.h"
+#include "base/printing_system.h"
 
 namespace varelo {
 
@@ -41,33 +43,37 @@ ImpressorasConfiguradas LeImpressoras(const std::vector<std::pair<std::string, s
 std::string DocumentoEscPos(const std::vector<std::string>& linhas, const ImpressoraDireta& impressora, bool negrito,
                             float tamanho);
 
-// What a printer says of itself before a document.
-enum class EstadoDireta { Pronta, SemPapel, ForaDeLinha, Inalcancavel };
-
 // The state from the real-time status answers (DLE EOT 1, the printer;
 // DLE EOT 4, the roll paper); an answer that did not come says nothing, so
 // a printer that does not answer counts as ready.
-EstadoDireta EstadoDasRespostas(std::optional<unsigned char> impressora, std::optional<unsigned char> papel);
+EstadoImpressora EstadoDasRespostas(std::optional<unsigned char> impressora, std::optional<unsigned char> papel);
 
 // The state of a queue of the printing system from what its scheduler says
 // (CUPS: printer-state, printer-is-accepting-jobs, printer-state-reasons):
 // out of paper on "media-empty"; off line when stopped (5), not taking jobs
 // or "offline"; else ready.
-EstadoDireta EstadoDaFila(const std::string& estado, const std::string& aceita, const std::string& motivos);
+EstadoImpressora EstadoDaFila(const std::string& estado, const std::string& aceita, const std::string& motivos);
 
-// The event-list line of a state: "Impressora NAME: pronta", "... sem
-// papel", "... fora de linha" (an unreachable printer is off line).
-std::string LinhaDeEstado(const std::string& nome, EstadoDireta estado);
+// The state as people read it: "pronta", "sem papel", "fora de linha" (an
+// unreachable printer too), "não instalada".
+std::string NomeDoEstado(EstadoImpressora estado);
+// The event-list line of a state: "Impressora NAME: " and its name.
+std::string LinhaDeEstado(const std::string& nome, EstadoImpressora estado);
 
-// The last state seen of each printer, and the event-list line a new state
-// is worth: one per change that the kitchen reads as one (unreachable and
-// off line read the same), none for a printer first seen ready.
+// The last state seen of each printer, shared by whatever asks them (the
+// printing before each document, the window's panel), all on one thread.
+// A new state is worth one event-list line when the kitchen reads it as a
+// change (unreachable and off line read the same); a printer first seen
+// ready, or not installed, says nothing.
 class EstadosVistos {
 public:
-    std::optional<std::string> registra(const std::string& nome, EstadoDireta estado);
+    // Where the lines go (the event list, once the program is built).
+    std::function<void(const std::string&)> avisa;
+    void registra(const std::string& nome, EstadoImpressora estado);
+    std::optional<EstadoImpressora> ultimo(const std::string& nome) const;
 
 private:
-    std::map<std::string, EstadoDireta> estados_;
+    std::map<std::string, EstadoImpressora> estados_;
 };
 
 // One connection to a direct printer, closed when it goes; every step has

@@ -31,7 +31,6 @@ namespace {
 
 const std::string kCrLf = "\r\n";
 const std::string kTracos(48, '-');
-const std::string kNaoImprimir = "Não Imprimir";
 const std::string kEtiqueta = "Etiqueta";
 
 

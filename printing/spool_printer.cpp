@@ -61,6 +61,12 @@ std::string ImpressoraSpool::fonte(int indice) {
     return nomes[static_cast<std::size_t>(indice)];
 }
 
+std::optional<EstadoImpressora> ImpressoraSpool::estado(const std::string& nome) {
+    std::error_code erro;
+    const bool existe = !nome.empty() && nome[0] != '.' && fs::is_directory(fs::path(raiz_) / nome, erro);
+    return existe ? EstadoImpressora::Pronta : EstadoImpressora::NaoInstalada;
+}
+
 bool ImpressoraSpool::entrega(const std::vector<std::string>& linhas, std::string& erro) {
     try {
         const fs::path pasta = fs::path(raiz_) / atual_;

@@ -23,6 +23,8 @@ public:
     void selecionaImpressora(const std::string& nome) override;
     int quantidadeFontes() override;
     std::string fonte(int indice) override;
+    // A printer's folder is there or it is not.
+    std::optional<EstadoImpressora> estado(const std::string& nome) override;
 
 private:
     bool entrega(const std::vector<std::string>& linhas, std::string& erro) override;

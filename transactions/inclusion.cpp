@@ -6,6 +6,7 @@
 #include <limits>
 #include <optional>
 
+#include "base/printing_system.h"
 #include "base/errors.h"
 #include "base/event_list.h"
 #include "base/files.h"
@@ -25,7 +26,6 @@ namespace {
 
 using Campos = std::array<std::string, 8>;
 
-constexpr const char* kNaoImprimir = "Não Imprimir";
 
 // Far beyond any real request; the lengths of the texts are the site's
 // columns' to decide (a value they refuse is a rejected statement, and the

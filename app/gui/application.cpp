@@ -15,6 +15,7 @@
 #include "app/command_line.h"
 #include "app/gui/arrival_scan.h"
 #include "app/gui/main_window.h"
+#include "app/gui/printer_watch.h"
 #include "app/gui/qt_platform.h"
 #include "app/gui/worker.h"
 #include "app/program.h"
@@ -22,7 +23,9 @@
 #include "base/errors.h"
 #include "base/files.h"
 #include "base/ini.h"
+#include "core/user_settings.h"
 #include "printing/direct_printing.h"
+#include "printing/printer_panel.h"
 #include "printing/qt/qt_printer.h"
 #include "printing/spool_printer.h"
 
@@ -31,6 +34,7 @@ namespace {
 
 constexpr int kAtrasoInicioMs = 500;
 constexpr int kIntervaloMonitorMs = 1000;
+constexpr std::chrono::seconds kIntervaloPainel{5};
 
 // The tick's interval; VARELO_INTERVALO_MONITOR_MS sets another, so that a
 // test can tell a scan on arrival from one at the tick.
@@ -93,14 +97,17 @@ int Executa(const OpcoesLinha& o, int argc, char** argv, Extensao* extensao) {
     std::vector<std::string> errosDiretas;
     ImpressorasConfiguradas configuradas =
         LeImpressoras(LeSecaoIni("Impressoras", Junta(PastaDoPrograma(o), "config.ini")), errosDiretas);
+    const ImpressorasConfiguradas doPainel = configuradas;
     std::optional<ImpressaoComDiretas> comDiretas;
     if (!configuradas.vazia()) comDiretas.emplace(sistema, std::move(configuradas));
+    // The printers' states, as printing and the window's panel see them.
+    EstadosVistos vistos;
     SistemaImpressao& impressora = comDiretas ? static_cast<SistemaImpressao&>(*comDiretas) : sistema;
     Programa programa(PastaDoPrograma(o), pastaArmazem, {mensagens, timer1, agendador, impressora});
     // The printers' state lines go to the event list.
-    const auto avisa = [&programa](const std::string& linha) { programa.eventos().AdicionaEvento(linha); };
-    if (comDiretas) comDiretas->avisa = avisa;
-    if (auto* cups = dynamic_cast<ImpressoraQt*>(impressao.get())) cups->avisa = avisa;
+    vistos.avisa = [&programa](const std::string& linha) { programa.eventos().AdicionaEvento(linha); };
+    if (comDiretas) comDiretas->estados = &vistos;
+    if (auto* cups = dynamic_cast<ImpressoraQt*>(impressao.get())) cups->estados = &vistos;
     // Whatever way this function ends, the work in hand ends first, and what
     // lives on the worker goes there, before the program and the window it
     // uses (declared before, so gone after).
@@ -113,6 +120,7 @@ int Executa(const OpcoesLinha& o, int argc, char** argv, Extensao* extensao) {
         trabalho.para();
     };
     const std::unique_ptr<void, decltype(fim)> paraOTrabalho(&trabalho, fim);
+    std::unique_ptr<VigiaDeImpressoras> vigia;  // ends before the worker
     if (extensao) extensao->prepara(programa);
     monitor = &programa.monitor();
     Contexto& ctx = programa.ctx();
@@ -145,6 +153,16 @@ int Executa(const OpcoesLinha& o, int argc, char** argv, Extensao* extensao) {
     if (janela) {
         janela->mostraAjustes();
         janela->show();
+        const auto nomes = [&ctx, &doPainel] {
+            ctx.banco.novaUnidade();
+            return ImpressorasDoPainel(ctx.banco, LeRegistro(ctx, kAplicacao, kSecaoRegistro, "ImpCupom", kNaoImprimir),
+                                       doPainel);
+        };
+        vigia = std::make_unique<VigiaDeImpressoras>(
+            VigiaDeImpressoras::Servicos{trabalho, nomes, impressora, vistos,
+                                         [&janela](const auto& linhas) { janela->mostraImpressoras(linhas); }},
+            kIntervaloPainel);
+        vigia->atualiza();
     }
     if (carga == Monitor::Carga::Pronto) iniciaMonitor();
     return app.exec();

@@ -95,6 +95,10 @@ JanelaVareloSync::JanelaVareloSync(Contexto& ctx, Monitor& monitor, Posta posta,
 
     lstEventos_ = Lista("lstEventos", ctx_.eventos, this);
     lstImp_ = Lista("lstImp", ctx_.impressos, this);
+    lstImpressoras_ = new QListWidget(this);
+    lstImpressoras_->setObjectName("lstImpressoras");
+    lstImpressoras_->setFont(FonteFixa());
+    lstImpressoras_->setSelectionMode(QAbstractItemView::NoSelection);
 
     auto* campos = new QGridLayout;
     campos->addWidget(lblPasta, 0, 0);
@@ -116,7 +120,13 @@ JanelaVareloSync::JanelaVareloSync(Contexto& ctx, Monitor& monitor, Posta posta,
     layout->addLayout(campos);
     layout->addLayout(botoes);
     layout->addWidget(lstEventos_, 3);
-    layout->addWidget(lstImp_, 2);
+    auto* impressoras = new QVBoxLayout;
+    impressoras->addWidget(new QLabel("Impressoras", this));
+    impressoras->addWidget(lstImpressoras_);
+    auto* baixo = new QHBoxLayout;
+    baixo->addWidget(lstImp_, 3);
+    baixo->addLayout(impressoras, 1);
+    layout->addLayout(baixo, 2);
     resize(820, 600);
 
     monitor_.estadoMudou = [this] { mostraEstado(); };
@@ -138,6 +148,15 @@ void JanelaVareloSync::mostraAjustes() {
     // A stored 1 checks the box, which stores it again, as any change does.
     chkResumoContaPalm_->setChecked(ctx_.cfg.ResumoContaPalm != 0);
     mostraEstado();
+}
+
+void JanelaVareloSync::mostraImpressoras(const std::vector<std::string>& linhas) {
+    QStringList textos;
+    for (const std::string& linha : linhas) textos << Texto(linha);
+    QMetaObject::invokeMethod(this, [this, textos] {
+        lstImpressoras_->clear();
+        lstImpressoras_->addItems(textos);
+    });
 }
 
 void JanelaVareloSync::mostraEstado() {

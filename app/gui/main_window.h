@@ -2,6 +2,8 @@
 #include <QWidget>
 
 #include <functional>
+#include <string>
+#include <vector>
 
 class QCheckBox;
 class QLabel;
@@ -31,6 +33,8 @@ public:
     // Puts the loaded settings into the controls (after Form_Load, while the
     // monitor's thread is idle).
     void mostraAjustes();
+    // The printers' panel, one line each ("Cozinha: pronta"); from any thread.
+    void mostraImpressoras(const std::vector<std::string>& linhas);
 
 signals:
     void sairPedido();
@@ -56,6 +60,7 @@ private:
     QLabel* lblMonitor_;
     QListWidget* lstEventos_;
     QListWidget* lstImp_;
+    QListWidget* lstImpressoras_;
 };
 
 }  // namespace varelo

@@ -85,24 +85,26 @@ bool Pinta(QPrinter& impressora, const Fonte& fonte, const std::vector<std::stri
     return true;
 }
 
-// Paints the lines into a PDF laid out for the CUPS queue `fila` and hands
-// it to the queue through libcups, as Qt's own CUPS engine would, but
-// keeping the scheduler's answer: a queue that refuses jobs, a queue gone
-// or a scheduler that does not answer is a failure, with its reason.
-// The queue's state as its scheduler tells it; ready when it does not.
-EstadoDireta EstadoDaFilaCups(const std::string& fila) {
+// The queue's state as its scheduler tells it; not installed when it does
+// not know the queue.
+EstadoImpressora EstadoDaFilaCups(const std::string& fila) {
     cups_dest_t* destino = cupsGetNamedDest(CUPS_HTTP_DEFAULT, fila.c_str(), nullptr);
-    if (!destino) return EstadoDireta::Pronta;  // printing says what is wrong
+    if (!destino) return EstadoImpressora::NaoInstalada;
     const auto opcao = [destino](const char* nome) {
         const char* valor = cupsGetOption(nome, destino->num_options, destino->options);
         return std::string(valor ? valor : "");
     };
-    const EstadoDireta estado =
+    const EstadoImpressora estado =
         EstadoDaFila(opcao("printer-state"), opcao("printer-is-accepting-jobs"), opcao("printer-state-reasons"));
     cupsFreeDests(1, destino);
     return estado;
 }
 
+// Paints the lines into a PDF laid out for the CUPS queue `fila` and hands
+// it to the queue through libcups, as Qt's own CUPS engine would, but
+// keeping the scheduler's answer: a queue that refuses jobs, a queue gone
+// or a scheduler that does not answer is a failure, with its reason.
+// The queue's state as its scheduler tells it; ready when it does not.
 bool ImprimeNaFila(const std::string& fila, const Fonte& fonte,
                    const std::vector<std::string>& linhas, std::string& erro) {
     QPrinter nativa(QPrinter::HighResolution);
@@ -193,13 +195,18 @@ bool ImpressoraQt::entrega(const std::vector<std::string>& linhas, std::string& 
     }
     // A queue out of paper would hold the job until someone noticed: the
     // scheduler's state refuses it before anything is painted.
-    const EstadoDireta estado = EstadoDaFilaCups(atual_);
-    if (const auto linha = estados_.registra(atual_, estado); linha && avisa) avisa(*linha);
-    if (estado != EstadoDireta::Pronta) {
+    const EstadoImpressora estado = EstadoDaFilaCups(atual_);
+    if (estados) estados->registra(atual_, estado);
+    if (estado == EstadoImpressora::SemPapel || estado == EstadoImpressora::ForaDeLinha) {
         erro = LinhaDeEstado(atual_, estado);
         return false;
     }
     return ImprimeNaFila(atual_, fonte, linhas, erro);
+}
+
+std::optional<EstadoImpressora> ImpressoraQt::estado(const std::string& nome) {
+    if (!arquivoPdf_.empty()) return nome == kImpressoraPdf ? EstadoImpressora::Pronta : EstadoImpressora::NaoInstalada;
+    return EstadoDaFilaCups(nome);
 }
 
 }  // namespace varelo

@@ -20,7 +20,7 @@ namespace varelo {
 // For tests and dry runs it can instead be a printing system with a single
 // printer, kImpressoraPdf, that writes each ended document to a PDF file.
 //
-// Qt fonts and painting need the QGuiApplication: use it on that thread.
+// Qt's fonts and painting need the QGuiApplication to exist.
 class ImpressoraQt final : public ImpressoraComEstado {
 public:
     // The one printer of a printing system made by ParaPdf.
@@ -41,8 +41,13 @@ public:
     int quantidadeFontes() override;
     std::string fonte(int indice) override;
 
-    // Where a change of a CUPS queue's state goes, as one event-list line.
-    std::function<void(const std::string&)> avisa;
+    // A CUPS queue's state as its scheduler tells it; a queue it does not
+    // know is not installed. Asked from any thread.
+    std::optional<EstadoImpressora> estado(const std::string& nome) override;
+
+    // Where the queues' states seen before each document are recorded, and
+    // their changes said; none: not recorded.
+    EstadosVistos* estados = nullptr;
 
 private:
     bool entrega(const std::vector<std::string>& linhas, std::string& erro) override;
@@ -50,7 +55,6 @@ private:
     std::string escolhePadrao();
 
     std::string arquivoPdf_;  // empty for the desktop's printers
-    EstadosVistos estados_;
 };
 
 }  // namespace varelo

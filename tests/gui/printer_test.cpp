@@ -185,7 +185,9 @@ TEST(ImpressoraQtCups, ContaChegaAFilaDeUmCupsdPrivadoComOTextoDaConta) {
 
     ImpressoraQt impressora;
     std::vector<std::string> estados;
-    impressora.avisa = [&](const std::string& linha) { estados.push_back(linha); };
+    EstadosVistos vistos;
+    vistos.avisa = [&](const std::string& linha) { estados.push_back(linha); };
+    impressora.estados = &vistos;
     // Only the private scheduler's queue: the machine's own CUPS is out of the picture.
     ASSERT_EQ(impressora.impressoras(), std::vector<std::string>{"varelo-teste"});
     EXPECT_EQ(impressora.impressoraAtual(), "varelo-teste");
@@ -219,6 +221,8 @@ TEST(ImpressoraQtCups, ContaChegaAFilaDeUmCupsdPrivadoComOTextoDaConta) {
     // A queue that refuses jobs (cupsreject) is off line: the document is
     // refused before it is sent; taking jobs again, it prints the next one.
     ASSERT_TRUE(cups.recusa());
+    EXPECT_EQ(impressora.estado("varelo-teste"), EstadoImpressora::ForaDeLinha);
+    EXPECT_EQ(impressora.estado("varelo-nao-instalada"), EstadoImpressora::NaoInstalada);
     EXPECT_FALSE(Imprime(impressora, {"Mesa 6 - recusada"}));
     EXPECT_EQ(impressora.ultimoErro(), "Impressora varelo-teste: fora de linha");
     EXPECT_EQ(cups.trabalhos(), 1) << lpstat("-W all");

@@ -5,9 +5,13 @@
 #include <sstream>
 
 #include "app/gui/main_window.h"
+#include "app/gui/printer_watch.h"
 #include "app/gui/worker.h"
 #include "app/monitor.h"
+#include "printing/direct_printing.h"
+#include "printing/printer_panel.h"
 #include "tests/gui/gui.h"
+#include "tests/support/test_printer.h"
 
 namespace varelo {
 namespace {
@@ -122,6 +126,46 @@ TEST_F(Janela, OMonitorTrabalhaEmOutraThreadEAJanelaNuncaEspera) {
     ASSERT_GT(eventos->count(), 0);
     EXPECT_EQ(eventos->item(eventos->count() - 1)->text().toStdString(), "exportando");
     trabalho.para();
+}
+
+// The panel shows each printer that the groups, the bill and [Impressoras]
+// name, once, with its state asked off the worker's thread; a change seen
+// there is one event line, as when printing, and a new round shows it.
+TEST_F(Janela, PainelMostraCadaImpressoraComSeuEstado) {
+    t.executa("Insert into Grupos (idgrupo, nome, Impressora, Impressora2, Impressoradelivery) values "
+              "(1, 'Pratos', 'cozinha', 'bar', 'Não Imprimir'), (2, 'Bolos', 'Etiqueta', NULL, ' ')");
+    ImpressoraDeTeste copa;
+    copa.responde(ImpressoraDeTeste::kPronta, ImpressoraDeTeste::kSemPapel);
+    std::vector<std::string> erros;
+    const auto config = LeImpressoras({{"Copa", copa.endereco()}, {"cozinha.Reserva", "Copa"}}, erros);
+    ImpressaoComDiretas impressao(t.impressao, config);
+    EstadosVistos vistos;
+    vistos.avisa = [&](const std::string& linha) { t.eventos.AdicionaEvento(linha); };
+    Trabalhador trabalho;
+    VigiaDeImpressoras vigia({trabalho, [&] { return ImpressorasDoPainel(t.banco, "caixa", config); }, impressao,
+                              vistos, [&](const auto& linhas) { janela.mostraImpressoras(linhas); }},
+                             1h);
+    auto* painel = Controle<QListWidget>("lstImpressoras");
+    const auto mostra = [&](const std::vector<std::string>& esperadas) {
+        vigia.atualiza();
+        QDeadlineTimer limite(10s);
+        std::vector<std::string> linhas;
+        do {
+            QCoreApplication::processEvents(QEventLoop::AllEvents, 10);
+            linhas.clear();
+            for (int i = 0; i < painel->count(); ++i) linhas.push_back(painel->item(i)->text().toStdString());
+        } while (linhas != esperadas && !limite.hasExpired());
+        return linhas;
+    };
+    const std::vector<std::string> semPapel{"Copa: sem papel", "Etiqueta: não instalada", "bar: pronta",
+                                            "caixa: não instalada", "cozinha: pronta"};
+    EXPECT_EQ(mostra(semPapel), semPapel);
+    copa.responde(ImpressoraDeTeste::kPronta, ImpressoraDeTeste::kPronta);
+    auto pronta = semPapel;
+    pronta[0] = "Copa: pronta";
+    EXPECT_EQ(mostra(pronta), pronta);
+    EXPECT_EQ(t.novosEventos(), (std::vector<std::string>{"Impressora Copa: sem papel", "Impressora Copa: pronta"}));
+    EXPECT_TRUE(copa.documentos().empty());  // asked, never printed on
 }
 
 }  // namespace

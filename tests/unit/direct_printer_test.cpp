@@ -27,7 +27,8 @@ protected:
         Linhas erros;
         impressao.emplace(spool, LeImpressoras(secao, erros), 2s, 100ms);
         EXPECT_EQ(erros, Linhas{});
-        impressao->avisa = [this](const std::string& linha) { eventos.push_back(linha); };
+        vistos.avisa = [this](const std::string& linha) { eventos.push_back(linha); };
+        impressao->estados = &vistos;
         return *impressao;
     }
     bool Imprime(const std::string& impressora, const Linhas& linhas) {
@@ -44,6 +45,7 @@ protected:
     PastaTemporaria pasta;
     ImpressoraSpool spool{pasta.caminho()};
     std::optional<ImpressaoComDiretas> impressao;
+    EstadosVistos vistos;
     ImpressoraDeTeste cozinha, bar;
     Linhas eventos;
 };
@@ -85,7 +87,8 @@ TEST_F(Diretas, SemPapelVaiParaAReservaEForaDeLinhaEsperaAVolta) {
 
 // A printer that does not answer the status request is sent the document
 // anyway; one that cannot be reached refuses it and is off line; the
-// system's printers print beside the direct ones.
+// system's printers print beside the direct ones. Each is asked its state
+// without printing, as the window's panel does.
 TEST_F(Diretas, SemRespostaImprimeInalcancavelRecusaESistemaContinua) {
     const std::string arquivo = pasta.escreve("usb-lp0", "");
     Roteador({{"Cozinha", cozinha.endereco()}, {"Morta", "tcp://127.0.0.1:" + std::to_string(PortaLivre())},
@@ -103,6 +106,14 @@ TEST_F(Diretas, SemRespostaImprimeInalcancavelRecusaESistemaContinua) {
     EXPECT_EQ(Le(pasta.arquivo("default/000001.txt")), "Conta\n");
     EXPECT_EQ(impressao->impressoras(), (Linhas{"default", "Cozinha", "Morta", "Usb", "Sumida"}));
     EXPECT_EQ(eventos, (Linhas{"Impressora Morta: fora de linha", "Impressora Sumida: fora de linha"}));
+    using E = EstadoImpressora;
+    std::vector<std::optional<E>> estados;
+    for (const char* nome : {"Cozinha", "Morta", "Usb", "Sumida", "default", "nenhuma"})
+        estados.push_back(impressao->estado(nome));
+    EXPECT_EQ(estados, (std::vector<std::optional<E>>{E::Pronta, E::Inalcancavel, E::Pronta, E::Inalcancavel,
+                                                       E::Pronta, E::NaoInstalada}));
+    EXPECT_EQ(cozinha.documentos().size(), 1u);
+    EXPECT_EQ(Le(arquivo).size(), 28u);  // the two documents, no status request
 }
 
 // A queue of the printing system that refuses the document sends it to its
