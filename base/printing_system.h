@@ -7,6 +7,8 @@ namespace varelo {
 
 // The printer setting that means that nothing is to be printed.
 inline constexpr const char* kNaoImprimir = "Não Imprimir";
+// The group printer that means that the item is printed on labels.
+inline constexpr const char* kEtiqueta = "Etiqueta";
 
 // What a printer says of itself: unreachable reads as off line to the
 // people who read it; a name no printing system knows is not installed.
@@ -55,6 +57,10 @@ public:
     // safe to ask from another thread than the one that prints. Nothing
     // when it cannot be told now (the printer is busy with a document).
     virtual std::optional<EstadoImpressora> estado(const std::string&) { return std::nullopt; }
+    // Characters per line of the printer of that name, for the layouts that
+    // centre or fill a line.
+    virtual int colunas(const std::string&) { return kColunasPadrao; }
+    static constexpr int kColunasPadrao = 48;
 };
 
 }  // namespace varelo

@@ -1,5 +1,6 @@
 #include "printing/bill.h"
 
+#include <algorithm>
 #include <cstdio>
 #include <map>
 #include <optional>
@@ -29,26 +30,12 @@
 namespace varelo {
 namespace {
 
-constexpr std::size_t kLargura = 46;
-constexpr std::size_t kLarguraDescricao = 23;
-const std::string kTracos(kLargura, '-');
+// The bill fills its printer's line but for two columns (46 of 48); the
+// item line's columns after the description take 23 of them.
+constexpr std::size_t kMargem = 2;
+constexpr std::size_t kColunasDoValor = 23;
 
 std::string Moeda(Dinheiro valor) { return Formata(valor, "###,##0.00"); }
-
-// A label of 8 or more characters and a total right-aligned to column 46.
-std::string LinhaTotal(const std::string& rotulo, Dinheiro valor, std::size_t largura) {
-    return rotulo + Pad(Moeda(valor), largura);
-}
-
-// One item line: description in 23 columns, quantity in 5, "x ", unit price
-// in 6 and line total in 8. A value wider than its column is printed whole
-// and pushes the rest of the line to the right; no digit is ever cut.
-std::string LinhaItem(const std::string& descricao, Dinheiro qtde, Dinheiro unitario,
-                      Dinheiro total) {
-    return CompletaAte(Esquerda(descricao, kLarguraDescricao), kLarguraDescricao) + " " +
-           Pad(TextoPadrao(qtde), 5) + "x " + Pad(Formata(unitario, "##,##0.00"), 6) + " " +
-           Pad(Formata(total, "##,##0.00"), 8);
-}
 
 // A stored date-time ("2024-03-05 19:30:05", or a date alone) as
 // "05/03/2024 19:30:05"; a null is the empty text.
@@ -83,8 +70,26 @@ std::string CodigoProduto(const Registros& itens) {
 // last is known.
 class Conta {
 public:
+    explicit Conta(int colunas) : largura(std::max<std::size_t>(colunas, kMargem + kColunasDoValor + 6) - kMargem) {}
+
     void linha(const std::string& texto) { linhas_.push_back(texto); }
     std::vector<std::string>& linhas() { return linhas_; }
+    void tracos() { linha(std::string(largura, '-')); }
+    // A label and a total right-aligned to the bill's last column.
+    void total(const std::string& rotulo, Dinheiro valor) {
+        linha(rotulo + Pad(Moeda(valor), largura > rotulo.size() ? largura - rotulo.size() : 0));
+    }
+    // One item line: the description in what the other columns leave (23
+    // of 46), quantity in 5, "x ", unit price in 6 and line total in 8. A
+    // value wider than its column is printed whole and pushes the rest of
+    // the line to the right; no digit is ever cut.
+    void item(const std::string& descricao, Dinheiro qtde, Dinheiro unitario, Dinheiro total) {
+        const std::size_t colunaDescricao = largura - kColunasDoValor;
+        linha(CompletaAte(Esquerda(descricao, colunaDescricao), colunaDescricao) + " " + Pad(TextoPadrao(qtde), 5) +
+              "x " + Pad(Formata(unitario, "##,##0.00"), 6) + " " + Pad(Formata(total, "##,##0.00"), 8));
+    }
+
+    const std::size_t largura;
 
 private:
     std::vector<std::string> linhas_;
@@ -102,9 +107,9 @@ void Cabecalho(Contexto& ctx, Conta& conta, const Registros& comanda) {
     conta.linha("Comanda:  " + comanda.textoOuVazio("comanda"));
     conta.linha("Chegada : " + DataHoraDoBanco(comanda.campo("inicio")));
     conta.linha("Saida:    " + DataDDMMAAAA(agora) + " " + HoraTexto(agora));
-    conta.linha(kTracos);
-    conta.linha("Descricao                QTDExUNIT       VALOR");
-    conta.linha(kTracos);
+    conta.tracos();
+    conta.linha(CompletaAte("Descricao", conta.largura - 21) + "QTDExUNIT       VALOR");
+    conta.tracos();
 }
 
 struct Itens {
@@ -163,7 +168,7 @@ Itens LinhasItens(Contexto& ctx, Conta& conta, const std::string& n) {
         const Dinheiro total = LeDinheiro(TextoPadrao(somaQtde.toDouble() * unitario.toDouble()));
         itens.subtotal += total;
         if (entraServico) itens.baseServico += total;
-        conta.linha(LinhaItem(descricao, somaQtde, unitario, total));
+        conta.item(descricao, somaQtde, unitario, total);
         somaQtde = Dinheiro();
     }
     return itens;
@@ -175,7 +180,7 @@ void LinhasPagamentos(Contexto& ctx, Conta& conta, const std::string& n) {
     b.AbreBanco2("Select * from pagamentos where Comanda = " + n);
     for (Registros& p = b.rs2(); !p.eof(); p.proximo()) {
         const Dinheiro valor = DinheiroDaColuna(p, "Valor").value_or(Dinheiro());
-        conta.linha(LinhaAlinhada(p.textoOuVazio("tipo"), Moeda(valor), kLargura));
+        conta.linha(LinhaAlinhada(p.textoOuVazio("tipo"), Moeda(valor), conta.largura));
     }
     b.FechaBanco2();
 }
@@ -228,24 +233,24 @@ bool ComponhaConta(Contexto& ctx, Conta& conta, const std::string& n, const std:
     const Dinheiro total = TotalAPagar(itens.subtotal, a, Dinheiro());
     const Dinheiro totalAPagar = TotalAPagar(itens.subtotal, a, pago);
 
-    conta.linha(kTracos);
-    conta.linha(LinhaTotal("Subtotal", itens.subtotal, 38));
-    if (a.couvert > Dinheiro()) conta.linha(LinhaTotal("Couvert ", a.couvert, 38));
+    conta.tracos();
+    conta.total("Subtotal", itens.subtotal);
+    if (a.couvert > Dinheiro()) conta.total("Couvert ", a.couvert);
     // Also shown when only the comanda's own service value is charged, so
     // that every amount in the total has its line.
     if (taxas.servicoPercentual > Dinheiro() || a.servico > Dinheiro())
         conta.linha(LinhaAlinhada("Servico            " + TextoPadrao(taxas.servicoPercentual) + "%",
-                                  Moeda(a.servico), kLargura));
-    if (a.desconto > Dinheiro()) conta.linha(LinhaTotal("Desconto", a.desconto, 38));
+                                  Moeda(a.servico), conta.largura));
+    if (a.desconto > Dinheiro()) conta.total("Desconto", a.desconto);
     if (pago > Dinheiro()) {
-        conta.linha(LinhaTotal("TOTAL   ", total, 38));
+        conta.total("TOTAL   ", total);
         conta.linha("");
         conta.linha("PAGAMENTOS: ");
         LinhasPagamentos(ctx, conta, n);
-        conta.linha(LinhaTotal("TOTAL PAGO", pago, 36));
+        conta.total("TOTAL PAGO", pago);
     }
-    conta.linha(kTracos);
-    conta.linha(LinhaTotal("TOTAL A PAGAR", totalAPagar, 33));
+    conta.tracos();
+    conta.total("TOTAL A PAGAR", totalAPagar);
 
     conta.linha(" ");
     if (const auto ocupantes = DinheiroDaColuna(rs, "ocupantes"))
@@ -257,15 +262,15 @@ bool ComponhaConta(Contexto& ctx, Conta& conta, const std::string& n, const std:
         conta.linha("Garcon   : " + rs.textoOuVazio("Garcon"));
     }
     conta.linha("");
-    conta.linha(kTracos);
+    conta.tracos();
     for (const char* texto : {"Este cupom não tem valor fiscal", "Obrigado pela Preferencia", "Volte sempre"}) {
-        std::int16_t largura = static_cast<std::int16_t>(kLargura);
+        std::int16_t largura = static_cast<std::int16_t>(conta.largura);
         conta.linha("");
         conta.linha(Centraliza(texto, largura));
     }
     b.FechaBanco();
 
-    conta.linha(std::string(48, '-'));
+    conta.linha(std::string(conta.largura + kMargem, '-'));
     conta.linha("Varelo Tecnologia - " + ctx.cfg.Site);
     for (std::int32_t i = 0; i < ctx.cfg.LinhaFim; ++i) conta.linha(" ");
     return true;
@@ -314,7 +319,7 @@ ResultadoConta FechaConta(Contexto& ctx, std::int32_t comanda, const std::string
         const std::string impressora =
             LeRegistro(ctx, kAplicacao, kSecaoRegistro, "ImpCupom", kNaoImprimir);
         if (impressora == kNaoImprimir) return;
-        Conta conta;
+        Conta conta(ctx.impressao.colunas(impressora));
         if (!ComponhaConta(ctx, conta, n, pedidoConta)) return;
         resultado = EntregaConta(ctx, conta, impressora, n, caminho, marcaExtra);
     }, [&](const Erro& e) {

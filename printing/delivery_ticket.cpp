@@ -22,7 +22,6 @@
 namespace varelo {
 namespace {
 
-const std::string kTracos(48, '-');
 const std::string kCrLf = "\r\n";
 
 // A decimal column as the server sends it ("2.5000"); a null is 0.
@@ -72,6 +71,8 @@ public:
     void novo(const std::string& impressora) { impressora_ = impressora; }
     void imprime(const std::string& texto) { linhas_.push_back(texto); }
     void item(const std::string& idlanc) { itens_.push_back(idlanc); }
+    // A rule across the ticket's printer.
+    std::string tracos() const { return std::string(ctx_.impressao.colunas(impressora_), '-'); }
 
     // False when the printer refused the ticket: its items wait. Without
     // `rodape` it ends without the date line and the blank feed lines.
@@ -163,7 +164,7 @@ bool ImprimeDelivery(Contexto& ctx, std::int32_t pedido) {
             const std::string impressora =
                 banco.rs3().eof() ? std::string() : banco.rs3().textoOuVazio("Impressora");
             banco.FechaBanco3();
-            if (impressora == "Não Imprimir" || impressora == "Etiqueta") {
+            if (impressora == kNaoImprimir || impressora == kEtiqueta) {
                 pula = true;
             } else if (impressora != impressoraAnterior || ctx.cfg.ImpSeparado) {
                 if (bilhete.aberto() && !bilhete.termina()) todosAceitos = false;
@@ -179,10 +180,10 @@ bool ImprimeDelivery(Contexto& ctx, std::int32_t pedido) {
                                      *cliente);
                     Registros& rs2 = banco.rs2();
                     if (!rs2.eof())
-                        bilhete.imprime("ENTREGA" + kCrLf + kTracos + kCrLf + "Cliente :" +
+                        bilhete.imprime("ENTREGA" + kCrLf + bilhete.tracos() + kCrLf + "Cliente :" +
                                         rs2.textoOuVazio("Nome") + kCrLf + "End.    :" +
                                         rs2.textoOuVazio("Endereco") + kCrLf + "Bairro  :" +
-                                        rs2.textoOuVazio("bairro") + kCrLf + kTracos);
+                                        rs2.textoOuVazio("bairro") + kCrLf + bilhete.tracos());
                     banco.FechaBanco2();
                 }
                 clientePendente = false;
@@ -195,7 +196,7 @@ bool ImprimeDelivery(Contexto& ctx, std::int32_t pedido) {
                 const std::string atendente = Apara(rs.textoOuVazio("lancado"));
                 if (!atendente.empty()) {
                     bilhete.imprime("ATENDENTE:   " + atendente);
-                    bilhete.imprime(kTracos);
+                    bilhete.imprime(bilhete.tracos());
                 }
             }
 
@@ -205,13 +206,13 @@ bool ImprimeDelivery(Contexto& ctx, std::int32_t pedido) {
                 continue;
             }
             bilhete.imprime("DELIVERY ( " + rs.texto("idpedido") + " )");
-            bilhete.imprime(kTracos);
+            bilhete.imprime(bilhete.tracos());
             bilhete.imprime("Item " + std::to_string(item) + " de " + total);
             bilhete.imprime("Produto: " + rs.textoOuVazio("Descricao"));
             bilhete.imprime("Quant. : " + TextoPadrao(NumeroDoBanco(rs.campo("Qtde"))));
             bilhete.imprime("Valor  : " + Formata(NumeroDoBanco(rs.campo("valor")), "R$ ##,##0.00"));
             bilhete.imprime(LinhasObs(rs.textoOuVazio("Obs")));
-            bilhete.imprime(kTracos);
+            bilhete.imprime(bilhete.tracos());
             bilhete.item(idlanc);
         }
         // An order whose last item is not printed ends its open ticket

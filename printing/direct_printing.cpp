@@ -96,6 +96,11 @@ bool ImpressaoComDiretas::entregaDireta(const ImpressoraDireta& impressora, cons
     return impresso;
 }
 
+int ImpressaoComDiretas::colunas(const std::string& nome) {
+    const ImpressoraDireta* d = direta(nome);
+    return d ? d->colunas : sistema_.colunas(nome);
+}
+
 std::optional<EstadoImpressora> ImpressaoComDiretas::estado(const std::string& nome) {
     const ImpressoraDireta* d = direta(nome);
     if (!d) return sistema_.estado(nome);

@@ -38,6 +38,8 @@ public:
     // printing a document (which tells its state); the others, by the
     // printing system.
     std::optional<EstadoImpressora> estado(const std::string& nome) override;
+    // A direct printer's NAME.Colunas.
+    int colunas(const std::string& nome) override;
 
 private:
     bool entrega(const std::vector<std::string>& linhas, std::string& erro) override;

@@ -30,10 +30,6 @@ namespace varelo {
 namespace {
 
 const std::string kCrLf = "\r\n";
-const std::string kTracos(48, '-');
-const std::string kEtiqueta = "Etiqueta";
-
-
 
 // A decimal column as the server sends it ("0.5000"); a null is 0.
 Dinheiro Quantidade(const std::optional<std::string>& valor) {
@@ -116,6 +112,8 @@ private:
     void marca(const std::string& idlanc, const std::string& impressora, bool naoImprime);
     const DadosComanda& dados(std::int32_t comanda, const std::optional<std::string>& pedido);
     void linha(const std::string& texto) { texto_ += kCrLf + texto; }
+    // A rule across the item's printer.
+    std::string tracos() const { return std::string(ctx_.impressao.colunas(impressora_), '-'); }
 
     Contexto& ctx_;
     Banco& banco_;
@@ -250,7 +248,7 @@ void CupomMesa::item(Registros& rs) {
 void CupomMesa::cabecalhoA(Registros& rs) {
     for (std::int32_t i = 0; i < ctx_.cfg.LinhasInicio; ++i) linha(" ");
     linha("PEDIDO DE MESA");
-    linha(kTracos);
+    linha(tracos());
     linhasComuns(rs);
 }
 
@@ -269,19 +267,19 @@ void CupomMesa::linhasComuns(Registros& rs) {
         linha("MESA/COMANDA    ( " + mesa + " )");
     } else {
         linha("MESA         " + mesa);
-        linha(kTracos);
+        linha(tracos());
         linha("COMANDA      " + comanda);
     }
-    linha(kTracos);
+    linha(tracos());
     if (const auto lancado = rs.campo("lancado")) linha("ATENDENTE:   " + Apara(*lancado));
     else linha("ATENDENTE:");
-    linha(kTracos);
+    linha(tracos());
 }
 
 void CupomMesa::linhasItem(Registros& rs) {
     if (ctx_.cfg.GrupoCupom) {
         linha("Grupo  : " + rs.textoOuVazio("Nome"));
-        linha(kTracos);
+        linha(tracos());
     }
     if (meia_ > 0) linha("MEIA " + descricao_);
     else if (quantidade_ != ctx_.cfg.qtdMinimo || quantidade_ == Dinheiro::deUnidades(1))
@@ -312,7 +310,7 @@ void CupomMesa::linhasItem(Registros& rs) {
             }
         }
     }
-    linha(kTracos);
+    linha(tracos());
 }
 
 void CupomMesa::marca(const std::string& idlanc, const std::string& impressora, bool naoImprime) {

@@ -153,7 +153,7 @@ Desfecho Aplica(Contexto& ctx, Campos& f, const std::function<void(const std::st
         f[2] + "," + f[0] + "," + NumeroSql(qtde) + "," + NumeroSql(preco) + ",0,'" +
         b.Escapa(unidade) + "','" + b.Escapa(f[3]) + "','" + b.Escapa(f[5]) + "','" +
         b.Escapa(status) + "','" + b.Escapa(descricao2) + "'," + tempoPreparo + "," +
-        (impressora == "Etiqueta" ? "False" : "True") + ",'" + momento + "')");
+        (impressora == kEtiqueta ? "False" : "True") + ",'" + momento + "')");
     b.FechaBanco();
     b.AbreBanco("Select LAST_INSERT_ID() as idlanc");
     const std::string idlanc = rs.texto("idlanc");

@@ -186,7 +186,8 @@ TEST_F(Programa, ImpressorasTermicasDiretasComReserva) {
     cozinha.responde(ImpressoraDeTeste::kPronta, ImpressoraDeTeste::kSemPapel);
     const std::string ini = CaminhoConfigIni(t.ctx);
     for (const auto& [chave, valor] : {std::pair{"cozinha", cozinha.endereco()}, {"cozinha.Reserva", "bar"},
-                                       {"bar", bar.endereco()}, {"bar.CodePage", "850"}})
+                                       {"bar", bar.endereco()}, {"bar.CodePage", "850"}, {"bar.Colunas", "32"},
+                                       {"cozinha.Colunas", "40"}})
         GravaIni("Impressoras", chave, valor, ini);
     t.armazem.grava("Varelo", "Config", "ImpCupom", "bar");
     ASSERT_TRUE(Inicia("termicas")) << Saidas();
@@ -196,16 +197,24 @@ TEST_F(Programa, ImpressorasTermicasDiretasComReserva) {
         << programa->Saida();
     const std::string ticket = bar.documentos()[0];
     EXPECT_EQ(ticket.rfind("\x1b@\x1bt\x02", 0), 0u) << ticket;  // code page 850
-    for (const char* trecho : {"\x1b" "E\x01*** IMPRESSO NA RESERVA DE cozinha ***\n", "PEDIDO DE MESA\n",
-                               "1 x Feijoada\n", "\n\x1dV\x01"})
-        EXPECT_TRUE(Tem(ticket, trecho)) << trecho << " in:\n" << ticket;
+    // Laid out for the kitchen's 40 columns, wherever it is printed.
+    const std::string regua40 = "\n" + std::string(40, '-') + "\n";
+    for (const std::string& trecho : {std::string("\x1b" "E\x01*** IMPRESSO NA RESERVA DE cozinha ***\n"),
+                                      std::string("PEDIDO DE MESA") + regua40, std::string("1 x Feijoada") + regua40,
+                                      std::string("\n\x1dV\x01")})
+        EXPECT_TRUE(Tem(ticket, trecho));
     EXPECT_TRUE(cozinha.documentos().empty());
     EXPECT_EQ(t.consulta("Select impressora from ItemComanda where Comanda = 5007", "impressora"),
               std::vector<std::string>{"bar"});
     EXPECT_TRUE(Tem(programa->Saida(), "Impressora cozinha: sem papel\n"));
     Pede("FECHACONTA5007.txt", "Ana\r\n");
     ASSERT_TRUE(Aguarda([&] { return bar.documentos().size() == 2; })) << programa->Saida();
-    EXPECT_TRUE(Tem(bar.documentos()[1], "TOTAL A PAGAR")) << bar.documentos()[1];
+    // The bill fills the bar's 32 columns but two; its last rule, all 32.
+    const std::string conta = bar.documentos()[1];
+    EXPECT_TRUE(Tem(conta, "\n" + std::string(30, '-') + "\nTOTAL A PAGAR            59,90\n"));
+    EXPECT_TRUE(Tem(conta, "\nDescricaoQTDExUNIT       VALOR\n" + std::string(30, '-') +
+                               "\nFeijoad     1x  59,90    59,90\n"));
+    EXPECT_TRUE(Tem(conta, "\n" + std::string(32, '-') + "\nVarelo Tecnologia"));
 
     // Paper again: a delivery order prints on the kitchen's own printer.
     cozinha.responde(ImpressoraDeTeste::kPronta, ImpressoraDeTeste::kPronta);
@@ -214,7 +223,7 @@ TEST_F(Programa, ImpressorasTermicasDiretasComReserva) {
               "values (77, 1, 1, '', 'Ana', 59.9)");
     Pede("PRINTD77.txt", "\r\n");
     ASSERT_TRUE(Aguarda([&] { return cozinha.documentos().size() == 1; })) << programa->Saida();
-    EXPECT_TRUE(Tem(cozinha.documentos()[0], "DELIVERY (")) << cozinha.documentos()[0];
+    EXPECT_TRUE(Tem(cozinha.documentos()[0], "DELIVERY ( 77 )" + regua40));
     EXPECT_TRUE(Tem(programa->Saida(), "Impressora cozinha: pronta\n"));
 }
 
