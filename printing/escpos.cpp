@@ -59,7 +59,7 @@ ImpressorasConfiguradas LeImpressoras(const std::vector<std::pair<std::string, s
             erros.push_back("Endereço inválido da impressora " + chave + ": " + valor);
             continue;
         }
-        lidas.diretas.push_back({chave, valor, 48, 860});
+        lidas.diretas.push_back({chave, valor});
     }
     for (const auto& [chave, valor] : secao) {
         const auto ponto = chave.find('.');

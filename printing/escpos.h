@@ -19,7 +19,7 @@ namespace varelo {
 struct ImpressoraDireta {
     std::string nome;      // as configured
     std::string endereco;  // tcp://HOST:PORT, or a device or file path
-    int colunas = 48;
+    int colunas = SistemaImpressao::kColunasPadrao;
     int paginaDeCodigo = 860;
 };
 
