@@ -69,9 +69,11 @@ bool ImpressaoComDiretas::entregaEm(const std::string& nome, const std::vector<s
     return false;
 }
 
+// A printer that did not answer the first question is not kept waiting for
+// the second: it answers neither.
 EstadoImpressora ImpressaoComDiretas::pergunta(PortaDireta& porta) {
     const auto situacao = porta.pergunta(1, esperaEstado_);
-    return EstadoDasRespostas(situacao, porta.pergunta(4, esperaEstado_));
+    return EstadoDasRespostas(situacao, situacao ? porta.pergunta(4, esperaEstado_) : std::nullopt);
 }
 
 bool ImpressaoComDiretas::entregaDireta(const ImpressoraDireta& impressora, const std::vector<std::string>& linhas,

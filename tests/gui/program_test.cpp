@@ -226,16 +226,18 @@ TEST_F(Programa, ImpressorasTermicasDiretasComReserva) {
     EXPECT_TRUE(Tem(cozinha.documentos()[0], "DELIVERY ( 77 )" + regua40));
     EXPECT_TRUE(Tem(programa->Saida(), "Impressora cozinha: pronta\n"));
 
-    // Kitchen and backup off line: the next table's item waits, and prints
-    // once, on the kitchen's printer, when it is back.
-    cozinha.responde(ImpressoraDeTeste::kForaDeLinha, ImpressoraDeTeste::kPronta);
+    // The kitchen's printer unplugged and its backup off line: the next
+    // table's item waits, and prints once, on the kitchen's printer, when it
+    // is back.
+    cozinha.desliga();
     bar.responde(ImpressoraDeTeste::kForaDeLinha, ImpressoraDeTeste::kPronta);
     AindaAtende(5008);  // table 9
     Pede("PRINTM9.txt", "\r\n");
     ASSERT_TRUE(Aguarda([&] { return Tem(programa->Saida(), "Impressora bar: fora de linha\n"); }));
     const std::string item = "Select impresso, impressora from ItemComanda where Comanda = 5008";
     EXPECT_EQ(t.consulta(item, "impresso"), std::vector<std::string>{"0"});
-    cozinha.responde(ImpressoraDeTeste::kPronta, ImpressoraDeTeste::kPronta);
+    EXPECT_TRUE(Tem(programa->Saida(), "Impressora cozinha: fora de linha\n"));
+    cozinha.liga();
     for (int vez = 0; vez < 2; ++vez) {
         Pede("PRINTM9.txt", "\r\n");
         ASSERT_TRUE(Aguarda([&] { return !fs::exists(pasta / "PRINTM9.txt"); })) << programa->Saida();

@@ -10,22 +10,47 @@
 namespace varelo {
 
 ImpressoraDeTeste::ImpressoraDeTeste() {
-    escuta_ = ::socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0);
-    sockaddr_in endereco{};
-    endereco.sin_family = AF_INET;
-    endereco.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
-    socklen_t tamanho = sizeof endereco;
-    if (escuta_ < 0 || ::bind(escuta_, reinterpret_cast<sockaddr*>(&endereco), sizeof endereco) != 0 ||
-        ::listen(escuta_, 8) != 0 || ::getsockname(escuta_, reinterpret_cast<sockaddr*>(&endereco), &tamanho) != 0)
-        throw std::runtime_error("test printer: cannot listen");
-    porta_ = ntohs(endereco.sin_port);
+    escuta(0);
     thread_ = std::thread([this] { atende(); });
 }
 
 ImpressoraDeTeste::~ImpressoraDeTeste() {
     fim_ = true;
     thread_.join();
-    ::close(escuta_);
+    if (escuta_ >= 0) ::close(escuta_);
+}
+
+void ImpressoraDeTeste::escuta(int porta) {
+    const int fd = ::socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0);
+    const int sim = 1;
+    sockaddr_in endereco{};
+    endereco.sin_family = AF_INET;
+    endereco.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+    endereco.sin_port = htons(static_cast<std::uint16_t>(porta));
+    socklen_t tamanho = sizeof endereco;
+    if (fd < 0 || ::setsockopt(fd, SOL_SOCKET, SO_REUSEADDR, &sim, sizeof sim) != 0 ||
+        ::bind(fd, reinterpret_cast<sockaddr*>(&endereco), sizeof endereco) != 0 || ::listen(fd, 8) != 0 ||
+        ::getsockname(fd, reinterpret_cast<sockaddr*>(&endereco), &tamanho) != 0)
+        throw std::runtime_error("test printer: cannot listen");
+    porta_ = ntohs(endereco.sin_port);
+    escuta_ = fd;
+}
+
+// The listening socket is closed and opened again by the serving thread, so
+// that it never waits on a descriptor closed under it; these wait until it has.
+void ImpressoraDeTeste::desliga() {
+    ligada_ = false;
+    while (escuta_ >= 0) ::poll(nullptr, 0, 5);
+}
+
+void ImpressoraDeTeste::liga() {
+    ligada_ = true;
+    while (escuta_ < 0) ::poll(nullptr, 0, 5);
+}
+
+std::string ImpressoraDeTeste::perguntas() {
+    std::lock_guard<std::mutex> trava(mutex_);
+    return perguntas_;
 }
 
 void ImpressoraDeTeste::responde(std::optional<unsigned char> impressora, std::optional<unsigned char> papel) {
@@ -42,9 +67,11 @@ std::vector<std::string> ImpressoraDeTeste::documentos() {
 // One connection at a time, as a printer serves them.
 void ImpressoraDeTeste::atende() {
     while (!fim_) {
+        if (ligada_ && escuta_ < 0) escuta(porta_);
+        if (!ligada_ && escuta_ >= 0) ::close(escuta_.exchange(-1));
         pollfd p{escuta_, POLLIN, 0};
-        if (::poll(&p, 1, 20) != 1) continue;
-        const int conexao = ::accept4(escuta_, nullptr, nullptr, SOCK_CLOEXEC);
+        if (::poll(&p, p.fd < 0 ? 0 : 1, 20) != 1) continue;
+        const int conexao = ::accept4(p.fd, nullptr, nullptr, SOCK_CLOEXEC);
         if (conexao < 0) continue;
         std::string bytes;
         char bloco[4096];
@@ -55,6 +82,7 @@ void ImpressoraDeTeste::atende() {
                 const char pedido = bytes[i + 2];
                 bytes.erase(i, 3);
                 std::lock_guard<std::mutex> trava(mutex_);
+                perguntas_ += std::to_string(pedido);
                 const auto resposta = pedido == 1 ? impressora_ : pedido == 4 ? papel_ : std::nullopt;
                 if (resposta) (void)::write(conexao, &*resposta, 1);
             }

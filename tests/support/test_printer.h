@@ -22,20 +22,28 @@ public:
     std::string endereco() const { return "tcp://127.0.0.1:" + std::to_string(porta_); }
     // The answers to DLE EOT 1 and DLE EOT 4 (nothing: no answer).
     void responde(std::optional<unsigned char> impressora, std::optional<unsigned char> papel);
+    // Unplugged: the port refuses connections until plugged in again.
+    void desliga();
+    void liga();
     // The bytes of each connection that ended with a document, status
     // requests left out.
     std::vector<std::string> documentos();
+    // The status requests received, each as its n (1, 4).
+    std::string perguntas();
 
     static constexpr unsigned char kPronta = 0x12, kForaDeLinha = 0x1A, kSemPapel = 0x72;
 
 private:
+    void escuta(int porta);
     void atende();
 
-    int escuta_ = -1, porta_ = 0;
-    std::atomic<bool> fim_{false};
+    std::atomic<int> escuta_{-1};
+    int porta_ = 0;
+    std::atomic<bool> fim_{false}, ligada_{true};
     std::mutex mutex_;
     std::optional<unsigned char> impressora_ = kPronta, papel_ = kPronta;
     std::vector<std::string> documentos_;
+    std::string perguntas_;
     std::thread thread_;
 };
 

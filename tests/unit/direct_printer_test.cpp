@@ -96,6 +96,7 @@ TEST_F(Diretas, SemRespostaImprimeInalcancavelRecusaESistemaContinua) {
     cozinha.responde(std::nullopt, std::nullopt);
     EXPECT_TRUE(Imprime("Cozinha", {"x"})) << impressao->ultimoErro();
     EXPECT_EQ(Recebidos(cozinha, 1).size(), 1u);
+    EXPECT_EQ(cozinha.perguntas(), "1");  // silent to the first question: not asked the second
     EXPECT_FALSE(Imprime("Morta", {"x"}));
     EXPECT_NE(impressao->ultimoErro().find("Impressora inacessível"), std::string::npos) << impressao->ultimoErro();
     EXPECT_TRUE(Imprime("Usb", {"a"}) && Imprime("Usb", {"b"})) << impressao->ultimoErro();
