@@ -23,9 +23,7 @@
 #include "base/errors.h"
 #include "base/files.h"
 #include "base/ini.h"
-#include "core/user_settings.h"
 #include "printing/direct_printing.h"
-#include "printing/printer_panel.h"
 #include "printing/qt/qt_printer.h"
 #include "printing/spool_printer.h"
 
@@ -153,11 +151,7 @@ int Executa(const OpcoesLinha& o, int argc, char** argv, Extensao* extensao) {
     if (janela) {
         janela->mostraAjustes();
         janela->show();
-        const auto nomes = [&ctx, &doPainel] {
-            ctx.banco.novaUnidade();
-            return ImpressorasDoPainel(ctx.banco, LeRegistro(ctx, kAplicacao, kSecaoRegistro, "ImpCupom", kNaoImprimir),
-                                       doPainel);
-        };
+        const auto nomes = [monitor, &ctx, &doPainel] { return NomesDoPainel(*monitor, ctx, doPainel); };
         vigia = std::make_unique<VigiaDeImpressoras>(
             VigiaDeImpressoras::Servicos{trabalho, nomes, impressora, vistos,
                                          [&janela](const auto& linhas) { janela->mostraImpressoras(linhas); }},

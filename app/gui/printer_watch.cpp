@@ -5,10 +5,23 @@
 #include <optional>
 #include <utility>
 
-#include "base/errors.h"
+#include "app/monitor.h"
+#include "core/context.h"
+#include "core/user_settings.h"
 #include "printing/printer_panel.h"
 
 namespace varelo {
+
+std::optional<std::vector<std::string>> NomesDoPainel(Monitor& monitor, Contexto& ctx,
+                                                      const ImpressorasConfiguradas& configuradas) {
+    std::vector<std::string> nomes;
+    const auto le = [&] {
+        const std::string impCupom = LeRegistro(ctx, kAplicacao, kSecaoRegistro, "ImpCupom", kNaoImprimir);
+        nomes = ImpressorasDoPainel(ctx.banco, impCupom, configuradas);
+    };
+    if (monitor.emPausa() || !monitor.Protege(le)) return std::nullopt;
+    return nomes;
+}
 
 // What a round's pieces share across the three threads.
 struct VigiaDeImpressoras::Rodada {
@@ -38,10 +51,7 @@ VigiaDeImpressoras::~VigiaDeImpressoras() {
 void VigiaDeImpressoras::atualiza() {
     if (rodada_->emCurso.exchange(true)) return;
     rodada_->s.trabalho.posta([r = rodada_] {
-        try {
-            r->nomes = r->s.nomes();
-        } catch (const Erro&) {
-        }
+        if (auto nomes = r->s.nomes()) r->nomes = std::move(*nomes);
         const std::lock_guard<std::mutex> trava(r->portao);
         if (!r->aberta) return;
         r->perguntas.posta([r, nomes = r->nomes] {

@@ -4,6 +4,7 @@
 #include <chrono>
 #include <functional>
 #include <memory>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -12,7 +13,17 @@
 namespace varelo {
 
 class EstadosVistos;
+class Monitor;
 class SistemaImpressao;
+struct Contexto;
+struct ImpressorasConfiguradas;
+
+// The printers of the window's panel (ImpressorasDoPainel), read as a unit
+// of the monitor's work, so that a database failure there is told and
+// handled as anywhere else (a lost connection pauses the monitor). Nothing
+// during a pause or after a failure: the names read last stay.
+std::optional<std::vector<std::string>> NomesDoPainel(Monitor& monitor, Contexto& ctx,
+                                                      const ImpressorasConfiguradas& configuradas);
 
 // The window's panel of printers, refreshed every few seconds without
 // holding anybody: the names are read on the worker (the database is its
@@ -23,9 +34,9 @@ class VigiaDeImpressoras {
 public:
     struct Servicos {
         Trabalhador& trabalho;
-        // The printers to show; run on the worker. When it throws Erro the
-        // names read last are kept (the scan reports a database failure).
-        std::function<std::vector<std::string>()> nomes;
+        // The printers to show; run on the worker. Nothing: the names read
+        // last stay.
+        std::function<std::optional<std::vector<std::string>>()> nomes;
         SistemaImpressao& impressao;  // asked from the watch's thread
         EstadosVistos& vistos;        // used on the worker
         // The panel's lines (LinhaDoPainel), called on the worker.

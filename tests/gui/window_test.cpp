@@ -9,7 +9,6 @@
 #include "app/gui/worker.h"
 #include "app/monitor.h"
 #include "printing/direct_printing.h"
-#include "printing/printer_panel.h"
 #include "tests/gui/gui.h"
 #include "tests/support/test_printer.h"
 
@@ -142,8 +141,9 @@ TEST_F(Janela, PainelMostraCadaImpressoraComSeuEstado) {
     EstadosVistos vistos;
     vistos.avisa = [&](const std::string& linha) { t.eventos.AdicionaEvento(linha); };
     Trabalhador trabalho;
-    VigiaDeImpressoras vigia({trabalho, [&] { return ImpressorasDoPainel(t.banco, "caixa", config); }, impressao,
-                              vistos, [&](const auto& linhas) { janela.mostraImpressoras(linhas); }},
+    t.armazem.grava("Varelo", "Config", "ImpCupom", "caixa");
+    VigiaDeImpressoras vigia({trabalho, [&] { return NomesDoPainel(monitor, t.ctx, config); }, impressao, vistos,
+                              [&](const auto& linhas) { janela.mostraImpressoras(linhas); }},
                              1h);
     auto* painel = Controle<QListWidget>("lstImpressoras");
     const auto mostra = [&](const std::vector<std::string>& esperadas) {
@@ -166,6 +166,20 @@ TEST_F(Janela, PainelMostraCadaImpressoraComSeuEstado) {
     EXPECT_EQ(mostra(pronta), pronta);
     EXPECT_EQ(t.novosEventos(), (std::vector<std::string>{"Impressora Copa: sem papel", "Impressora Copa: pronta"}));
     EXPECT_TRUE(copa.documentos().empty());  // asked, never printed on
+
+    // A connection lost while the names are read is told, and pauses the
+    // monitor, as anywhere else; meanwhile the names read last stay.
+    t.banco.defineGancho([](OperacaoBanco operacao, const std::string&) {
+        if (operacao == OperacaoBanco::Comando) throw ErroBanco(2013, "Lost connection", "08S01");
+    });
+    EXPECT_EQ(NomesDoPainel(monitor, t.ctx, config), std::nullopt);
+    EXPECT_TRUE(monitor.emPausa());
+    copa.responde(ImpressoraDeTeste::kPronta, ImpressoraDeTeste::kSemPapel);
+    EXPECT_EQ(mostra(semPapel), semPapel);
+    EXPECT_EQ(t.novosEventos(),
+              (std::vector<std::string>{
+                  "Erro abrindo banco: 2013 - Lost connectionSelect Impressora, Impressora2, Impressoradelivery from Grupos",
+                  "Erro no banco de dados, reiniciando programa em 10 segundos", "Impressora Copa: sem papel"}));
 }
 
 }  // namespace
