@@ -28,6 +28,8 @@ public:
     void descartaDocumento() override { real_.descartaDocumento(); }
     std::string ultimoErro() const override { return real_.ultimoErro(); }
     std::string reservaUsada() const override { return real_.reservaUsada(); }
+    std::optional<EstadoImpressora> estado(const std::string& n) override { return real_.estado(n); }
+    int colunas(const std::string& n) override { return real_.colunas(n); }
 
 protected:
     SistemaImpressao& real_;
