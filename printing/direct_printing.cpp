@@ -15,6 +15,7 @@ ImpressaoComDiretas::ImpressaoComDiretas(SistemaImpressao& sistema, ImpressorasC
       limite_(limite),
       esperaEstado_(esperaEstado) {
     atual_ = sistema_.impressoraAtual();
+    for (const ImpressoraDireta& d : diretas_) falando_[d.nome];
 }
 
 const ImpressoraDireta* ImpressaoComDiretas::direta(const std::string& nome) const {
@@ -78,7 +79,7 @@ EstadoImpressora ImpressaoComDiretas::pergunta(PortaDireta& porta) {
 
 bool ImpressaoComDiretas::entregaDireta(const ImpressoraDireta& impressora, const std::vector<std::string>& linhas,
                                         std::string& erro) {
-    const std::lock_guard<std::mutex> vez(falando_);
+    const std::lock_guard<std::mutex> vez(falando_.at(impressora.nome));
     EstadoImpressora estado = EstadoImpressora::Inalcancavel;
     bool impresso = false;
     try {
@@ -106,7 +107,7 @@ int ImpressaoComDiretas::colunas(const std::string& nome) {
 std::optional<EstadoImpressora> ImpressaoComDiretas::estado(const std::string& nome) {
     const ImpressoraDireta* d = direta(nome);
     if (!d) return sistema_.estado(nome);
-    const std::unique_lock<std::mutex> vez(falando_, std::try_to_lock);
+    const std::unique_lock<std::mutex> vez(falando_.at(d->nome), std::try_to_lock);
     if (!vez) return std::nullopt;
     try {
         PortaDireta porta(d->endereco, limite_);

@@ -54,9 +54,10 @@ private:
     std::vector<ImpressoraDireta> diretas_;
     std::map<std::string, std::string> reservas_;
     std::chrono::milliseconds limite_, esperaEstado_;
-    // Held while a direct printer is spoken to: a printer serves one
-    // connection at a time.
-    std::mutex falando_;
+    // Held while a direct printer is spoken to, one per printer (a printer
+    // serves one connection at a time; another printer is not held by it).
+    // Made once, in the constructor, so that threads only read the map.
+    std::map<std::string, std::mutex> falando_;
     std::string reservaUsada_;
 };
 

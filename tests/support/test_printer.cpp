@@ -53,10 +53,12 @@ std::string ImpressoraDeTeste::perguntas() {
     return perguntas_;
 }
 
-void ImpressoraDeTeste::responde(std::optional<unsigned char> impressora, std::optional<unsigned char> papel) {
+void ImpressoraDeTeste::responde(std::optional<unsigned char> impressora, std::optional<unsigned char> papel,
+                                 std::chrono::milliseconds demora) {
     std::lock_guard<std::mutex> trava(mutex_);
     impressora_ = impressora;
     papel_ = papel;
+    demora_ = demora;
 }
 
 std::vector<std::string> ImpressoraDeTeste::documentos() {
@@ -77,13 +79,16 @@ void ImpressoraDeTeste::atende() {
         char bloco[4096];
         for (ssize_t n; !fim_ && (n = ::read(conexao, bloco, sizeof bloco)) > 0;) {
             bytes.append(bloco, static_cast<std::size_t>(n));
-            // A status request is answered at once and is not part of the document.
+            // A status request is answered (after the delay set) and is not part of the document.
             for (std::size_t i; (i = bytes.find("\x10\x04", 0)) != std::string::npos && i + 2 < bytes.size();) {
                 const char pedido = bytes[i + 2];
                 bytes.erase(i, 3);
-                std::lock_guard<std::mutex> trava(mutex_);
+                std::unique_lock<std::mutex> trava(mutex_);
                 perguntas_ += std::to_string(pedido);
                 const auto resposta = pedido == 1 ? impressora_ : pedido == 4 ? papel_ : std::nullopt;
+                const auto demora = demora_;
+                trava.unlock();
+                std::this_thread::sleep_for(demora);
                 if (resposta) (void)::write(conexao, &*resposta, 1);
             }
         }

@@ -1,5 +1,6 @@
 #pragma once
 #include <atomic>
+#include <chrono>
 #include <mutex>
 #include <optional>
 #include <string>
@@ -20,8 +21,10 @@ public:
     ImpressoraDeTeste& operator=(const ImpressoraDeTeste&) = delete;
 
     std::string endereco() const { return "tcp://127.0.0.1:" + std::to_string(porta_); }
-    // The answers to DLE EOT 1 and DLE EOT 4 (nothing: no answer).
-    void responde(std::optional<unsigned char> impressora, std::optional<unsigned char> papel);
+    // The answers to DLE EOT 1 and DLE EOT 4 (nothing: no answer), each
+    // given after `demora`.
+    void responde(std::optional<unsigned char> impressora, std::optional<unsigned char> papel,
+                  std::chrono::milliseconds demora = {});
     // Unplugged: the port refuses connections until plugged in again.
     void desliga();
     void liga();
@@ -42,6 +45,7 @@ private:
     std::atomic<bool> fim_{false}, ligada_{true};
     std::mutex mutex_;
     std::optional<unsigned char> impressora_ = kPronta, papel_ = kPronta;
+    std::chrono::milliseconds demora_{};
     std::vector<std::string> documentos_;
     std::string perguntas_;
     std::thread thread_;

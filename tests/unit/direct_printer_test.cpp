@@ -2,6 +2,9 @@
 // asked before it, the backup, and the system's printers beside them.
 #include <gtest/gtest.h>
 
+#include <atomic>
+#include <thread>
+
 #include <filesystem>
 
 #include "base/files.h"
@@ -115,6 +118,28 @@ TEST_F(Diretas, SemRespostaImprimeInalcancavelRecusaESistemaContinua) {
                                                        E::Pronta, E::NaoInstalada}));
     EXPECT_EQ(cozinha.documentos().size(), 1u);
     EXPECT_EQ(Le(arquivo).size(), 28u);  // the two documents, no status request
+}
+
+// A printer being asked its state is held for that time, and only that one:
+// it is not asked twice at once, and a document for another goes out.
+TEST_F(Diretas, PerguntarAUmaImpressoraNaoSeguraAsOutras) {
+    Linhas erros;
+    ImpressaoComDiretas paciente(spool, LeImpressoras({{"Cozinha", cozinha.endereco()}, {"Bar", bar.endereco()}}, erros),
+                                 2s, 3s);
+    cozinha.responde(ImpressoraDeTeste::kPronta, ImpressoraDeTeste::kPronta, 1500ms);
+    std::atomic<bool> perguntando{true};
+    std::thread painel([&] {
+        EXPECT_EQ(paciente.estado("Cozinha"), EstadoImpressora::Pronta);
+        perguntando = false;
+    });
+    ASSERT_TRUE(Aguarda([&] { return !cozinha.perguntas().empty(); }, 5s));
+    EXPECT_EQ(paciente.estado("Cozinha"), std::nullopt);
+    paciente.selecionaImpressora("Bar");
+    paciente.imprime("1 x Chopp");
+    EXPECT_TRUE(paciente.terminaDocumento()) << paciente.ultimoErro();
+    EXPECT_TRUE(perguntando);
+    painel.join();
+    EXPECT_EQ(Recebidos(bar, 1).size(), 1u);
 }
 
 // A queue of the printing system that refuses the document sends it to its
