@@ -180,6 +180,13 @@ TEST_F(Janela, PainelMostraCadaImpressoraComSeuEstado) {
               (std::vector<std::string>{
                   "Erro abrindo banco: 2013 - Lost connectionSelect Impressora, Impressora2, Impressoradelivery from Grupos",
                   "Erro no banco de dados, reiniciando programa em 10 segundos", "Impressora Copa: sem papel"}));
+
+    // The window closes while a printer is being asked: the answer is waited
+    // for, and nothing of the round outlives the worker.
+    const std::size_t perguntas = copa.perguntas().size();
+    copa.responde(ImpressoraDeTeste::kPronta, ImpressoraDeTeste::kPronta, 300ms);
+    vigia.atualiza();
+    ASSERT_TRUE(Aguarda([&] { return copa.perguntas().size() > perguntas; }, 5s));
 }
 
 }  // namespace
