@@ -22,7 +22,7 @@ std::vector<std::string> ImpressorasDoPainel(Banco& banco, const std::string& im
     banco.FechaBanco();
     std::vector<std::string> painel;
     for (const std::string& nome : nomes)
-        if (!Apara(nome).empty() && nome != kNaoImprimir) painel.push_back(nome);
+        if (!Apara(nome).empty() && nome != kNaoImprimir && nome != kEtiqueta) painel.push_back(nome);
     return painel;
 }
 

@@ -12,7 +12,8 @@ class Banco;
 // The printers the window's panel shows, each once and in name order: those
 // the product groups print on (kitchen, second kitchen, delivery), the
 // bill's (`impCupom`) and those [Impressoras] configures, backups included.
-// A blank name and "Não Imprimir" are no printers.
+// A blank name, "Não Imprimir" and "Etiqueta" (labels, which go to their
+// own port) are no printers.
 std::vector<std::string> ImpressorasDoPainel(Banco& banco, const std::string& impCupom,
                                              const ImpressorasConfiguradas& configuradas);
 

@@ -157,8 +157,8 @@ TEST_F(Janela, PainelMostraCadaImpressoraComSeuEstado) {
         } while (linhas != esperadas && !limite.hasExpired());
         return linhas;
     };
-    const std::vector<std::string> semPapel{"Copa: sem papel", "Etiqueta: não instalada", "bar: pronta",
-                                            "caixa: não instalada", "cozinha: pronta"};
+    const std::vector<std::string> semPapel{"Copa: sem papel", "bar: pronta", "caixa: não instalada",
+                                            "cozinha: pronta"};
     EXPECT_EQ(mostra(semPapel), semPapel);
     copa.responde(ImpressoraDeTeste::kPronta, ImpressoraDeTeste::kPronta);
     auto pronta = semPapel;
