@@ -181,8 +181,9 @@ TEST_F(Janela, PainelMostraCadaImpressoraComSeuEstado) {
                   "Erro abrindo banco: 2013 - Lost connectionSelect Impressora, Impressora2, Impressoradelivery from Grupos",
                   "Erro no banco de dados, reiniciando programa em 10 segundos", "Impressora Copa: sem papel"}));
 
-    // The window closes while a printer is being asked: the answer is waited
-    // for, and nothing of the round outlives the worker.
+    // The watch ends, as when the window closes, while a printer is being
+    // asked: the answer is waited for, and nothing of the round outlives the
+    // worker.
     const std::size_t perguntas = copa.perguntas().size();
     copa.responde(ImpressoraDeTeste::kPronta, ImpressoraDeTeste::kPronta, 300ms);
     vigia.atualiza();

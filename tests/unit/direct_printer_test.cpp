@@ -3,9 +3,8 @@
 #include <gtest/gtest.h>
 
 #include <atomic>
-#include <thread>
-
 #include <filesystem>
+#include <thread>
 
 #include "base/files.h"
 #include "printing/direct_printing.h"
