@@ -54,20 +54,13 @@ bool ImpressaoComDiretas::entrega(const std::vector<std::string>& linhas, std::s
 bool ImpressaoComDiretas::entregaEm(const std::string& nome, const std::vector<std::string>& linhas,
                                     std::string& erro) {
     if (const ImpressoraDireta* d = direta(nome)) return entregaDireta(*d, linhas, erro);
-    try {
+    const auto prepara = [&] {
         sistema_.selecionaImpressora(nome);
         sistema_.defineNomeFonte(fonte_);
         sistema_.defineTamanhoFonte(tamanho_);
         sistema_.defineNegrito(negrito_);
-        for (const std::string& linha : linhas) sistema_.imprime(linha);
-    } catch (const Erro& e) {
-        sistema_.descartaDocumento();
-        erro = e.what();
-        return false;
-    }
-    if (sistema_.terminaDocumento()) return true;
-    erro = sistema_.ultimoErro();
-    return false;
+    };
+    return ImprimeDocumento(sistema_, prepara, linhas, erro);
 }
 
 // A printer that did not answer the first question is not kept waiting for

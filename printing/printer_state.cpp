@@ -36,4 +36,20 @@ void ImpressoraComEstado::descartaDocumento() {
     temDocumento_ = false;
 }
 
+bool ImprimeDocumento(SistemaImpressao& impressao, const std::function<void()>& prepara,
+                      const std::vector<std::string>& linhas, std::string& motivo) {
+    try {
+        prepara();
+        for (const std::string& linha : linhas) impressao.imprime(linha);
+    } catch (const Erro& e) {
+        impressao.descartaDocumento();
+        motivo = e.what();
+        return false;
+    }
+    if (impressao.terminaDocumento()) return true;
+    motivo = impressao.ultimoErro();
+    impressao.descartaDocumento();
+    return false;
+}
+
 }  // namespace varelo

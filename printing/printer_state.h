@@ -1,4 +1,5 @@
 #pragma once
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -47,5 +48,12 @@ private:
     bool temDocumento_ = false;
     std::string erro_;
 };
+
+// Hands `linhas` to `impressao` as one document, after `prepara` (the
+// printer and the font) has run. False, with the reason in `motivo`, when
+// any step failed or the document was not taken; what was printed of it is
+// dropped then, so that it never opens the next document.
+bool ImprimeDocumento(SistemaImpressao& impressao, const std::function<void()>& prepara,
+                      const std::vector<std::string>& linhas, std::string& motivo);
 
 }  // namespace varelo
