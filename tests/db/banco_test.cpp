@@ -3,12 +3,10 @@
 // refuses the credentials of config.ini.
 #include <gtest/gtest.h>
 
-#include <cstdlib>
 
 #include "app/monitor.h"
 #include "base/errors.h"
 #include "db/banco.h"
-#include "tests/support/case_file.h"
 #include "tests/support/program_run.h"
 #include "tests/support/test_context.h"
 
@@ -69,26 +67,6 @@ TEST_F(BancoTeste, TresResultadosAoMesmoTempoComNomesEmOutraCaixa) {
     b.FechaBanco();
 }
 
-// Texts are quoted for the session's sql_mode, read at every opening: with
-// or without NO_BACKSLASH_ESCAPES each text is stored exactly as typed.
-TEST_F(BancoTeste, TextosGravadosComoDigitadosEmQualquerSqlMode) {
-    const auto modoGlobal = t.consulta("Select @@global.sql_mode as m", "m").at(0);
-    for (const std::string modo : {modoGlobal, modoGlobal + ",NO_BACKSLASH_ESCAPES"}) {
-        SCOPED_TRACE(modo);
-        t.executa("Set global sql_mode='" + modo + "'");
-        t.banco.abandona();  // the next opening reads the new mode
-        t.executa("Delete from Logs");
-        for (const std::string texto : {"NÃO MONITORADO", "D'Ávila", "c:\\pasta\\", "a\\'b", "'; drop table logs; --",
-                                        "duas\r\nlinhas"}) {
-            t.executa("Insert into Logs (log) values ('" + t.banco.Escapa(texto) + "')");
-            EXPECT_EQ(t.consulta("Select log from logs where log='" + t.banco.Escapa(texto) + "'", "log"),
-                      std::vector<std::string>{texto});
-        }
-    }
-    t.executa("Set global sql_mode='" + modoGlobal + "'");
-    t.banco.abandona();
-}
-
 // A connection that the server closed (restart, wait_timeout, KILL) is
 // opened again without a word at the start of the next unit of work;
 // inside a unit it is a lost connection, the outage of the pause.
@@ -117,71 +95,6 @@ TEST_F(BancoTeste, ConexaoFechadaPeloServidorReabreNaProximaUnidade) {
     const auto eventos = t.novosEventos();
     ASSERT_EQ(eventos.size(), 2u);
     EXPECT_EQ(eventos[1], "Erro no banco de dados, reiniciando programa em 10 segundos");
-}
-
-TEST_F(BancoTeste, ComandoRecusadoRegistraUmaLinhaEOBancoContinuaUtilizavel) {
-    try {
-        t.banco.AbreBanco2("Update Comanda sett Mesa=1");
-        ADD_FAILURE() << "a statement with a syntax error went through";
-    } catch (const ErroBanco& e) {
-        EXPECT_FALSE(e.perdaDeConexao());
-        EXPECT_EQ(e.estado(), "42000");
-    }
-    const auto eventos = t.novosEventos();
-    ASSERT_EQ(eventos.size(), 1u);
-    EXPECT_EQ(eventos[0].rfind("Erro abrindo banco 2: 1064 - ", 0), 0u) << eventos[0];
-    EXPECT_EQ(eventos[0].substr(eventos[0].size() - 26), "Update Comanda sett Mesa=1");
-    t.banco.abandona();
-    EXPECT_EQ(t.consulta("Select 1+1 as dois", "DOIS"), std::vector<std::string>{"2"});
-    // What a change changed.
-    t.executa("Insert into Logs (log) values ('a'),('b'),('c')");
-    t.banco.AbreBanco("Delete from Logs where log <> 'b'");
-    EXPECT_EQ(t.banco.rs().afetadas(), 2);
-    t.banco.FechaBanco();
-}
-
-TEST_F(BancoTeste, TransacaoDesfeitaSemConfirmarEMantidaAoConfirmar) {
-    {
-        Transacao tr(t.banco);
-        t.executa("Insert into Logs (log) values ('desfeito')");
-        // FechaBanco inside the transaction must not close the connection.
-        t.executa("Insert into Logs (log) values ('desfeito 2')");
-    }
-    EXPECT_TRUE(t.consulta("Select log from logs", "log").empty());
-    {
-        Transacao tr(t.banco);
-        t.executa("Insert into Logs (log) values ('mantido')");
-        tr.confirma();
-    }
-    EXPECT_EQ(t.consulta("Select log from logs", "log"), std::vector<std::string>{"mantido"});
-    {
-        Transacao tr(t.banco);
-        t.executa("Insert into Logs (log) values ('antes da falha')");
-        EXPECT_THROW(t.executa("Insert into tabela_inexistente values (1)"), ErroBanco);
-    }
-    t.banco.abandona();
-    EXPECT_EQ(t.consulta("Select log from logs", "log"), std::vector<std::string>{"mantido"});
-}
-
-TEST_F(BancoTeste, ServidorErradoOuParadoNaoEncerraOPrograma) {
-    t.ctx.cfg.IPServidor = "127.0.0.1;Port=1";
-    EXPECT_THROW(t.banco.AbreBanco("Select 1"), ErroBanco);
-    auto eventos = t.novosEventos();
-    ASSERT_EQ(eventos.size(), 2u);
-    EXPECT_EQ(eventos[0].rfind("Erro abrindo banco: ", 0), 0u);
-    EXPECT_EQ(eventos[0].substr(eventos[0].size() - 8), "Select 1");
-
-    // The private server stopped while the connection is open, then started.
-    t.ctx.cfg.IPServidor = ContextoTeste::IpServidorTeste();
-    t.banco.AbreBanco("Select 1 as um");
-    const std::string script = casos::DoProjeto("scripts/private-mariadb.sh");
-    const std::string pasta = std::getenv("VARELO_TEST_DB_DIR");
-    const std::string porta = std::getenv("VARELO_TEST_DB_PORT");
-    ASSERT_EQ(std::system((script + " stop '" + pasta + "'").c_str()), 0);
-    EXPECT_THROW(t.banco.AbreBanco("Select 2"), ErroBanco);
-    t.banco.abandona();
-    ASSERT_EQ(std::system((script + " start '" + pasta + "' " + porta).c_str()), 0);
-    EXPECT_EQ(t.consulta("Select 3 as tres", "tres"), std::vector<std::string>{"3"});
 }
 
 // The server refuses the empty password of config.ini (present but empty:
