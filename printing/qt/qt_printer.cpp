@@ -104,7 +104,6 @@ EstadoImpressora EstadoDaFilaCups(const std::string& fila) {
 // it to the queue through libcups, as Qt's own CUPS engine would, but
 // keeping the scheduler's answer: a queue that refuses jobs, a queue gone
 // or a scheduler that does not answer is a failure, with its reason.
-// The queue's state as its scheduler tells it; ready when it does not.
 bool ImprimeNaFila(const std::string& fila, const Fonte& fonte,
                    const std::vector<std::string>& linhas, std::string& erro) {
     QPrinter nativa(QPrinter::HighResolution);

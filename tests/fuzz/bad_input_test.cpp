@@ -183,14 +183,6 @@ TEST(RegistroRuim, LinhasEnormesEMuitosCampos) {
     });
 }
 
-TEST(RegistroRuim, TrocaDeSeparadorDecimalSoMudaOSeparador) {
-    Gerador g(31337);
-    g.repete(5000, [&](auto) {
-        const std::string texto = g.bytesDeRegistro(g.chance(2) ? 1 << 20 : g.entre(0, 100));
-        EXPECT_TRUE(VirgulaParaPonto(texto) == Sem(texto, ",", '.') && PontoParaVirgula(texto) == Sem(texto, ".", ','));
-    });
-}
-
 // The request file's first line, up to the first CR, in UTF-8: one
 // character per Windows-1252 byte, NUL included, read at the first attempt
 // when the file holds something.

@@ -333,9 +333,11 @@ TEST_F(Programa, ServidorCaiEVoltaDuranteUmaSequenciaDePedidosEAPastaSomeEVolta)
     TodosUmaVez(kPrimeiro, kPrimeiro + kTotal + 1);
 }
 
-// The kitchen printer is a CUPS queue that refuses jobs when the table's
-// tickets are asked for: the item stays unprinted and the request waits in
-// the folder; it is printed once, as soon as the queue takes jobs again.
+// The kitchen's and the bill's printer are one queue of the desktop's CUPS
+// that refuses jobs when the table's tickets are asked for: the queue is
+// told off line, the item stays unprinted and the request waits in the
+// folder; it is printed once, as soon as the queue takes jobs again, and
+// the bill after it. With the scheduler gone, the bill is refused.
 TEST_F(Programa, FilaDoCupsRecusaOCupomEDepoisAceita) {
     if (!TemCupsd()) GTEST_SKIP() << "cupsd não está instalado (pacote cups; scripts/install-deps.sh)";
     ASSERT_EQ(::chmod(t.pasta.caminho().c_str(), 0755), 0);  // the scheduler's filters run as lp
@@ -343,6 +345,7 @@ TEST_F(Programa, FilaDoCupsRecusaOCupomEDepoisAceita) {
     ASSERT_TRUE(cups.iniciado()) << cups.saidaInicio();
     ASSERT_TRUE(cups.recusa());
     t.executa("Update Grupos set Impressora='varelo-teste', Impressora2='' where idgrupo=1");
+    t.armazem.grava("Varelo", "Config", "ImpCupom", CupsPrivado::kFila);
     // The desktop's printing system, which is the private scheduler only.
     ::setenv("CUPS_SERVER", cups.endereco().c_str(), 1);
     const bool pronto = Inicia("cups", {"--home", t.pasta.caminho(), "--headless"});
@@ -369,10 +372,30 @@ TEST_F(Programa, FilaDoCupsRecusaOCupomEDepoisAceita) {
     ASSERT_EQ(Executa("pdftotext -layout " + Aspas(cups.saidaDaFila()) + " -", texto), 0) << texto;
     for (const std::string& linha : LinhasEsperadas("cupom_mesa8.txt")) EXPECT_TRUE(Tem(texto, linha));
 
+    for (const char* estado : {"fora de linha", "pronta"})
+        EXPECT_TRUE(Tem(programa->Saida(), "Impressora varelo-teste: " + std::string(estado) + "\n"));
+
     // Asked again, nothing is left to print: one job, one trace row.
     Pede("PRINTM8.txt", "\r\n");
     ASSERT_TRUE(Aguarda([&] { return pedidosDaMesa() == 2; })) << programa->Saida();
     EXPECT_EQ(std::tuple(cups.trabalhos(), Quantos("LogImp")), std::tuple(1, 1)) << lpstat();
+
+    // The bill, in one page. The queue's file holds the last job; pdftotext
+    // guesses the spaces between words, so runs of spaces are read as one.
+    Pede("FECHACONTA4007.txt", "Ana\r\n");
+    const auto conta = [&] {
+        return Executa("pdftotext -layout " + Aspas(cups.saidaDaFila()) + " - | tr -s ' '", texto) == 0 &&
+               Tem(texto, "Comanda:");
+    };
+    ASSERT_TRUE(Aguarda(conta)) << programa->Saida() << lpstat();
+    for (const char* linha : {"\nComanda: 4007\n", "\nGarcon : Ana\n", "\nTOTAL A PAGAR 59,90\n"})
+        EXPECT_TRUE(Tem(texto, linha));
+    EXPECT_EQ(Conta(texto, "\f"), 1u);
+
+    ASSERT_TRUE(cups.para());
+    Pede("FECHACONTA4007.txt", "Ana\r\n");
+    ASSERT_TRUE(Aguarda([&] { return Tem(programa->Saida(), "Conta não aceita pela impressora varelo-teste"); }))
+        << programa->Saida();
     EXPECT_TRUE(programa->Rodando());
 }
 
