@@ -56,7 +56,7 @@ public:
 };
 
 // The real file system.
-class ArquivosDisco final : public Arquivos {
+class ArquivosDisco : public Arquivos {
 public:
     std::vector<std::string> lista(const std::string& pasta) override;
     std::string le(const std::string& caminho) override;

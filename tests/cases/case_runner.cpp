@@ -95,6 +95,15 @@ public:
         ctx_.pastaPrograma = t_.ctx.pastaPrograma;
         ctx_.cfg = t_.ctx.cfg;
         LigaProcedimentos(ctx_, avisos_);
+        // The procedure folders call each other only through Procedimentos: the
+        // wiring fills every entry, and the list names every member (each a
+        // std::function of one size).
+        std::size_t entradas = 0;
+        ctx_.procs.paraCada([&](const char* nome, const auto& f) {
+            ++entradas;
+            EXPECT_TRUE(f) << nome;
+        });
+        ASSERT_EQ(entradas * sizeof(std::function<void()>), sizeof(Procedimentos));
         t_.banco.observaSql([this](const std::string& sql) { sqls_.push_back(sql); });
         monitor_.encerra = [this](int saida) { saida_ = saida; };
         t_.banco.defineGancho([this](OperacaoBanco operacao, const std::string& sql) {

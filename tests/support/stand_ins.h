@@ -16,24 +16,11 @@
 namespace varelo {
 
 // The real disk, with failures a test can ask for: the next `falhasApaga`
-// deletions fail as a file held by another machine would.
-class ArquivosTeste final : public Arquivos {
+// deletions fail as a file held by another machine would. `disco` is the
+// same disk without them.
+class ArquivosTeste final : public ArquivosDisco {
 public:
-    std::vector<std::string> lista(const std::string& p) override { return disco.lista(p); }
-    std::string le(const std::string& c) override { return disco.le(c); }
-    void grava(const std::string& c, const std::string& b) override { disco.grava(c, b); }
-    void acrescenta(const std::string& c, const std::string& b) override { disco.acrescenta(c, b); }
     void apaga(const std::string& c) override;
-    bool podeLer(const std::string& c) override { return disco.podeLer(c); }
-    bool ehPasta(const std::string& c) override { return disco.ehPasta(c); }
-    void gravaAtomico(const std::string& c, const std::string& b) override { disco.gravaAtomico(c, b); }
-    void gravaDuravel(const std::string& c, const std::string& b) override { disco.gravaDuravel(c, b); }
-    void renomeia(const std::string& de, const std::string& para) override { disco.renomeia(de, para); }
-    void criaPasta(const std::string& c) override { disco.criaPasta(c); }
-    std::string carimbo(const std::string& c) override { return disco.carimbo(c); }
-    Posse posse(const std::string& c) override { return disco.posse(c); }
-    std::string leSemLink(const std::string& c, Posse& p) override { return disco.leSemLink(c, p); }
-
     int falhasApaga = 0;
     ArquivosDisco disco;
 };
