@@ -1,5 +1,6 @@
-// Thermal printers spoken to directly: the bytes of a document, the state
-// asked before it, the backup, and the system's printers beside them.
+// Thermal printers spoken to directly: a document's bytes on the wire, the
+// state asked before it, the backup, and the system's printers beside them.
+// (The bytes of a document and the section's options: functions.txt.)
 #include <gtest/gtest.h>
 
 #include <atomic>
@@ -51,20 +52,6 @@ protected:
     ImpressoraDeTeste cozinha, bar;
     Linhas eventos;
 };
-
-TEST_F(Diretas, CupomEmPagina860ComNegritoLetraDuplaECorte) {
-    Roteador({{"Cozinha", cozinha.endereco()}, {"Bar", bar.endereco()}, {"Bar.CodePage", "850"}});
-    impressao->defineNegrito(true);
-    impressao->defineTamanhoFonte(14);
-    ASSERT_TRUE(Imprime("Cozinha", {"PEDIDO DE MESA", "1 x Limão", "Açúcar\x1b@"})) << impressao->ultimoErro();
-    EXPECT_EQ(Recebidos(cozinha, 1), Linhas{"\x1b@\x1bt\x03\x1b" "E\x01\x1d!\x11PEDIDO DE MESA\n"
-                                             "1 x Lim\x84o\nA\x87\xa3" "car?@\n\n\n\n\n\x1dV\x01"});
-    impressao->defineNegrito(false);
-    impressao->defineTamanhoFonte(10);
-    ASSERT_TRUE(Imprime("Bar", {"Limão"})) << impressao->ultimoErro();
-    EXPECT_EQ(Recebidos(bar, 1), Linhas{std::string("\x1b@\x1bt\x02Lim\xc6o\n\n\n\n\n\x1dV\x01")});
-    EXPECT_EQ(eventos, Linhas{});  // ready from the start: nothing to say
-}
 
 // Out of paper, the ticket goes at once to the backup under the marked
 // line; without a backup it waits, and prints once, when the printer is back.
@@ -152,23 +139,6 @@ TEST_F(Diretas, FilaDoSistemaQueRecusaUsaAReserva) {
     EXPECT_EQ(impressao->reservaUsada(), "Cozinha");
     EXPECT_EQ(Recebidos(cozinha, 1), Linhas{std::string("\x1b@\x1bt\x03*** IMPRESSO NA RESERVA DE default ***\n"
                                                          "Conta 7\n\n\n\n\n\x1dV\x01")});
-}
-
-TEST_F(Diretas, OpcoesInvalidasSaoNomeadas) {
-    Linhas erros;
-    const auto lidas = LeImpressoras({{"Cozinha", "tcp://h:9100"}, {"Cozinha.Colunas", "42"}, {"Bar", "lpt1"},
-                                      {"Cozinha.CodePage", "437"}, {"Caixa.Reserva", "X"}, {"Copa.Colunas", "40"},
-                                      {"Copa", "tcp://h:99999"}, {"Cozinha.Cor", "azul"}},
-                                     erros);
-    ASSERT_EQ(lidas.diretas.size(), 1u);
-    const ImpressoraDireta& cozinha = lidas.diretas[0];
-    EXPECT_EQ(std::tuple(cozinha.nome, cozinha.colunas, cozinha.paginaDeCodigo), std::tuple("Cozinha", 42, 860));
-    EXPECT_EQ(lidas.reservas, (std::map<std::string, std::string>{{"Caixa", "X"}}));
-    EXPECT_EQ(erros, (Linhas{"Endereço inválido da impressora Bar: lpt1",
-                             "Endereço inválido da impressora Copa: tcp://h:99999",
-                             "Opção de impressora inválida: Cozinha.CodePage=437",
-                             "Opção de impressora que não está em [Impressoras]: Copa.Colunas",
-                             "Opção de impressora inválida: Cozinha.Cor=azul"}));
 }
 
 }  // namespace

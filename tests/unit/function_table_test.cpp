@@ -129,6 +129,21 @@ const std::map<std::string, std::function<std::string(const A&)>> kFuncoes = {
     {"ParaCp1252", [](const A& a) { return ParaCp1252(a[0]); }},
     {"EstadoDaFila", [](const A& a) { return LinhaDeEstado("F", EstadoDaFila(a[0], a[1], a[2])); }},
     {"ParaPaginaDeCodigo", [](const A& a) { return ParaPaginaDeCodigo(a[0], std::stoi(a[1])); }},
+    {"DocumentoEscPos", [](const A& a) {
+         return DocumentoEscPos(A(a.begin() + 3, a.end()), {"", "", 48, std::stoi(a[0])}, a[1] == "negrito", std::stof(a[2]));
+     }},
+    {"LeImpressoras", [](const A& a) {
+         std::vector<std::pair<std::string, std::string>> secao;
+         for (const std::string& p : a) secao.emplace_back(p.substr(0, p.find('=')), p.substr(p.find('=') + 1));
+         A erros;
+         const ImpressorasConfiguradas lidas = LeImpressoras(secao, erros);
+         std::string r;
+         for (const ImpressoraDireta& d : lidas.diretas)
+             r += d.nome + " " + d.endereco + " " + T(long{d.colunas}) + " " + T(long{d.paginaDeCodigo}) + "; ";
+         for (const auto& [de, reserva] : lidas.reservas) r += de + ".Reserva=" + reserva + "; ";
+         for (const std::string& e : erros) r += e + "; ";
+         return r;
+     }},
     {"EhUtf8Valido", [](const A& a) { return T(EhUtf8Valido(a[0])); }},
     {"Utf8OuCp1252", [](const A& a) { return Utf8OuCp1252(a[0]); }},
     {"ParaUtf16", [](const A& a) { return Hex16(ParaUtf16(a[0])); }},
