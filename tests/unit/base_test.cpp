@@ -11,7 +11,6 @@
 #include <fstream>
 #include <functional>
 #include <numeric>
-#include <optional>
 #include <string>
 
 #include "base/clock.h"
@@ -161,27 +160,6 @@ TEST_F(Disco, ArmazemIniUmArquivoPorAplicacaoEFalhasLancamErro) {
     for (const char* app : {"", "..", "a/b"}) EXPECT_THROW(armazem.le(app, "Config", "K", ""), Erro) << app;
     fs::create_directories(pasta.arquivo("Pasta/settings.ini"));
     EXPECT_THROW(armazem.le("Pasta", "Config", "K", ""), Erro);  // exists, unreadable
-}
-
-// Sets (or, with nullptr, clears) an environment variable until the end of the scope.
-struct Ambiente {
-    Ambiente(const char* n, const char* valor) : nome(n) {
-        if (const char* v = std::getenv(n)) antigo = v;
-        valor ? ::setenv(n, valor, 1) : ::unsetenv(n);
-    }
-    ~Ambiente() { antigo ? ::setenv(nome, antigo->c_str(), 1) : ::unsetenv(nome); }
-    const char* nome;
-    std::optional<std::string> antigo;
-};
-
-TEST(ArmazemIni, PastaPadraoDoAmbiente) {
-    Ambiente home("HOME", "/home/caixa");
-    const std::pair<const char*, const char*> casos[] = {
-        {"/tmp/xdg-teste", "/tmp/xdg-teste"}, {nullptr, "/home/caixa/.config"}, {"relativo", "/home/caixa/.config"}};
-    for (const auto& [xdg, esperado] : casos) {
-        Ambiente config("XDG_CONFIG_HOME", xdg);
-        EXPECT_EQ(ArmazemIni::PastaPadrao(), esperado) << (xdg ? xdg : "(none)");
-    }
 }
 
 // ---- The daily log, the event lists and the step runner --------------------------

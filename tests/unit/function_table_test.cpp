@@ -15,6 +15,7 @@
 #include <fstream>
 #include <functional>
 #include <map>
+#include <optional>
 
 #include "app/command_line.h"
 #include "base/encoding.h"
@@ -24,6 +25,7 @@
 #include "base/record.h"
 #include "base/regional.h"
 #include "base/text_columns.h"
+#include "base/user_store.h"
 #include "core/account_totals.h"
 #include "db/banco.h"
 #include "db/sql.h"
@@ -176,6 +178,18 @@ const std::map<std::string, std::function<std::string(const A&)>> kFuncoes = {
     {"TextoConexao", [](const A& a) {
          auto opcional = [](const std::string& v) { return v == "(none)" ? std::nullopt : std::optional(v); };
          return TextoConexao(a[0], a[1], a.size() > 2 ? Credenciais{opcional(a[2]), opcional(a[3])} : Credenciais{});
+     }},
+    {"PastaPadrao", [](const A& a) {  // HOME | XDG_CONFIG_HOME ("(none)": unset), then put back
+         const auto define = [](const char* n, const std::optional<std::string>& v) {
+             v ? ::setenv(n, v->c_str(), 1) : ::unsetenv(n);
+         };
+         std::map<const char*, std::optional<std::string>> antes;
+         for (const char* n : {"HOME", "XDG_CONFIG_HOME"}) antes[n] = std::getenv(n) ? std::optional(std::getenv(n)) : std::nullopt;
+         define("HOME", a[0]);
+         define("XDG_CONFIG_HOME", a[1] == "(none)" ? std::nullopt : std::optional(a[1]));
+         const std::string pasta = ArmazemIni::PastaPadrao();
+         for (const auto& [n, v] : antes) define(n, v);
+         return pasta;
      }},
     {"LeIni", [](const A& a) { return LeIni(a[1], a[2], a[3], ArquivoIni(a[0])); }},
     {"GravaIni", [](const A& a) {
