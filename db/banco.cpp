@@ -158,14 +158,17 @@ void Banco::leSessao() {
             "renomeadas para minúsculas antes.");
 }
 
+void Banco::registraFalha(const std::string& linha, const ErroBanco& e) {
+    eventos_.AdicionaEvento(linha);
+    if (e.perdaDeConexao()) eventos_.AdicionaEvento("Erro no banco de dados, reiniciando programa em 10 segundos");
+}
+
 std::string Banco::Escapa(std::string_view texto) {
     if (texto.find_first_of(std::string_view("\\\0", 2)) != std::string_view::npos && !cn_->aberta()) {
         try {
             abreConexao();
         } catch (const ErroBanco& e) {
-            eventos_.AdicionaEvento("Erro abrindo banco: " + std::to_string(e.numero()) + " - " + e.what());
-            if (e.perdaDeConexao())
-                eventos_.AdicionaEvento("Erro no banco de dados, reiniciando programa em 10 segundos");
+            registraFalha("Erro abrindo banco: " + std::to_string(e.numero()) + " - " + e.what(), e);
             throw;
         }
     }
@@ -181,9 +184,7 @@ std::int16_t Banco::Abre(Registros& destino, const std::string& prefixo, const s
         chamaGancho(OperacaoBanco::ComandoFeito, sql);
         return 0;
     } catch (const ErroBanco& e) {
-        eventos_.AdicionaEvento(prefixo + std::to_string(e.numero()) + " - " + e.what() + sql);
-        if (e.perdaDeConexao())
-            eventos_.AdicionaEvento("Erro no banco de dados, reiniciando programa em 10 segundos");
+        registraFalha(prefixo + std::to_string(e.numero()) + " - " + e.what() + sql, e);
         throw;
     }
 }
@@ -218,10 +219,7 @@ Transacao::Transacao(Banco& banco) : banco_(banco) {
         banco_.abreConexao();
         banco_.cn_->autocommit(false);
     } catch (const ErroBanco& e) {
-        banco_.eventos_.AdicionaEvento("Erro abrindo banco: " + std::to_string(e.numero()) + " - " +
-                                       e.what());
-        if (e.perdaDeConexao())
-            banco_.eventos_.AdicionaEvento("Erro no banco de dados, reiniciando programa em 10 segundos");
+        banco_.registraFalha("Erro abrindo banco: " + std::to_string(e.numero()) + " - " + e.what(), e);
         throw;
     }
     ++banco_.transacoes_;
@@ -254,10 +252,7 @@ void Transacao::confirma() {
         ativa_ = false;
         banco_.chamaGancho(OperacaoBanco::ConfirmacaoFeita, "commit");
     } catch (const ErroBanco& e) {
-        banco_.eventos_.AdicionaEvento("Erro abrindo banco: " + std::to_string(e.numero()) + " - " +
-                                       e.what() + "commit");
-        if (e.perdaDeConexao())
-            banco_.eventos_.AdicionaEvento("Erro no banco de dados, reiniciando programa em 10 segundos");
+        banco_.registraFalha("Erro abrindo banco: " + std::to_string(e.numero()) + " - " + e.what() + "commit", e);
         throw;
     }
     ativa_ = false;

@@ -11,6 +11,7 @@
 
 namespace varelo {
 
+class ErroBanco;
 class ListaEventos;
 namespace odbc {
 class Conexao;
@@ -116,6 +117,8 @@ private:
     std::int16_t Abre(Registros& destino, const std::string& prefixo, const std::string& sql);
     void abreConexao();
     void leSessao();
+    // A failure's event line; a lost connection adds the line of the pause.
+    void registraFalha(const std::string& linha, const ErroBanco& e);
     void chamaGancho(OperacaoBanco operacao, const std::string& sql);
 
     ListaEventos& eventos_;
