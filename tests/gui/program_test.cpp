@@ -233,7 +233,10 @@ TEST_F(Programa, ImpressorasTermicasDiretasComReserva) {
     bar.responde(ImpressoraDeTeste::kForaDeLinha, ImpressoraDeTeste::kPronta);
     AindaAtende(5008);  // table 9
     Pede("PRINTM9.txt", "\r\n");
-    ASSERT_TRUE(Aguarda([&] { return Tem(programa->Saida(), "Impressora bar: fora de linha\n"); }));
+    const std::string recusa = "impressora cozinha: Impressora inacessível: " + cozinha.endereco() +
+                               " (Connection refused); reserva bar: Impressora bar: fora de linha - itens";
+    ASSERT_TRUE(Aguarda([&] { return Tem(programa->Saida(), recusa); }));
+    EXPECT_TRUE(Tem(programa->Saida(), "Impressora bar: fora de linha\n"));
     const std::string item = "Select impresso, impressora from ItemComanda where Comanda = 5008";
     EXPECT_EQ(t.consulta(item, "impresso"), std::vector<std::string>{"0"});
     EXPECT_TRUE(Tem(programa->Saida(), "Impressora cozinha: fora de linha\n"));

@@ -53,27 +53,6 @@ protected:
     Linhas eventos;
 };
 
-// Out of paper, the ticket goes at once to the backup under the marked
-// line; without a backup it waits, and prints once, when the printer is back.
-TEST_F(Diretas, SemPapelVaiParaAReservaEForaDeLinhaEsperaAVolta) {
-    Roteador({{"Cozinha", cozinha.endereco()}, {"Cozinha.Reserva", "Bar"}, {"Bar", bar.endereco()}});
-    cozinha.responde(ImpressoraDeTeste::kPronta, ImpressoraDeTeste::kSemPapel);
-    ASSERT_TRUE(Imprime("Cozinha", {"1 x Pudim"})) << impressao->ultimoErro();
-    EXPECT_EQ(impressao->reservaUsada(), "Bar");
-    EXPECT_EQ(Recebidos(bar, 1), Linhas{std::string("\x1b@\x1bt\x03*** IMPRESSO NA RESERVA DE Cozinha ***\n1 x Pudim\n"
-                                                     "\n\n\n\n\x1dV\x01")});
-    bar.responde(ImpressoraDeTeste::kForaDeLinha, ImpressoraDeTeste::kPronta);
-    EXPECT_FALSE(Imprime("Cozinha", {"2 x Pudim"}));
-    EXPECT_EQ(impressao->ultimoErro(), "Impressora Cozinha: sem papel; reserva Bar: Impressora Bar: fora de linha");
-    cozinha.responde(ImpressoraDeTeste::kPronta, ImpressoraDeTeste::kPronta);
-    ASSERT_TRUE(Imprime("Cozinha", {"2 x Pudim"})) << impressao->ultimoErro();
-    EXPECT_EQ(impressao->reservaUsada(), "");
-    EXPECT_EQ(Recebidos(cozinha, 1).size(), 1u);
-    EXPECT_EQ(bar.documentos().size(), 1u);
-    EXPECT_EQ(eventos, (Linhas{"Impressora Cozinha: sem papel", "Impressora Bar: fora de linha",
-                               "Impressora Cozinha: pronta"}));
-}
-
 // A printer that does not answer the status request is sent the document
 // anyway; one that cannot be reached refuses it and is off line; the
 // system's printers print beside the direct ones. Each is asked its state
