@@ -132,7 +132,8 @@ const std::map<std::string, std::function<std::string(const A&)>> kFuncoes = {
     {"EstadoDaFila", [](const A& a) { return LinhaDeEstado("F", EstadoDaFila(a[0], a[1], a[2])); }},
     {"ParaPaginaDeCodigo", [](const A& a) { return ParaPaginaDeCodigo(a[0], std::stoi(a[1])); }},
     {"DocumentoEscPos", [](const A& a) {
-         return DocumentoEscPos(A(a.begin() + 3, a.end()), {"", "", 48, std::stoi(a[0])}, a[1] == "negrito", std::stof(a[2]));
+         const ImpressoraDireta impressora{"", "", 48, std::stoi(a[0])};
+         return DocumentoEscPos(A(a.begin() + 3, a.end()), impressora, a[1] == "negrito", std::stof(a[2]));
      }},
     {"LeImpressoras", [](const A& a) {
          std::vector<std::pair<std::string, std::string>> secao;
@@ -184,7 +185,8 @@ const std::map<std::string, std::function<std::string(const A&)>> kFuncoes = {
              v ? ::setenv(n, v->c_str(), 1) : ::unsetenv(n);
          };
          std::map<const char*, std::optional<std::string>> antes;
-         for (const char* n : {"HOME", "XDG_CONFIG_HOME"}) antes[n] = std::getenv(n) ? std::optional(std::getenv(n)) : std::nullopt;
+         for (const char* n : {"HOME", "XDG_CONFIG_HOME"})
+             antes[n] = std::getenv(n) ? std::optional<std::string>(std::getenv(n)) : std::nullopt;
          define("HOME", a[0]);
          define("XDG_CONFIG_HOME", a[1] == "(none)" ? std::nullopt : std::optional(a[1]));
          const std::string pasta = ArmazemIni::PastaPadrao();
