@@ -4,7 +4,7 @@
 #
 #   scripts/plant-faults.sh BUILD_DIR [SUITE ...]
 #
-# Default suites: unit_tests db_tests gui_tests fault_points least_privilege.
+# Default suites: unit_tests db_tests gui_tests fault_points.
 # BUILD_DIR must be configured already (with the fault points if those
 # suites are wanted). For each fault: the text is replaced in the source, the
 # build folder is rebuilt (cmake --build -j2), each suite is run alone with
@@ -34,7 +34,7 @@ die() { printf 'plant-faults: %s\n' "$*" >&2; exit 2; }
 BUILD=$(realpath -m -- "$1")
 shift
 SUITES=("$@")
-[ ${#SUITES[@]} -gt 0 ] || SUITES=(unit_tests db_tests gui_tests fault_points least_privilege)
+[ ${#SUITES[@]} -gt 0 ] || SUITES=(unit_tests db_tests gui_tests fault_points)
 [ -f "$BUILD/CMakeCache.txt" ] || die "$BUILD is not a configured build folder"
 [ -f "$LIST" ] || die "no list $LIST"
 

@@ -21,25 +21,6 @@ protected:
     ContextoTeste t;
 };
 
-TEST_F(BancoTeste, OutroUsuarioComSenhaDificilEUmaSoConexaoFisica) {
-    t.executa("CREATE OR REPLACE USER 'caixa'@'127.0.0.1' IDENTIFIED BY 'p;w}d x'");
-    t.executa("GRANT ALL ON varelo.* TO 'caixa'@'127.0.0.1'");
-    t.ctx.cfg.credenciais = Credenciais{"caixa", "p;w}d x"};
-    EXPECT_EQ(t.consulta("Select current_user() as u", "u"), std::vector<std::string>{"caixa@127.0.0.1"});
-
-    // FechaBanco closes only as the statements see it: the same session goes on.
-    const auto primeira = t.consulta("Select connection_id() as id", "id");
-    t.executa("Select 1");
-    EXPECT_EQ(t.consulta("Select connection_id() as id", "id"), primeira);
-
-    t.ctx.cfg.credenciais.senha = "errada";
-    EXPECT_THROW(t.banco.AbreBanco("Select 1"), ErroBanco);
-    t.banco.abandona();
-    t.ctx.cfg.credenciais = {};
-    EXPECT_EQ(t.consulta("Select current_user() as u", "u"), std::vector<std::string>{"root@127.0.0.1"});
-    t.executa("DROP USER 'caixa'@'127.0.0.1'");
-}
-
 TEST_F(BancoTeste, TresResultadosAoMesmoTempoComNomesEmOutraCaixa) {
     t.executa("Insert into Grupos (idgrupo, nome, Impressora) values (1,'Pratos','cozinha'),"
             "(2,'Bebidas','Não Imprimir')");

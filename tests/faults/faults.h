@@ -67,32 +67,23 @@ private:
     std::string erro_;
 };
 
-// The file system with the injector on label writes, renames and deletions.
-// Every label written is kept, in order, as the printer would have it.
-class ArquivosComFalhas final : public Arquivos {
+// The disk with the injector on label writes, renames and deletions. Every
+// label written is kept, in order, as the printer would have it.
+class ArquivosComFalhas final : public ArquivosDisco {
 public:
-    ArquivosComFalhas(Arquivos& real, Injetor& injetor) : real_(real), injetor_(injetor) {}
+    using Disco = ArquivosDisco;
+    explicit ArquivosComFalhas(Injetor& injetor) : injetor_(injetor) {}
     std::string portaEtiqueta;  // writes to this path are the label printer's
     std::vector<std::string> etiquetas;
 
-    std::vector<std::string> lista(const std::string& p) override { return real_.lista(p); }
-    std::string le(const std::string& c) override { return real_.le(c); }
     void grava(const std::string& c, const std::string& b) override;
-    void acrescenta(const std::string& c, const std::string& b) override { real_.acrescenta(c, b); }
     void apaga(const std::string& c) override;
-    bool podeLer(const std::string& c) override { return real_.podeLer(c); }
-    bool ehPasta(const std::string& c) override { return real_.ehPasta(c); }
-    void gravaAtomico(const std::string& c, const std::string& b) override { renomeacao(c); real_.gravaAtomico(c, b); }
-    void gravaDuravel(const std::string& c, const std::string& b) override { renomeacao(c); real_.gravaDuravel(c, b); }
-    void renomeia(const std::string& de, const std::string& para) override { renomeacao(de); real_.renomeia(de, para); }
-    void criaPasta(const std::string& c) override { real_.criaPasta(c); }
-    std::string carimbo(const std::string& c) override { return real_.carimbo(c); }
-    Posse posse(const std::string& c) override { return real_.posse(c); }
-    std::string leSemLink(const std::string& c, Posse& p) override { return real_.leSemLink(c, p); }
+    void gravaAtomico(const std::string& c, const std::string& b) override { renomeacao(c); Disco::gravaAtomico(c, b); }
+    void gravaDuravel(const std::string& c, const std::string& b) override { renomeacao(c); Disco::gravaDuravel(c, b); }
+    void renomeia(const std::string& de, const std::string& a) override { renomeacao(de); Disco::renomeia(de, a); }
 
 private:
     void renomeacao(const std::string& caminho);  // the rename point, before any rename
-    Arquivos& real_;
     Injetor& injetor_;
 };
 

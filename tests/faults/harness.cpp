@@ -5,9 +5,9 @@
 // overdue-item check prints what waited); the points where the program dies
 // are tried on the real program (varelosync-falhas), which is started again.
 // Each run must keep the invariants against the run without faults: nothing
-// lost, doubled or torn. Prints one summary line.
-// With --usuario-restrito, only the scenarios without faults, as root and as
-// the restricted database user, compared.
+// lost, doubled or torn; and, since the program runs as the database user
+// that scripts/db/grants.sql creates, nothing denied to it, recovery paths
+// included. Prints one summary line.
 #include <algorithm>
 #include <array>
 #include <cstdio>
@@ -38,6 +38,10 @@ using Linhas = std::vector<std::string>;
 using Alvos = std::vector<Alvo>;
 using casos::Troca;
 
+// The database user of scripts/db/grants.sql, which the program runs as;
+// its password needs quoting in the driver's connection text.
+const Credenciais kRestrito{"varelosync", "Restrito;16} x"};
+
 // A scenario: the statements that bring the database to its start (the
 // clean-up first), the request files, the actions, the queries that count
 // what a run left.
@@ -61,6 +65,7 @@ struct Resultado {
     // comanda, order and item.
     std::map<std::string, long> contagens;
     Linhas eventos;         // the event list, for the report
+    std::string usuario;    // whom the program's connection was (in the program's process)
     bool alcancado = true;  // the target was reached (the program died there)
 };
 
@@ -68,9 +73,9 @@ struct Resultado {
 // unanswered, an item not launched or not on paper, a receipt missing),
 // doubled (an item launched twice, printed twice without the repeat line,
 // received twice), torn (a document not whole, a handheld file not as a
-// complete export).
-enum { Perdido, Dobrado, Rasgado };
-using Veredito = std::array<Linhas, 3>;
+// complete export), denied (a statement the restricted user may not send).
+enum { Perdido, Dobrado, Rasgado, Negado };
+using Veredito = std::array<Linhas, 4>;
 
 // The scenarios of scenarios.txt (its head tells the format). What comes
 // before the first scenario goes into each one; a template's use is
@@ -201,6 +206,16 @@ Linhas ProblemasDaReferencia(const Resultado& r) {
     return problemas;
 }
 
+// What the server denied the program, and whether it was the restricted user.
+Linhas Negados(const Resultado& r) {
+    Linhas negados;
+    for (const std::string& e : r.eventos)
+        if (e.find("denied") != std::string::npos) negados.push_back("negado: " + e);
+    if (!r.usuario.empty() && !r.usuario.starts_with(*kRestrito.usuario + "@"))
+        negados.push_back("o programa não usou o usuário restrito: " + r.usuario);
+    return negados;
+}
+
 // Calls `acao` with each key of either map.
 template <typename Mapa, typename Acao>
 void ParaCada(const Mapa& a, const Mapa& b, Acao acao) {
@@ -243,8 +258,9 @@ Resultado Colhe(ContextoTeste& t, const Cenario& c, const Linhas& etiquetas) {
     return r;
 }
 
-Veredito Compara(const Resultado& ref, const Resultado& r, bool reinicio = false) {
+Veredito Compara(const Resultado& ref, const Resultado& r, bool reinicio) {
     Veredito v;
+    v[Negado] = Negados(r);
     for (const auto& p : r.pedidosRestantes) v[Perdido].push_back("pedido sem resposta: " + p);
     // The replies the run without faults wrote, and no other (after a
     // restart, those removed at start-up are not missed).
@@ -297,22 +313,24 @@ using Rodada = std::function<Resultado(const Alvo* alvo, Alvos& alvos)>;
 // were never reached.
 struct Placar {
     long tentados = 0, naoAlcancados = 0, relatados = 0;
-    std::array<long, 3> quebras{};
+    std::array<long, 4> quebras{};
     // The reference run, then one run per target, each compared with it;
     // prints what the first 40 broke with the end of their event list.
     void tenta(const Cenario& c, bool reinicio, const Rodada& roda) {
         Alvos alvos;
         const Resultado referencia = roda(nullptr, alvos);
-        const Linhas problemas = ProblemasDaReferencia(referencia);
+        const Linhas problemas = ProblemasDaReferencia(referencia), negados = Negados(referencia);
         std::printf("%s: %zu pontos a tentar\n", c.nome.c_str(), alvos.size());
-        for (const std::string& p : problemas) std::printf("  referência: %s\n", p.c_str());
+        for (const Linhas* l : {&problemas, &negados})
+            for (const std::string& p : *l) std::printf("  referência: %s\n", p.c_str());
         quebras[Perdido] += !problemas.empty();
+        quebras[Negado] += !negados.empty();
         for (std::size_t a = 0; a < alvos.size() && problemas.empty(); ++a) {
             const Resultado r = roda(&alvos[a], alvos);
             const Veredito v = Compara(referencia, r, reinicio);
             ++tentados;
             naoAlcancados += !r.alcancado;
-            for (int i : {Perdido, Dobrado, Rasgado}) quebras[i] += !v[i].empty();
+            for (int i : {Perdido, Dobrado, Rasgado, Negado}) quebras[i] += !v[i].empty();
             if ((r.alcancado && v == Veredito{}) || relatados++ >= 40) continue;
             std::printf("  %s, %s %d (%s)%s:\n", c.nome.c_str(), kNomePonto[int(alvos[a].ponto)], alvos[a].indice,
                         kNomeModo[int(alvos[a].modo)], r.alcancado ? "" : ", não alcançado");
@@ -324,13 +342,12 @@ struct Placar {
     }
 };
 
-// The program as the window runs it, on the test's services wrapped by the
-// injector. The scenario's own statements go through an administrator's
-// connection of their own, so the program may run as a user with fewer
-// rights.
+// The program as the window runs it, as the restricted user, on the test's
+// services wrapped by the injector. The scenario's own statements go through
+// an administrator's connection of their own.
 struct Ambiente {
-    Ambiente(const Cenario& c, const Credenciais& credenciais) {
-        t.ctx.cfg.credenciais = credenciais;
+    explicit Ambiente(const Cenario& c) {
+        t.ctx.cfg.credenciais = kRestrito;
         ctx.pastaPrograma = t.ctx.pastaPrograma;
         ctx.cfg = t.ctx.cfg;
         ctx.cfg.LinhaFim = 2;
@@ -357,7 +374,7 @@ struct Ambiente {
 
     ContextoTeste t, administrador;
     Injetor injetor;
-    ArquivosComFalhas arquivos{t.arquivos, injetor};
+    ArquivosComFalhas arquivos{injetor};
     ImpressaoComFalhas impressao{t.impressao, injetor};
     Contexto ctx{t.relogio, arquivos,   t.armazem,  t.eventos,   t.impressos, t.banco,
                  t.mensagens, t.timer1, t.processos, t.executor, impressao};
@@ -373,11 +390,10 @@ const std::map<std::string, void (*)(Ambiente&)> kAcoes = {
     {"consumos", [](Ambiente& a) { a.monitor.cmdConsumos_Click(); }},
 };
 
-// One run of a scenario (see Rodada), as `credenciais`: with a target, that
-// point fails while the scenario plays, and the program then recovers
-// without faults.
-Resultado Roda(const Cenario& c, const Alvo* alvo, Alvos& alvos, const Credenciais& credenciais = {}) {
-    Ambiente a(c, credenciais);
+// One run of a scenario (see Rodada): with a target, that point fails while
+// the scenario plays, and the program then recovers without faults.
+Resultado Roda(const Cenario& c, const Alvo* alvo, Alvos& alvos) {
+    Ambiente a(c);
     for (const std::string& sql : c.sql) a.administrador.executa(sql);
     if (std::find(c.acoes.begin(), c.acoes.end(), "inicio") == c.acoes.end()) a.monitor.tmrInicio_Timer();
 
@@ -399,8 +415,11 @@ Resultado Roda(const Cenario& c, const Alvo* alvo, Alvos& alvos, const Credencia
     a.agendador.executa();
     a.administrador.executa("Update ItemComanda set DataHora = now() - interval 10 minute where impresso=0");
     for (int i = 0; i < 4; ++i) a.Tique();
+    a.t.banco.abandona();
+    const std::string usuario = a.t.consulta("Select current_user() as u", "u").at(0);
     a.t.ctx.cfg.credenciais = {};  // what is left is read as root
     Resultado r = Colhe(a.t, c, a.arquivos.etiquetas);
+    r.usuario = usuario;
     r.alcancado = !alvo || a.injetor.disparou;
     return r;
 }
@@ -426,7 +445,8 @@ Resultado RodaMorte(const Cenario& c, const Alvo* alvo, Alvos& alvos) {
     ContextoTeste t;
     const std::string pontos = t.pasta.arquivo("pontos.txt");
     t.pasta.escreve("config.ini", "[VareloSync]\nPastaComanda=" + t.pastaComandas() + "\n[Varelo]\nIPServidor=" +
-                                      ContextoTeste::IpServidorTeste() + "\nDriver=MariaDB Unicode\n");
+                                      ContextoTeste::IpServidorTeste() + "\nDriver=MariaDB Unicode\nUsuario=" +
+                                      *kRestrito.usuario + "\nSenha=" + *kRestrito.senha + "\n");
     for (const auto& [chave, valor] : {std::pair{"ImpCupom", "default"}, {"LinhaFim", "2"}, {"Nome", "Restaurante"}})
         t.armazem.grava("Varelo", "Config", chave, valor);
     for (const std::string& sql : c.sql) t.executa(sql);
@@ -474,23 +494,7 @@ Resultado RodaMorte(const Cenario& c, const Alvo* alvo, Alvos& alvos) {
 }
 #endif
 
-// What a run as the restricted user left that the run as root did not.
-Linhas Diferencas(const Resultado& comoRoot, const Resultado& r) {
-    Linhas d;
-    // Compara tells replies and counts that differ; the handhelds' files must
-    // be the same bytes.
-    for (const Linhas& l : Compara(comoRoot, r)) d.insert(d.end(), l.begin(), l.end());
-    if (r.arquivosPalm != comoRoot.arquivosPalm) d.push_back("os arquivos dos palms diferem");
-    if (r.pedidosRestantes != comoRoot.pedidosRestantes) d.push_back("os pedidos restantes diferem");
-    for (const auto& [impressora, documentos] : comoRoot.documentos)
-        if (Valor(r.documentos, impressora).size() != documentos.size())
-            d.push_back("documentos diferentes em " + impressora);
-    for (const std::string& e : r.eventos)
-        if (e.find("denied") != std::string::npos) d.push_back("negado: " + e);
-    return d;
-}
-
-int Executa(bool usuarioRestrito) {
+int Executa() {
     const char* fonte = std::getenv("VARELO_SOURCE_DIR");
     const char* pasta = std::getenv("VARELO_TEST_DB_DIR");
     if (!fonte || !pasta) {
@@ -501,39 +505,21 @@ int Executa(bool usuarioRestrito) {
     const std::string script = std::string(fonte) + "/scripts/private-mariadb.sh ";
     const std::string recria = script + "reset '" + pasta + "' >/dev/null && " + script + "seed '" + pasta + "'";
     if (std::system((recria + " >/dev/null").c_str()) != 0) return 2;
-    // With `usuarioRestrito`, the program also runs as the database user that
-    // scripts/db/grants.sql creates: each scenario, without faults, leaves
-    // what it leaves as root, and the server denies it nothing.
-    const Credenciais restrito{"varelosync", "Restrito-16"};
-    if (usuarioRestrito && std::system((script + "sql '" + pasta + "' --init-command=\"SET @senha='" + *restrito.senha +
-                                        "'\" < '" + fonte + "/scripts/db/grants.sql'").c_str()) != 0)
+    if (std::system((script + "sql '" + pasta + "' --init-command=\"SET @senha='" + *kRestrito.senha + "'\" < '" +
+                     fonte + "/scripts/db/grants.sql'").c_str()) != 0)
         return 2;
     Placar placar;
-    int diferentes = 0, restritos = 0;
-    Alvos alvos;
     const char* filtro = std::getenv("VARELO_CENARIO");
     for (const Cenario& c : cenarios) {
-        if ((filtro && c.nome != filtro) || (usuarioRestrito && c.morte)) continue;
-        if (usuarioRestrito) {
-            const Linhas d = Diferencas(Roda(c, nullptr, alvos), Roda(c, nullptr, alvos, restrito));
-            std::printf("%s: %s\n", c.nome.c_str(), d.empty() ? "ok" : "");
-            for (const std::string& linha : d) std::printf("  %s\n", linha.c_str());
-            diferentes += !d.empty();
-            ++restritos;
-            continue;
-        }
+        if (filtro && c.nome != filtro) continue;
 #ifdef VARELO_PONTOS_DE_MORTE
         if (c.morte) placar.tenta(c, /*reinicio=*/true, [&](const Alvo* a, Alvos& v) { return RodaMorte(c, a, v); });
 #endif
         if (!c.morte) placar.tenta(c, /*reinicio=*/false, [&](const Alvo* a, Alvos& v) { return Roda(c, a, v); });
     }
-    if (usuarioRestrito) {
-        std::printf("least privilege: %d scenarios, %d differ\n", restritos, diferentes);
-        return diferentes == 0 && restritos > 0 ? 0 : 1;
-    }
     if (placar.naoAlcancados > 0) std::printf("fault points not reached: %ld\n", placar.naoAlcancados);
-    std::printf("fault points: %ld tried, %ld lost, %ld doubled, %ld torn\n", placar.tentados,
-                placar.quebras[Perdido], placar.quebras[Dobrado], placar.quebras[Rasgado]);
+    std::printf("fault points: %ld tried, %ld lost, %ld doubled, %ld torn, %ld denied\n", placar.tentados,
+                placar.quebras[Perdido], placar.quebras[Dobrado], placar.quebras[Rasgado], placar.quebras[Negado]);
     std::fflush(stdout);
     return (placar.quebras != decltype(placar.quebras){} || placar.naoAlcancados > 0 || placar.tentados < 500) ? 1 : 0;
 }
@@ -541,6 +527,4 @@ int Executa(bool usuarioRestrito) {
 }  // namespace
 }  // namespace varelo::falhas
 
-int main(int argc, char** argv) {
-    return varelo::falhas::Executa(argc > 1 && std::string(argv[1]) == "--usuario-restrito");
-}
+int main() { return varelo::falhas::Executa(); }
