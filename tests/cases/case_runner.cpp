@@ -253,7 +253,7 @@ private:
     }
 
     void Arquivo(const std::string& pasta, const Diretiva& d, bool cp1252) {
-        const std::string caminho = pasta + "/" + Arg(d, 0);
+        const std::string caminho = pasta + "/" + Desescapa(Arg(d, 0));
         const std::string texto = Troca(Depois(d, 1), "{pasta}", t_.pasta.caminho());
         t_.arquivos.disco.grava(caminho, Desescapa(cp1252 ? ParaCp1252(texto) : texto));
         fs::permissions(caminho, fs::perms(0644));  // whatever the umask

@@ -209,14 +209,6 @@ TEST(LeituraRuim, ArquivosAleatoriosDaoAPrimeiraLinhaEmUtf8) {
     const std::string linha = LeArquivo(disco, relogio, pasta.escreve("INCLUSAO2.txt", semCr));
     EXPECT_TRUE(Largura(linha) == semCr.size() && EhUtf8Valido(linha));
     Divide(linha);
-
-    // Empty, missing or a folder: an empty text after five one-second waits each.
-    pasta.escreve("vazio.txt", "");
-    for (const char* nome : {"vazio.txt", "ausente.txt", ""}) {
-        RelogioManual esperas;
-        EXPECT_EQ(LeArquivo(disco, esperas, pasta.arquivo(nome)), "") << nome;
-        EXPECT_EQ(esperas.esperas(), std::vector(5, std::chrono::milliseconds(1000))) << nome;
-    }
 }
 
 // A field as a handheld writes it: plain, or enclosed in apostrophes when
@@ -386,20 +378,6 @@ TEST_F(VarreduraRuim, InclusaoHostilEmTodosOsCampos) {
         aceitos += Inclusao(std::to_string(g.entre(1, 999)), linha);
     });
     EXPECT_GT(aceitos, 0u);
-}
-
-// File names of every kind followed by random bytes: the number text after
-// the kind word is whatever the name holds.
-TEST_F(VarreduraRuim, NomesDeArquivoAleatorios) {
-    Gerador g(7003);
-    const Linhas tipos = {"INCLUSAO", "inclusao", "EXCLUSAO", "PRINTM", "PRINTD", "FECHACONTA",
-                          "FECHACOMANDA", "ATUALIZA", "ATUCOM", "IMP"};
-    g.repete(150, [&](auto) {
-        const std::string meio = Sem(g.chance(30) ? g.hostil() : g.bytesDeRegistro(g.entre(0, 12)), {"/\0", 2}, '_');
-        const std::string nome = g.um(tipos) + meio.substr(0, 200) + ".txt";
-        Varre(nome, g.chance(50) ? "15;1;" + std::to_string(g.entre(1, 99)) + ";;;Ana;;0"
-                                 : g.bytesDeRegistro(g.entre(0, 60)));
-    });
 }
 
 // Bill requests with random content: the first line names who asked and is

@@ -12,7 +12,7 @@
 // folder in the scratch folder), `store KEY VALUE` (the per-user store),
 // `clock dd/mm/yyyy hh:mm:ss` or `clock +MS` (moved on), `file NAME TEXT` (a
 // request file in the monitored folder, written in Windows-1252 with mode
-// 0644), `home-file NAME TEXT` (in the program folder), `home-dir PATH` /
+// 0644; NAME with the escapes of TEXT), `home-file NAME TEXT` (in the program folder), `home-dir PATH` /
 // `home-remove PATH` (a folder made, a file or folder removed, in the
 // program folder), `refuse PRINTER` (the printing system refuses its
 // documents: "fila parada"), `break PRINTER TEXT` (printing its line that

@@ -85,12 +85,14 @@ std::string ArquivoIni(const std::string& conteudo) {
     return conteudo == "(none)" ? pasta.arquivo("config.ini") : pasta.escreve("config.ini", conteudo);
 }
 
-// The first line of a request file holding a[0] ("(none)": no file) and
-// the waits of the reading, in ms; a[2] is written when wait a[1] ends.
+// The first line of a request file holding a[0] ("(none)": no file;
+// "(folder)": a folder of that name) and the waits of the reading, in ms;
+// a[2] is written when wait a[1] ends.
 std::string Leitura(const A& a) {
     const PastaTemporaria pasta;
     const std::string arquivo = pasta.arquivo("INCLUSAO42.txt");
-    if (a[0] != "(none)") pasta.escreve("INCLUSAO42.txt", a[0]);
+    if (a[0] == "(folder)") std::filesystem::create_directory(arquivo);
+    else if (a[0] != "(none)") pasta.escreve("INCLUSAO42.txt", a[0]);
     ArquivosDisco disco;
     RelogioManual relogio;
     relogio.aoEsperar([&](std::size_t n) {
