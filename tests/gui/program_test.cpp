@@ -346,7 +346,7 @@ TEST_F(Programa, FilaDoCupsRecusaOCupomEDepoisAceita) {
     ASSERT_EQ(::chmod(t.pasta.caminho().c_str(), 0755), 0);  // the scheduler's filters run as lp
     CupsPrivado cups(t.pasta.arquivo("cups"), PortaLivre());
     ASSERT_TRUE(cups.iniciado()) << cups.saidaInicio();
-    ASSERT_TRUE(cups.recusa());
+    ASSERT_TRUE(cups.faz("reject"));
     t.executa("Update Grupos set Impressora='varelo-teste', Impressora2='' where idgrupo=1");
     t.armazem.grava("Varelo", "Config", "ImpCupom", CupsPrivado::kFila);
     // The desktop's printing system, which is the private scheduler only.
@@ -357,7 +357,8 @@ TEST_F(Programa, FilaDoCupsRecusaOCupomEDepoisAceita) {
 
     PedeInclusao(4007);  // at table 4007 % 50 + 1 = 8
     ASSERT_TRUE(Aguarda([&] { return Colhe(), oks.count(4007) > 0; })) << programa->Saida();
-    const auto lpstat = [&] { return cups.lpstat("-W all -o varelo-teste"); };
+    const auto lpstat = [&] { return cups.saida("lpstat", "-W all -o varelo-teste"); };
+    const auto trabalhos = [&] { return std::atoi(cups.saida("jobs").c_str()); };
     const auto impressos = [&] { return Quantos("ItemComanda where Impresso=1"); };
     const auto pedidosDaMesa = [&] {
         return fs::exists(pasta / "PRINTM8.txt") ? -1 : Quantos("Logs where log like 'PALM Imprimiu%'");
@@ -366,11 +367,11 @@ TEST_F(Programa, FilaDoCupsRecusaOCupomEDepoisAceita) {
     ASSERT_TRUE(Aguarda([&] { return Conta(programa->Saida(), "Cupom não aceito pela impressora varelo-teste") >= 2; }))
         << programa->Saida();
     EXPECT_TRUE(fs::exists(pasta / "PRINTM8.txt"));
-    EXPECT_EQ(std::tuple(impressos(), Quantos("LogImp"), cups.trabalhos()), std::tuple(0, 0, 0)) << lpstat();
+    EXPECT_EQ(std::tuple(impressos(), Quantos("LogImp"), trabalhos()), std::tuple(0, 0, 0)) << lpstat();
 
-    ASSERT_TRUE(cups.aceita());
+    ASSERT_TRUE(cups.faz("accept"));
     ASSERT_TRUE(Aguarda([&] { return impressos() == 1 && pedidosDaMesa() == 1; })) << programa->Saida();
-    ASSERT_EQ(cups.aguardaTrabalho().rfind("%PDF-", 0), 0u) << "no job reached the queue\n" << cups.registro();
+    ASSERT_TRUE(cups.faz("wait-job")) << "no job reached the queue\n" << cups.registro();
     std::string texto;
     ASSERT_EQ(Executa("pdftotext -layout " + Aspas(cups.saidaDaFila()) + " -", texto), 0) << texto;
     for (const std::string& linha : LinhasEsperadas("cupom_mesa8.txt")) EXPECT_TRUE(Tem(texto, linha));
@@ -381,7 +382,7 @@ TEST_F(Programa, FilaDoCupsRecusaOCupomEDepoisAceita) {
     // Asked again, nothing is left to print: one job, one trace row.
     Pede("PRINTM8.txt", "\r\n");
     ASSERT_TRUE(Aguarda([&] { return pedidosDaMesa() == 2; })) << programa->Saida();
-    EXPECT_EQ(std::tuple(cups.trabalhos(), Quantos("LogImp")), std::tuple(1, 1)) << lpstat();
+    EXPECT_EQ(std::tuple(trabalhos(), Quantos("LogImp")), std::tuple(1, 1)) << lpstat();
 
     // The bill, in one page. The queue's file holds the last job; pdftotext
     // guesses the spaces between words, so runs of spaces are read as one.
@@ -395,7 +396,7 @@ TEST_F(Programa, FilaDoCupsRecusaOCupomEDepoisAceita) {
         EXPECT_TRUE(Tem(texto, linha));
     EXPECT_EQ(Conta(texto, "\f"), 1u);
 
-    ASSERT_TRUE(cups.para());
+    ASSERT_TRUE(cups.faz("stop"));
     Pede("FECHACONTA4007.txt", "Ana\r\n");
     ASSERT_TRUE(Aguarda([&] { return Tem(programa->Saida(), "Conta não aceita pela impressora varelo-teste"); }))
         << programa->Saida();

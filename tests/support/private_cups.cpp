@@ -60,20 +60,12 @@ std::string Script() {
 }  // namespace
 
 CupsPrivado::CupsPrivado(std::string pasta, int porta) : pasta_(std::move(pasta)), porta_(porta) {
-    iniciado_ = script("start", &saidaInicio_, std::to_string(porta_));
+    iniciado_ = faz("start", std::to_string(porta_), &saidaInicio_);
 }
 
 std::string CupsPrivado::registro() const { return Le(pasta_ + "/log/error_log"); }
 
-std::string CupsPrivado::aguardaTrabalho() const { return script("wait-job") ? Le(saidaDaFila()) : ""; }
-
-bool CupsPrivado::para() {
-    if (!iniciado_) return true;
-    iniciado_ = false;
-    return script("stop");
-}
-
-bool CupsPrivado::script(const std::string& acao, std::string* saida, const std::string& mais) const {
+bool CupsPrivado::faz(const std::string& acao, const std::string& mais, std::string* saida) const {
     std::string descartada;
     return Executa(Aspas(Script()) + " " + acao + " " + Aspas(pasta_) + " " + mais, saida ? *saida : descartada) == 0;
 }

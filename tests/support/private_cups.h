@@ -27,39 +27,29 @@ public:
     static constexpr const char* kFila = "varelo-teste";
 
     CupsPrivado(std::string pasta, int porta);
-    ~CupsPrivado() { para(); }
+    ~CupsPrivado() { faz("stop"); }
     CupsPrivado(const CupsPrivado&) = delete;
     CupsPrivado& operator=(const CupsPrivado&) = delete;
 
     bool iniciado() const { return iniciado_; }
     const std::string& saidaInicio() const { return saidaInicio_; }
     std::string endereco() const { return "127.0.0.1:" + std::to_string(porta_); }
-    // The file the queue writes each job to, unchanged.
+    // The file the queue writes each job to, unchanged; the scheduler's log.
     std::string saidaDaFila() const { return pasta_ + "/out/job.prn"; }
     std::string registro() const;
-    bool responde() const { return script("status"); }
-    // lpstat against this scheduler, with its output.
-    std::string lpstat(const std::string& argumentos) const { return saida("lpstat", argumentos); }
-    // The queue's jobs in every state.
-    int trabalhos() const { return std::atoi(saida("jobs").c_str()); }
-    // The queue stops taking jobs (cupsreject), or takes them again.
-    bool recusa() const { return script("reject"); }
-    bool aceita() const { return script("accept"); }
-    // Waits until the queue's file holds a whole PDF and returns it (empty
-    // when none arrived within 30 s).
-    std::string aguardaTrabalho() const;
-    bool para();
-
-private:
-    // private-cups.sh ACTION pasta_ MORE: whether it succeeded, with its
-    // output in `saida`.
-    bool script(const std::string& acao, std::string* saida = nullptr, const std::string& mais = "") const;
+    // private-cups.sh ACTION on this scheduler, with MORE arguments: reject
+    // and accept (the queue stops or goes on taking jobs), jobs (how many it
+    // holds, in every state), lpstat ARGS, wait-job (until the queue's file
+    // holds a whole PDF, 30 s at most), stop. Whether it succeeded; `saida`
+    // is its output.
+    bool faz(const std::string& acao, const std::string& mais = "", std::string* saida = nullptr) const;
     std::string saida(const std::string& acao, const std::string& mais = "") const {
         std::string texto;
-        script(acao, &texto, mais);
+        faz(acao, mais, &texto);
         return texto;
     }
 
+private:
     std::string pasta_;
     int porta_;
     bool iniciado_ = false;
