@@ -158,9 +158,11 @@ private:
             }},
             {"on-wait", [&] { aoEsperar_ = d; }},
             {"on-statement", [&] { antesDe_ = d; }},
-            {"session", [&] {  // not the program's own statements
+            {"session", [&] {  // not the program's own statements; with the escapes of TEXT
+                Diretiva texto = d;
+                for (std::string& linha : texto.bloco) linha = Desescapa(linha);
                 const std::size_t enviados = sqls_.size();
-                Sql(d, t_.banco);
+                Sql(texto, t_.banco);
                 sqls_.resize(enviados);
             }},
             {"fail", [&] { Substitui(Arg(d, 0), true, false); }},

@@ -30,7 +30,7 @@
 // Setup also: `on-statement TEXT` (a block of statements, as `sql`, run
 // just before the program next sends a statement that begins with TEXT),
 // `session` (a block of statements on the program's own connection, such as
-// a session setting; not shown by `expect sql`), `fail PROCEDURE` (its next
+// a session setting, with the escapes of TEXT; not shown by `expect sql`), `fail PROCEDURE` (its next
 // call logs "[PROCEDURE args falhou]" and throws an error; the calls after
 // it are its own again), `chmod MODE NAME` (a program folder file's
 // permissions, in octal), `processes NAME...` (the running processes),
