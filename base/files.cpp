@@ -19,32 +19,8 @@ namespace {
 
 namespace fs = std::filesystem;
 
-// A readable description of a failed call on `caminho`.
-std::string Descreve(int erro, const std::string& caminho) {
-    switch (erro) {
-        case ENOENT:
-            return "Arquivo não encontrado: " + caminho;
-        case ENOTDIR:
-            return "Caminho não encontrado: " + caminho;
-        case EACCES:
-        case EPERM:
-        case EROFS:
-            return "Permissão negada: " + caminho;
-        case EISDIR:
-            return "É uma pasta, não um arquivo: " + caminho;
-        case ENOSPC:
-        case EDQUOT:
-            return "Disco cheio: " + caminho;
-        case EBUSY:
-        case ETXTBSY:
-            return "Arquivo em uso: " + caminho;
-        default:
-            return "Erro de acesso ao arquivo (" + std::string(std::strerror(erro)) + "): " + caminho;
-    }
-}
-
 [[noreturn]] void Falha(int erro, const std::string& caminho, long numero = 0) {
-    throw Erro(Descreve(erro, caminho), numero);
+    throw Erro(DescreveFalha(erro, caminho), numero);
 }
 
 // Writes every byte, retrying short writes and interruptions.
@@ -98,6 +74,29 @@ mode_t ModoNovoArquivo(const std::string& caminho) {
 }
 
 }  // namespace
+
+std::string DescreveFalha(int erro, const std::string& caminho) {
+    switch (erro) {
+        case ENOENT:
+            return "Arquivo não encontrado: " + caminho;
+        case ENOTDIR:
+            return "Caminho não encontrado: " + caminho;
+        case EACCES:
+        case EPERM:
+        case EROFS:
+            return "Permissão negada: " + caminho;
+        case EISDIR:
+            return "É uma pasta, não um arquivo: " + caminho;
+        case ENOSPC:
+        case EDQUOT:
+            return "Disco cheio: " + caminho;
+        case EBUSY:
+        case ETXTBSY:
+            return "Arquivo em uso: " + caminho;
+        default:
+            return "Erro de acesso ao arquivo (" + std::string(std::strerror(erro)) + "): " + caminho;
+    }
+}
 
 std::string TextoPermissoes(unsigned modo) {
     char texto[16];

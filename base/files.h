@@ -14,8 +14,11 @@ struct Posse {
 // Permission bits as the operator reads them: "0644".
 std::string TextoPermissoes(unsigned modo);
 
+// What the operator reads for a call on `caminho` that failed with `erro`.
+std::string DescreveFalha(int erro, const std::string& caminho);
+
 // The file system as the program uses it. Paths are UTF-8 text; contents are
-// raw bytes (the Windows-1252 boundary lives in app/encoding.h).
+// raw bytes (the Windows-1252 boundary lives in base/encoding.h).
 // Every failure throws Erro with a readable description.
 class Arquivos {
 public:

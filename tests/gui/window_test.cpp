@@ -92,10 +92,17 @@ TEST_F(Janela, ControlesGravamAoMudarOuPerderOFocoEListasSeguemEventosEImpressos
     ASSERT_EQ(eventos->count(), antes + 2);
     EXPECT_EQ(eventos->currentRow(), antes + 1);
     EXPECT_EQ(eventos->item(antes + 1)->text().toStdString(), "Não Imprimir");
-    while (t.eventos.tamanho() != 0) t.eventos.AdicionaEvento("x");
+    // The events empty, the line just added with them, when the last index
+    // passes 5000; the printed items before a new one once they are over 10000.
+    while (t.eventos.tamanho() < 5001) t.eventos.AdicionaEvento("x");
+    EXPECT_EQ(std::pair(eventos->count(), eventos->currentRow()), std::pair(5001, 5000));
+    t.eventos.AdicionaEvento("x");
     EXPECT_EQ(eventos->count(), 0);
+    auto* impressos = Controle<QListWidget>("lstImp");
+    for (int i = 0; i < 10001; ++i) t.impressos.adiciona("x");
+    EXPECT_EQ(impressos->count(), 10001);
     t.impressos.adiciona("05/03/2024 12:00:00 | Pudim | cozinha | 4 | 1");
-    EXPECT_EQ(Controle<QListWidget>("lstImp")->count(), 1);
+    EXPECT_EQ(std::pair(impressos->count(), impressos->currentRow()), std::pair(1, 0));
 }
 
 // The monitor works on a thread of its own: while the button's export

@@ -175,6 +175,7 @@ const std::map<std::string, std::function<std::string(const A&)>> kFuncoes = {
     {"VirgulaParaPonto", [](const A& a) { return VirgulaParaPonto(a[0]); }},
     {"PontoParaVirgula", [](const A& a) { return PontoParaVirgula(a[0]); }},
     {"TextoPermissoes", [](const A& a) { return TextoPermissoes(std::stoul(a[0], nullptr, 8)); }},
+    {"DescreveFalha", [](const A& a) { return DescreveFalha(std::stoi(a[0]), a[1]); }},
     {"LeOpcoes", Opcoes},
     {"CaminhoEtiqueta", [](const A& a) { return CaminhoEtiqueta(a[0], a[1]); }},
     {"LeArquivo", Leitura},
