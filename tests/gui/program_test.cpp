@@ -130,11 +130,16 @@ protected:
     std::atomic<bool> servidorParado{false};
 };
 
-TEST_F(Programa, AtendeOPalmImprimeERecusaUmaSegundaCopia) {
+// With the tick ten minutes away, requests are still served as they
+// arrive: the monitored folder is watched.
+TEST_F(Programa, AtendeOPalmAssimQueChegaImprimeERecusaUmaSegundaCopia) {
     const std::vector<std::string> sobras{"erro4.txt", "okcomanda4.txt", "ConsumoComanda4.txt"};
     for (const std::string& sobra : sobras) t.pedido(sobra, "velho");
-    t.pedido("INCLUSAO5.txt", "1;Inteira;5;sem pimenta;5;João;;0\r\n");
-    programa.emplace(argumentos, t.pasta.caminho(), "primeira");
+    ::setenv("VARELO_INTERVALO_MONITOR_MS", "600000", 1);
+    const bool pronto = Inicia("primeira");
+    ::unsetenv("VARELO_INTERVALO_MONITOR_MS");
+    ASSERT_TRUE(pronto) << Saidas();
+    Pede("INCLUSAO5.txt", ParaCp1252("1;Inteira;5;sem pimenta;5;João;;0\r\n"));
     ASSERT_TRUE(Aguarda([&] { return fs::exists(pasta / "okComanda5.txt"); })) << Saidas();
     for (const std::string& sobra : sobras) EXPECT_FALSE(fs::exists(pasta / sobra)) << sobra;
     for (const char* catalogo : {"cadpro.txt", "atendentes.txt", "Comandas.txt", "cadqtde.txt", "cadobs.txt"})
@@ -163,17 +168,6 @@ TEST_F(Programa, AtendeOPalmImprimeERecusaUmaSegundaCopia) {
     EXPECT_FALSE(fs::exists(pasta / "okComanda7.txt"));
     EXPECT_EQ(t.consulta("Select Obs from ItemComanda where Comanda=7", "Obs"), std::vector<std::string>{"sem açúcar"});
     EXPECT_EQ(Script(palm + "8 '999;Dose;8;;8;Ana;;0'"), 1);
-}
-
-// With the tick ten minutes away, requests are still served as they
-// arrive: the monitored folder is watched.
-TEST_F(Programa, AtendePedidosAssimQueChegam) {
-    ::setenv("VARELO_INTERVALO_MONITOR_MS", "600000", 1);
-    const bool pronto = Inicia("chegada");
-    ::unsetenv("VARELO_INTERVALO_MONITOR_MS");
-    ASSERT_TRUE(pronto) << Saidas();
-    for (int n : {2001, 2002}) AindaAtende(n);
-    TodosUmaVez(2001, 2002);
 }
 
 // The kitchen and the bar print on thermal printers on the network. The
