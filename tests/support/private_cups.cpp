@@ -9,7 +9,9 @@
 #include <cstdio>
 #include <cstdlib>
 #include <filesystem>
+#include <stdexcept>
 
+#include "base/descriptor.h"
 #include "tests/support/program_run.h"
 
 namespace varelo {
@@ -29,19 +31,27 @@ int Executa(const std::string& linha, std::string& saida) {
 
 std::string Aspas(const std::string& texto) { return "'" + texto + "'"; }
 
-int PortaLivre() {
-    const int s = ::socket(AF_INET, SOCK_STREAM, 0);
+int EscutaLocal(int porta) {
+    const int sim = 1;
     sockaddr_in endereco{};
     endereco.sin_family = AF_INET;
     endereco.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
-    socklen_t tamanho = sizeof endereco;
-    int porta = 0;
-    if (s >= 0 && ::bind(s, reinterpret_cast<sockaddr*>(&endereco), sizeof endereco) == 0 &&
-        ::getsockname(s, reinterpret_cast<sockaddr*>(&endereco), &tamanho) == 0)
-        porta = ntohs(endereco.sin_port);
-    if (s >= 0) ::close(s);
-    return porta;
+    endereco.sin_port = htons(static_cast<std::uint16_t>(porta));
+    const int fd = ::socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0);
+    if (fd >= 0 && ::setsockopt(fd, SOL_SOCKET, SO_REUSEADDR, &sim, sizeof sim) == 0 &&
+        ::bind(fd, reinterpret_cast<sockaddr*>(&endereco), sizeof endereco) == 0 && ::listen(fd, 8) == 0)
+        return fd;
+    Descritor fechado(fd);
+    throw std::runtime_error("cannot listen on 127.0.0.1:" + std::to_string(porta));
 }
+
+int PortaDe(int socket) {
+    sockaddr_in endereco{};
+    socklen_t tamanho = sizeof endereco;
+    return ::getsockname(socket, reinterpret_cast<sockaddr*>(&endereco), &tamanho) == 0 ? ntohs(endereco.sin_port) : 0;
+}
+
+int PortaLivre() { return PortaDe(Descritor(EscutaLocal(0)).get()); }
 
 bool TemCupsd() {
     std::string onde;

@@ -15,6 +15,11 @@ std::string Aspas(const std::string& texto);
 // A TCP port on 127.0.0.1 that nothing listens on right now.
 int PortaLivre();
 
+// A socket listening on 127.0.0.1:`porta` (0: any free port), for the
+// caller to close; throws when it cannot. PortaDe tells its port.
+int EscutaLocal(int porta);
+int PortaDe(int socket);
+
 // True when cupsd is installed on this machine.
 bool TemCupsd();
 

@@ -1,9 +1,5 @@
 #pragma once
-#include <chrono>
-#include <functional>
-#include <memory>
 #include <string>
-#include <utility>
 #include <vector>
 
 #include "base/event_list.h"

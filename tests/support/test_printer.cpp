@@ -1,11 +1,10 @@
 #include "tests/support/test_printer.h"
 
-#include <netinet/in.h>
 #include <poll.h>
 #include <sys/socket.h>
 #include <unistd.h>
 
-#include <stdexcept>
+#include "tests/support/private_cups.h"
 
 namespace varelo {
 
@@ -21,18 +20,8 @@ ImpressoraDeTeste::~ImpressoraDeTeste() {
 }
 
 void ImpressoraDeTeste::escuta(int porta) {
-    const int fd = ::socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0);
-    const int sim = 1;
-    sockaddr_in endereco{};
-    endereco.sin_family = AF_INET;
-    endereco.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
-    endereco.sin_port = htons(static_cast<std::uint16_t>(porta));
-    socklen_t tamanho = sizeof endereco;
-    if (fd < 0 || ::setsockopt(fd, SOL_SOCKET, SO_REUSEADDR, &sim, sizeof sim) != 0 ||
-        ::bind(fd, reinterpret_cast<sockaddr*>(&endereco), sizeof endereco) != 0 || ::listen(fd, 8) != 0 ||
-        ::getsockname(fd, reinterpret_cast<sockaddr*>(&endereco), &tamanho) != 0)
-        throw std::runtime_error("test printer: cannot listen");
-    porta_ = ntohs(endereco.sin_port);
+    const int fd = EscutaLocal(porta);
+    porta_ = PortaDe(fd);
     escuta_ = fd;
 }
 

@@ -4,7 +4,6 @@
 #include <gtest/gtest.h>
 #include <unistd.h>
 
-#include <algorithm>
 #include <chrono>
 #include <cstdlib>
 #include <filesystem>
@@ -83,17 +82,6 @@ TEST_F(Disco, FalhasDescrevemOCaminho) {
 }
 
 // ---- INI files and the per-user store ----------------------------------------
-
-TEST_F(Disco, LeIniValorCortadoEm2047Caracteres) {
-    const std::string longo(3000, 'a');
-    const std::string ini = pasta.escreve("l.ini", "[S]\nK=" + longo + "\nA=" + std::string(2100, '\xe3') +
-                                                       "\nE=" + std::string(2047, 'b') + "\n");
-    EXPECT_EQ(LeIni("S", "K", "", ini), std::string(2047, 'a'));
-    EXPECT_EQ(LeIni("S", "E", "", ini), std::string(2047, 'b'));
-    EXPECT_EQ(LeIni("S", "Falta", longo, ini), std::string(2047, 'a'));
-    // Counted in characters, not bytes: each ã is two bytes of UTF-8.
-    EXPECT_EQ(LeIni("S", "A", "", ini), DeCp1252(std::string(2047, '\xe3')));
-}
 
 // A file or folder that cannot be written gives false, and a replaced file
 // leaves no temporary file next to it. One that cannot be read (here a

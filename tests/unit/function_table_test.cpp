@@ -4,7 +4,8 @@
 //   FUNCTION | ARG | ARG ... => RESULT
 //
 // with the escapes of the case files in arguments and results (\s a space,
-// \xHH a byte; "let NAME = TEXT" makes the argument $NAME stand for TEXT);
+// \xHH a byte; "let NAME = TEXT [* N]" makes $NAME, in any argument or
+// result below, stand for TEXT, N times over);
 // spaces around " | " and after "=>" are separators, others are text.
 // Money is written in ten-thousandths, numbers as the shortest text that
 // reads back the same, and "! MESSAGE" is an Erro thrown.
@@ -228,18 +229,25 @@ TEST(Funcoes, Tabela) {
     for (int n = 1; std::getline(entrada, linha); ++n) {
         if (linha.empty() || linha[0] == '#') continue;
         const std::size_t seta = linha.rfind(" =>");
-        if (linha.rfind("let ", 0) == 0) {  // let NAME = TEXT: $NAME stands for TEXT below
-            const std::size_t igual = linha.find(" = ");
-            variaveis["$" + linha.substr(4, igual - 4)] = casos::Desescapa(linha.substr(igual + 3));
+        if (linha.rfind("let ", 0) == 0) {
+            const std::size_t igual = linha.find(" = "), vezes = linha.find(" * ", igual);
+            const std::string texto = casos::Desescapa(linha.substr(igual + 3, vezes - igual - 3));
+            std::string& valor = variaveis["$" + linha.substr(4, igual - 4)];
+            for (int i = vezes == std::string::npos ? 1 : std::stoi(linha.substr(vezes + 3)); i > 0; --i) valor += texto;
             continue;
         }
         ASSERT_NE(seta, std::string::npos) << arquivo << ":" << n;
-        std::string esperado = linha.substr(seta + 3);
-        if (!esperado.empty() && esperado[0] == ' ') esperado.erase(0, 1);
+        // The escapes resolved, then each $NAME replaced.
+        const auto expande = [&](std::string texto) {
+            texto = casos::Desescapa(texto);
+            for (const auto& [variavel, valor] : variaveis) texto = casos::Troca(texto, variavel, valor);
+            return texto;
+        };
+        const std::string esperado = expande(linha.substr(seta + 3 + (linha.compare(seta + 3, 1, " ") == 0)));
         A args = Separa(linha.substr(0, seta), " | ");
         const std::string nome = args[0];
         args.erase(args.begin());
-        for (std::string& a : args) a = variaveis.count(a) ? variaveis[a] : casos::Desescapa(a);
+        for (std::string& a : args) a = expande(a);
         const auto f = kFuncoes.find(nome);
         ASSERT_NE(f, kFuncoes.end()) << arquivo << ":" << n << ": no function " << nome;
         std::string obtido;
@@ -248,7 +256,7 @@ TEST(Funcoes, Tabela) {
         } catch (const Erro& e) {
             obtido = "! " + std::string(e.what());
         }
-        EXPECT_EQ(obtido, casos::Desescapa(esperado)) << arquivo << ":" << n << ": " << linha;
+        EXPECT_EQ(obtido, esperado) << arquivo << ":" << n << ": " << linha;
         ++casosLidos;
     }
     EXPECT_GT(casosLidos, 200);
