@@ -57,18 +57,26 @@ TEST_F(ImpressoraQtPdf, UmaImpressoraSoEFontesSaoAsFamiliasDoQt) {
     EXPECT_THROW(impressora.fonte(impressora.quantidadeFontes()), Erro);
 }
 
-TEST_F(ImpressoraQtPdf, QuebraLinhasEmLfECrLfEDocumentoVazioNaoImprimeNada) {
+// Lines break at LF and CR LF; an empty document prints nothing, and one
+// that cannot be written gives false with the reason and is gone, so the
+// next one prints alone.
+TEST_F(ImpressoraQtPdf, QuebraLinhasEDocumentoVazioOuNaoGravadoNaoFica) {
     EXPECT_TRUE(impressora.terminaDocumento());
     EXPECT_FALSE(fs::exists(saida));
     for (const char* texto : {"Mesa 12\r\n2 X-Burger\nObs: sem cebola", "", "fim\n", "a\rb", "Pão de queijo"})
         impressora.imprime(texto);
     EXPECT_EQ(impressora.linhasPendentes(), (std::vector<std::string>{"Mesa 12", "2 X-Burger", "Obs: sem cebola", "",
                                                                       "fim", "", "a\rb", "Pão de queijo"}));
-    ASSERT_TRUE(impressora.terminaDocumento()) << impressora.ultimoErro();
+    fs::create_directory(saida);
+    EXPECT_FALSE(impressora.terminaDocumento());
+    EXPECT_TRUE(Tem(impressora.ultimoErro(), saida));
     EXPECT_TRUE(impressora.linhasPendentes().empty());
+    fs::remove(saida);
+    impressora.imprime("Comanda 32");
+    ASSERT_TRUE(impressora.terminaDocumento()) << impressora.ultimoErro();
+    EXPECT_EQ(std::pair(impressora.ultimoErro(), Paginas(Le(saida))), std::pair(std::string(), 1));
     ASSERT_TRUE(fs::remove(saida));
-    // The document just printed was the last one: ending again prints nothing.
-    EXPECT_TRUE(impressora.terminaDocumento());
+    EXPECT_TRUE(impressora.terminaDocumento());  // the document just printed was the last one
     EXPECT_FALSE(fs::exists(saida));
 }
 
@@ -103,21 +111,6 @@ TEST_F(ImpressoraQtPdf, FonteNaoInstaladaDaLugarAUmaDeLarguraFixaEAFonteAtualPer
     ASSERT_TRUE(Imprime(impressora, {"Segunda via"})) << impressora.ultimoErro();
     EXPECT_NE(Le(saida).find("DejaVuSerif-Bold"), std::string::npos);
     EXPECT_EQ(Le(saida).find("DejaVuSansMono"), std::string::npos);
-}
-
-TEST_F(ImpressoraQtPdf, ArquivoQueNaoPodeSerCriadoDaFalsoComOMotivo) {
-    const std::string destino = pasta.arquivo("nao-existe/saida.pdf");
-    ImpressoraQt semPasta(ImpressoraQt::ParaPdf{destino});
-    EXPECT_FALSE(Imprime(semPasta, {"Comanda 31"}));
-    EXPECT_TRUE(Tem(semPasta.ultimoErro(), destino));
-    // The failed document is gone; the next one, where it can be written,
-    // prints alone and clears the error.
-    fs::create_directory(pasta.arquivo("nao-existe"));
-    semPasta.imprime("Comanda 32");
-    EXPECT_EQ(semPasta.linhasPendentes(), std::vector<std::string>{"Comanda 32"});
-    EXPECT_TRUE(semPasta.terminaDocumento()) << semPasta.ultimoErro();
-    EXPECT_EQ(semPasta.ultimoErro(), "");
-    EXPECT_EQ(Paginas(Le(destino)), 1);
 }
 
 // ---- The desktop's printers -----------------------------------------------
