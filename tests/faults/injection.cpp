@@ -63,7 +63,7 @@ bool ImpressaoComFalhas::terminaDocumento() {
 void ArquivosComFalhas::grava(const std::string& c, const std::string& b) {
     const bool etiqueta = !portaEtiqueta.empty() && c == portaEtiqueta;
     if (etiqueta && injetor_.chega(Ponto::Etiqueta)) throw Erro("Porta da etiqueta falhou (falha injetada): " + c);
-    ArquivosDisco::grava(c, b);
+    Disco::grava(c, b);
     if (etiqueta) etiquetas.push_back(b);
 }
 
@@ -73,7 +73,7 @@ void ArquivosComFalhas::renomeacao(const std::string& caminho) {
 
 void ArquivosComFalhas::apaga(const std::string& c) {
     if (injetor_.chega(Ponto::Exclusao)) throw Erro("Permissão negada (falha injetada): " + c);
-    ArquivosDisco::apaga(c);
+    Disco::apaga(c);
 }
 
 }  // namespace varelo::falhas

@@ -118,6 +118,8 @@ TEST_F(ImpressoraQtPdf, FonteNaoInstaladaDaLugarAUmaDeLarguraFixaEAFonteAtualPer
 TEST(ImpressoraQtSistema, SemNenhumaImpressoraImprimeLancaErro) {
     // A CUPS server where nothing listens: no printers at all. libcups reads
     // CUPS_SERVER once per thread, so a new thread sees it.
+    const char* antes = std::getenv("CUPS_SERVER");
+    const std::string anterior = antes ? antes : "";
     ::setenv("CUPS_SERVER", ("127.0.0.1:" + std::to_string(PortaLivre())).c_str(), 1);
     std::thread([] {
         ImpressoraQt impressora;
@@ -128,7 +130,7 @@ TEST(ImpressoraQtSistema, SemNenhumaImpressoraImprimeLancaErro) {
         EXPECT_TRUE(impressora.terminaDocumento());
         EXPECT_EQ(impressora.estado("varelo-teste"), EstadoImpressora::NaoInstalada);
     }).join();
-    ::unsetenv("CUPS_SERVER");
+    antes ? ::setenv("CUPS_SERVER", anterior.c_str(), 1) : ::unsetenv("CUPS_SERVER");
 }
 
 }  // namespace

@@ -7,38 +7,37 @@
 //       an indented block that belongs to the directive above it
 //
 // Setup: `include FILE` (directives of a shared file, relative to the case),
-// `sql` (a block of statements, each ending with ";" at a line's end),
-// `set FIELD VALUE` (a setting, with the escapes of TEXT; txtPasta names a
-// folder in the scratch folder), `store KEY VALUE` (the per-user store),
-// `clock dd/mm/yyyy hh:mm:ss` or `clock +MS` (moved on), `file NAME TEXT` (a
-// request file in the monitored folder, written in Windows-1252 with mode
-// 0644; NAME with the escapes of TEXT), `home-file NAME TEXT` (in the program folder), `home-dir PATH` /
-// `home-remove PATH` (a folder made, a file or folder removed, in the
-// program folder), `refuse PRINTER` (the printing system refuses its
-// documents: "fila parada"), `break PRINTER TEXT` (printing its line that
-// starts with TEXT fails: "Impressora desligada"), `accept PRINTER` (neither
-// any more), `record PROCEDURE` (the procedure only logs "[PROCEDURE
-// args]", empty arguments and the monitored folder left out, a file in it
-// by its name; `record PROCEDURE refused`: a printing procedure that reports
-// its document refused), `fail-deletes N` (the next N deletions fail),
-// `lose-connection` (the next commit fails as a lost connection),
-// `log-waits` (from here on each wait of the clock adds the event line
-// "[wait MS: the monitored folder's names]"), `on-wait` (a block of
-// statements, as `sql`, run when the clock next waits), `current NAME
-// NUMBER` (the file and number being handled, as the scan sets them before
-// a call).
-// Setup also: `on-statement TEXT` (a block of statements, as `sql`, run
-// just before the program next sends a statement that begins with TEXT),
-// `session` (a block of statements on the program's own connection, such as
-// a session setting, with the escapes of TEXT; not shown by `expect sql`), `fail PROCEDURE` (its next
-// call logs "[PROCEDURE args falhou]" and throws an error; the calls after
-// it are its own again), `chmod MODE NAME` (a program folder file's
-// permissions, in octal), `processes NAME...` (the running processes),
-// `real-commands` (commands run for real, with the real Net lookup), `link
-// TARGET NAME` (a symbolic link in the program folder), `chown UID NAME` (a
-// program folder file given away; the case is skipped unless run as root),
-// `path TEXT` (PATH for the rest of the case; $PATH is the test's own),
-// `server down|up` (while down every statement fails as a lost
+// `sql` (a block of statements, each ending with ";" at a line's end), `set
+// FIELD VALUE` (a setting, with the escapes of TEXT; txtPasta names a folder
+// in the scratch folder), `store KEY VALUE` (the per-user store), `clock
+// dd/mm/yyyy hh:mm:ss` or `clock +MS` (moved on), `file NAME TEXT` (a request
+// file in the monitored folder, written in Windows-1252 with mode 0644; NAME
+// with the escapes of TEXT), `home-file NAME TEXT` (in the program folder),
+// `home-dir PATH` / `home-remove PATH` (a folder made, a file or folder
+// removed, in the program folder), `refuse PRINTER` (the printing system
+// refuses its documents: "fila parada"), `break PRINTER TEXT` (printing its
+// line that starts with TEXT fails: "Impressora desligada"), `accept PRINTER`
+// (neither any more), `record PROCEDURE` (the procedure only logs "[PROCEDURE
+// args]", empty arguments and the monitored folder left out, a file in it by
+// its name; `record PROCEDURE refused`: a printing procedure that reports its
+// document refused), `fail-deletes N` (the next N deletions fail),
+// `lose-connection` (the next commit fails as a lost connection), `log-waits`
+// (from here on each wait of the clock adds the event line "[wait MS: the
+// monitored folder's names]"), `on-wait` (a block of statements, as `sql`,
+// run when the clock next waits), `current NAME NUMBER` (the file and number
+// being handled, as the scan sets them before a call).
+// Setup also: `on-statement TEXT` (a block of statements, as `sql`, run just
+// before the program next sends a statement that begins with TEXT), `session`
+// (a block of statements on the program's own connection, such as a session
+// setting, with the escapes of TEXT; not shown by `expect sql`), `fail
+// PROCEDURE` (its next call logs "[PROCEDURE args falhou]" and throws an
+// error; the calls after it are its own again), `chmod MODE NAME` (a program
+// folder file's permissions, in octal), `processes NAME...` (the running
+// processes), `real-commands` (commands run for real, with the real Net
+// lookup), `link TARGET NAME` (a symbolic link in the program folder), `chown
+// UID NAME` (a program folder file given away; the case is skipped unless run
+// as root), `path TEXT` (PATH for the rest of the case; $PATH is the test's
+// own), `server down|up` (while down every statement fails as a lost
 // connection), `timer on|off` (the scan's timer switched by hand).
 // In `file` and `home-file` texts, {pasta} is the scratch folder.
 // Action: `do ACTION ARGS...`; `do load` is the window's loading (the result

@@ -233,14 +233,17 @@ TEST(Funcoes, Tabela) {
             const std::size_t igual = linha.find(" = "), vezes = linha.find(" * ", igual);
             const std::string texto = casos::Desescapa(linha.substr(igual + 3, vezes - igual - 3));
             std::string& valor = variaveis["$" + linha.substr(4, igual - 4)];
-            for (int i = vezes == std::string::npos ? 1 : std::stoi(linha.substr(vezes + 3)); i > 0; --i) valor += texto;
+            const int n = vezes == std::string::npos ? 1 : std::stoi(linha.substr(vezes + 3));
+            for (int i = 0; i < n; ++i) valor += texto;
             continue;
         }
         ASSERT_NE(seta, std::string::npos) << arquivo << ":" << n;
-        // The escapes resolved, then each $NAME replaced.
+        // The escapes resolved, then each $NAME replaced (a longer name
+        // before one it starts with).
         const auto expande = [&](std::string texto) {
             texto = casos::Desescapa(texto);
-            for (const auto& [variavel, valor] : variaveis) texto = casos::Troca(texto, variavel, valor);
+            for (auto v = variaveis.rbegin(); v != variaveis.rend(); ++v)
+                texto = casos::Troca(texto, v->first, v->second);
             return texto;
         };
         const std::string esperado = expande(linha.substr(seta + 3 + (linha.compare(seta + 3, 1, " ") == 0)));
